@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pelimo needs that are missing, then configures and builds into build/.
+# Sourced by ./run and ./test; a second run installs nothing and only rebuilds what changed.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libsmbclient-dev
+)
+TEST_PACKAGES=(
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  samba smbclient tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
+)
+
+pelimo_install_missing() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "wireshark-common wireshark-common/install-setuid boolean false" | "${sudo[@]}" debconf-set-selections
+  "${sudo[@]}" apt-get update -qq || true
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+pelimo_build() {
+  local top="$1"
+  if [ ! -f "$top/build/build.ninja" ]; then
+    cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$top/build"
+}

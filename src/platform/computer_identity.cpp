@@ -1,0 +1,83 @@
+#include "platform/computer_identity.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/atomic_file.h"
+
+namespace pelimo::platform {
+namespace {
+
+constexpr int kTestparmTimeoutMs = 3000;
+
+QString normalisedName(QString name) {
+    return name.trimmed().toUpper().left(kMaxComputerNameLength);
+}
+
+QString hostNameFirstLabel() {
+    char buffer[HOST_NAME_MAX + 1] = {};
+    if (gethostname(buffer, sizeof buffer - 1) != 0) return {};
+    return QString::fromLocal8Bit(buffer).section(u'.', 0, 0);
+}
+
+QString fromTestparm(const QString& name, const SambaConfigSource& source) {
+    const QString program = QStandardPaths::findExecutable(source.testparmProgram);
+    if (program.isEmpty() || !QFileInfo::exists(source.configFile)) return {};
+    QProcess testparm;
+    testparm.start(program, {QStringLiteral("-s"), QStringLiteral("--parameter-name=") + name,
+                             source.configFile});
+    if (!testparm.waitForFinished(kTestparmTimeoutMs) || testparm.exitCode() != 0) {
+        testparm.kill();
+        return {};
+    }
+    return QString::fromLocal8Bit(testparm.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
+    const QString wanted = name.simplified().toCaseFolded();
+    bool inGlobal = false;
+    for (const QString& rawLine : QString::fromLocal8Bit(config).split(u'\n')) {
+        const QString line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';')) continue;
+        if (line.startsWith(u'[')) {
+            inGlobal = line.mid(1).section(u']', 0, 0).trimmed().compare(
+                           u"global", Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inGlobal || equals < 0) continue;
+        if (line.left(equals).simplified().toCaseFolded() == wanted) {
+            return line.mid(equals + 1).trimmed();
+        }
+    }
+    return {};
+}
+
+QString sambaGlobalParameter(const QString& name, const SambaConfigSource& source) {
+    QString value = fromTestparm(name, source);
+    if (value.isEmpty()) {
+        if (const auto bytes = readWholeFile(source.configFile)) {
+            value = parseSambaGlobalParameter(*bytes, name);
+        }
+    }
+    return value;
+}
+
+QString localComputerName(const SambaConfigSource& source) {
+    QString name = sambaGlobalParameter(QStringLiteral("netbios name"), source);
+    if (name.isEmpty()) name = hostNameFirstLabel();
+    return normalisedName(name);
+}
+
+QString localWorkgroup(const SambaConfigSource& source) {
+    const QString workgroup = sambaGlobalParameter(QStringLiteral("workgroup"), source);
+    return workgroup.isEmpty() ? QStringLiteral("WORKGROUP") : normalisedName(workgroup);
+}
+
+}  // namespace pelimo::platform

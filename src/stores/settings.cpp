@@ -1,0 +1,70 @@
+#include "stores/settings.h"
+
+#include <cmath>
+
+#include "platform/profile_file.h"
+#include "stores/application.h"
+#include "stores/number_text.h"
+#include "ui/dialog_seam.h"
+
+using pelimo::platform::ProfileBatch;
+using pelimo::platform::ProfileReader;
+
+SettingsData Settings;
+
+namespace {
+
+const QString kSection = QString::fromLatin1(kSettingsSection);
+
+QString settingsPath() { return gApplicationFolder + QString::fromLatin1(kSettingsFileName); }
+
+void loadSwitch(const ProfileReader& reader, const char* key, qint16& field) {
+    const QString value = reader.get(kSection, QString::fromLatin1(key), u"1", kProfileBufferSize);
+    if (const auto number = gToInt16(gLeadingNumber(value, NumberForm::WholeDigits))) {
+        field = *number;
+    }
+}
+
+}  // namespace
+
+void gLoadSettingsIni() {
+    const ProfileReader reader(settingsPath());
+    loadSwitch(reader, "OpenWindows", Settings.OpenWindows);
+    loadSwitch(reader, "PlaySound", Settings.PlaySound);
+    loadSwitch(reader, "MinimizedWindows", Settings.MinimizedWindows);
+    Settings.FileLanguage = reader.get(kSection, u"FileLanguage", gApplicationFolder + QStringLiteral("orglng.lng"),
+                                       kProfileBufferSize);
+    Settings.MessageChannel = reader.get(kSection, u"MessageChannel", u"pelimo", kProfileBufferSize);
+    const double delay = gLeadingNumber(
+        reader.get(kSection, u"IdentificationSendDelay", u"0.150", kProfileBufferSize),
+        NumberForm::Decimal);
+    if (std::isfinite(delay)) Settings.IdentificationSendDelay = delay;
+    Settings.Signup = reader.get(kSection, u"Signup", u"", kProfileBufferSize);
+    gDecodeLineBreaks(Settings.Signup);
+}
+
+void gSaveSettingsIni() {
+    ProfileBatch batch(settingsPath());
+    QString signup = Settings.Signup;
+    gEncodeLineBreaks(signup);
+    const bool firstWritten =
+        batch.write(kSection, u"OpenWindows", gFormatNumber(Settings.OpenWindows));
+    batch.write(kSection, u"PlaySound", gFormatNumber(Settings.PlaySound));
+    batch.write(kSection, u"MinimizedWindows", gFormatNumber(Settings.MinimizedWindows));
+    batch.write(kSection, u"FileLanguage", Settings.FileLanguage);
+    batch.write(kSection, u"MessageChannel", Settings.MessageChannel);
+    batch.write(kSection, u"IdentificationSendDelay",
+                gFormatNumber(Settings.IdentificationSendDelay));
+    batch.write(kSection, u"Signup", signup);
+    // The keys are saved together, so the first key's failure is the failure of the save.
+    if (!firstWritten || !batch.commit()) {
+        DialogSeam::messageBox(QStringLiteral("Error Saving Setting Data !"), MsgBoxButtons::Ok,
+                               MsgBoxIcon::None, QString::fromLatin1(kApplicationName));
+    }
+}
+
+void gDecodeLineBreaks(QString& text) { text.replace(QStringLiteral("||"), QStringLiteral("\r\n")); }
+
+void gEncodeLineBreaks(QString& text) { text.replace(QStringLiteral("\r\n"), QStringLiteral("||")); }
+
+void gResetSettings() { Settings = {}; }

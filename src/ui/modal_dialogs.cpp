@@ -1,0 +1,124 @@
+#include "ui/modal_dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QVBoxLayout>
+
+namespace DialogSeam {
+namespace {
+
+QMessageBox::StandardButtons standardButtons(MsgBoxButtons buttons) {
+    switch (buttons) {
+        case MsgBoxButtons::Ok:
+            return QMessageBox::Ok;
+        case MsgBoxButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgBoxButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case MsgBoxButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgBoxButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MsgBoxButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon standardIcon(MsgBoxIcon icon) {
+    switch (icon) {
+        case MsgBoxIcon::None:
+            return QMessageBox::NoIcon;
+        case MsgBoxIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgBoxIcon::Question:
+            return QMessageBox::Question;
+        case MsgBoxIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgBoxIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgBoxResult resultOf(int button, MsgBoxButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return MsgBoxResult::Ok;
+        case QMessageBox::Cancel:
+            return MsgBoxResult::Cancel;
+        case QMessageBox::Abort:
+            return MsgBoxResult::Abort;
+        case QMessageBox::Retry:
+            return MsgBoxResult::Retry;
+        case QMessageBox::Ignore:
+            return MsgBoxResult::Ignore;
+        case QMessageBox::Yes:
+            return MsgBoxResult::Yes;
+        case QMessageBox::No:
+            return MsgBoxResult::No;
+        default:  // closed with the title bar: the cancelling button where there is one
+            return buttons == MsgBoxButtons::Ok ? MsgBoxResult::Ok : MsgBoxResult::Cancel;
+    }
+}
+
+class WidgetBackend final : public DialogBackend {
+public:
+    MsgBoxResult messageBox(const DialogRecord& request) override {
+        QMessageBox box(standardIcon(request.icon), request.title, request.text,
+                        standardButtons(request.buttons), QApplication::activeWindow());
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        return resultOf(box.exec(), request.buttons);
+    }
+    QString openFileName(const DialogRecord& request) override {
+        return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title,
+                                            request.directory, request.filter);
+    }
+    QString saveFileName(const DialogRecord& request) override {
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
+                                            request.directory, request.filter);
+    }
+    void showReport(const DialogRecord& request) override {
+        QDialog dialog(QApplication::activeWindow());
+        dialog.setObjectName(request.window);
+        dialog.setWindowTitle(request.title);
+        auto* text = new QPlainTextEdit(request.text, &dialog);
+        text->setReadOnly(true);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(text);
+        dialog.exec();
+    }
+};
+
+}  // namespace
+
+int execModal(QDialog* window) {
+    if (!isScripted()) return window->exec();
+    record(DialogRecord{.kind = DialogKind::ModalWindow, .title = window->windowTitle(),
+                        .window = window->objectName()});
+    const auto answer = takeAnswer();
+    if (!answer || !answer->act) return QDialog::Rejected;
+    window->show();
+    const int result = answer->act(window);
+    window->close();
+    return result;
+}
+
+bool execPrintDialog(QPrinter* printer, QWidget* parent) {
+    if (isScripted()) {
+        record(DialogRecord{.kind = DialogKind::Print, .title = QStringLiteral("Print")});
+        const auto answer = takeAnswer();
+        return answer && answer->accepted;
+    }
+    QPrintDialog dialog(printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void installWidgetBackend() { setBackend(std::make_unique<WidgetBackend>()); }
+
+}  // namespace DialogSeam
