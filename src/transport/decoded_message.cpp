@@ -1,0 +1,3 @@
+#include "transport/decoded_message.h"
+
+DecodedMessageData DecodedMessage;
