@@ -1,0 +1,26 @@
+// Replays a fuzz corpus: every file of the given folders goes once through the fuzz entry point.
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly)) return 1;
+            const QByteArray bytes = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   static_cast<size_t>(bytes.size()));
+            ++inputs;
+        }
+    }
+    std::printf("replayed %d inputs\n", inputs);
+    return inputs > 0 ? 0 : 1;
+}
