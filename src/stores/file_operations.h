@@ -1,0 +1,39 @@
+// Plain file work shared by the stores and windows: existence test, copy (with a progress window
+// and Cancel for long copies), deletion for good, and whole text files in the ANSI code page.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+
+// GetFileAttributesA: -1 when nothing exists at `path`, else its attribute bits.
+int gFctGetFileAttributes(const QString& path);
+
+// Copies `source` over `destination` (an existing file is replaced without a question). The
+// destination appears only once it is complete. 0 on success, -1 on failure; a copy cancelled in
+// its progress window shows "Operation Failed,(ShFileCopy)." and gives -1.
+qint16 ShFileCopy(const QString& source, const QString& destination);
+
+// Deletes the file at `path` for good (no recycle bin). 0 on success, -1 on failure.
+qint16 ShFileDelete(const QString& path);
+
+// Reads the whole file as Windows-1252 text. 1 when the file exists (`text` then holds what could
+// be read), 0 with an empty `text` when it does not.
+int gFctLoadTextFile(const QString& path, QString& text);
+
+// Replaces the file by `text` in Windows-1252, atomically: the old file stays whole until the new
+// one is complete. Always 1, as callers expect; a failure leaves the old file as it was.
+int gFctSaveTextFile(const QString& path, const QString& text);
+
+// The progress window of a long copy. The window layer installs a factory; without one (and in
+// scripted tests) copies run without a window.
+class CopyProgressWindow {
+public:
+    virtual ~CopyProgressWindow() = default;
+    // Called with the bytes copied so far and the total; false when the user cancelled.
+    virtual bool progress(qint64 copied, qint64 total) = 0;
+};
+
+using CopyProgressFactory = std::function<std::unique_ptr<CopyProgressWindow>()>;
+void gSetCopyProgressFactory(CopyProgressFactory factory);

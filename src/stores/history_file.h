@@ -1,0 +1,66 @@
+// The history of received messages: the in-memory table and the text file "Histo.dat".
+//
+// File format: per entry eight items, each on its own line ended by CR LF, in the field order of
+// DecodedMessageData: Kind and State as decimal digits, the six texts in double quotes with no
+// escaping (a text holding CR LF spans lines). Entries follow each other without separator.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+#include "transport/decoded_message.h"
+
+// An entry is a copy of the current message taken when it arrived.
+using HistoryEntry = DecodedMessageData;
+
+inline constexpr char kHistoryFileName[] = "Histo.dat";
+
+struct HistoryListData {
+    qint32 Count = 0;
+    // Slots 1 to Entries.size(); only 1 to Count are in use (removal keeps the slots).
+    std::vector<HistoryEntry> Entries;
+
+    // Entry `number` (1 to Count); a number outside raises run-time error 9.
+    HistoryEntry& operator[](qint32 number);
+    const HistoryEntry& operator[](qint32 number) const;
+
+    // Count + 1, the table grown to Count slots, `entry` copied into entry Count.
+    void add(const HistoryEntry& entry);
+};
+
+// One per process.
+extern HistoryListData HistoryList;
+
+// Fills HistoryList from gApplicationFolder + "Histo.dat"; a missing file gives an empty history.
+// Entries the program did not write in its format are skipped; reading resumes at the next entry.
+void gLoadHistoric();
+
+// Appends entry Count to the file (created when missing), after turning the double quotes of its
+// texts into apostrophes, in memory too.
+void gAppendHistoric();
+
+// Replaces the file atomically by the whole table. When it cannot be written the old file stays
+// and the user is told once.
+void gSaveHistoric();
+
+// Removes entry `number` (1 to Count) from the table, moving the later ones down; 0 or a number
+// above Count changes nothing. The file changes at the next rewrite.
+void gDeleteHistoricMessage(qint32 number);
+
+// Deletes "Histo.dat": 1 when deleted, 0 otherwise. The table is not changed.
+int gFctDeleteHistoricFile();
+
+// Every double quote of `text` becomes an apostrophe, in place.
+void gReplaceQuotes(QString& text);
+
+// The eight items of `entry` as the file holds them (its texts' quotes already replaced).
+QByteArray gHistoryEntryBytes(const HistoryEntry& entry);
+
+// Parses history file contents; the entries the loader would keep.
+std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents);
+
+// Empties the table and forgets the state of the file.
+void gResetHistory();
