@@ -1,24 +1,55 @@
 #include "platform/atomic_file.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelimo::platform {
+namespace {
+
+QString systemError(const char* step) {
+    return QString::fromLatin1(step) + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Writes everything or fails; a short write (full disk, size limit) is a failure.
+bool writeAll(int fd, QByteArrayView contents) {
+    qsizetype done = 0;
+    while (done < contents.size()) {
+        const ssize_t written = ::write(fd, contents.data() + done,
+                                        static_cast<size_t>(contents.size() - done));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error) {
-    QSaveFile file(path);
-    // A missing or unwritable folder is reported by open(); a full disk by write() or commit().
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        if (error) *error = systemError("create");
         return false;
     }
-    if (file.write(contents.data(), contents.size()) != contents.size()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
+    // The new file keeps the old one's permissions; a new store is readable by its owner's group.
+    struct stat old {};
+    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
+    const QString writeError = written ? QString() : systemError("write");
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.constData(), target.constData()) != 0) {
+        if (error) *error = !writeError.isEmpty() ? writeError : systemError("replace");
+        ::unlink(temporary.constData());
         return false;
     }
     return true;

@@ -8,7 +8,8 @@
 
 namespace pelimo::platform {
 
-// Writes a temporary file beside `path`, flushes it and renames it over `path`.
+// Writes a temporary file beside `path`, syncs it and renames it over `path`. A short write
+// (full disk) fails instead of leaving a cut file.
 // On any failure the old file stays as it was; `error` gets the reason.
 bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error = nullptr);
 
