@@ -1,0 +1,29 @@
+// The payload codec of ModGlobal: the kind digit and its content, built into and decoded from
+// the current message (DecodedMessage), and the two identification datagrams.
+#pragma once
+
+#include <QString>
+
+#include "transport/decoded_message.h"
+
+inline constexpr char kIdentificationRequestText[] = "Pelimo : Identification Request";
+inline constexpr char kIdentificationAnswerText[] = "Pelimo : Identification Answer";
+
+// DecodedMessage.Text = the payload for DecodedMessage.Kind (and AttachmentPath for kind 2) and
+// `body`. A Kind outside 1 to 4 leaves everything unchanged.
+void gEncodeMessage(const QString& body);
+
+// Sets Kind, Text and, by kind, AttachmentPath and State from a received payload. Sender,
+// Addressee, ReceivedDate and ReceivedTime are left alone.
+void gDecodeMessage(const QString& payload);
+
+// A kind-3 datagram from gComputerName to `computerName`; nothing when the name is empty.
+void gSendIdentificationRequest(const QString& computerName);
+// A kind-4 datagram from gComputerName to `computerName`; nothing when the name is empty.
+void gSendIdentificationAnswer(const QString& computerName);
+
+// Empties Sender, Addressee, ReceivedDate, ReceivedTime and AttachmentPath.
+void gClearCurrentMessage();
+
+// Every field of DecodedMessage back to its initial value. Tests call it between cases.
+void gResetMessageCodec();
