@@ -1,0 +1,2 @@
+pelimo_add_fuzz_target(profile_parser ${CMAKE_CURRENT_SOURCE_DIR}/profile_parser_fuzz.cpp
+    LIBS pelimo_platform)
