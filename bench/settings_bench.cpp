@@ -50,7 +50,8 @@ void BM_ContactsFileOneBatch(benchmark::State& state) {
         writeContacts([&](const QString& key, const QString& value) {
             batch.write(u"UserSetting", key, value);
         });
-        if (!batch.commit()) state.SkipWithError("commit failed");
+        if (!batch.commit())
+            state.SkipWithError("commit failed");
     }
 }
 BENCHMARK(BM_ContactsFileOneBatch)->Unit(benchmark::kMillisecond);

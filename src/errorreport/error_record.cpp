@@ -4,7 +4,9 @@
 
 ErrorRecordData ErrorRecord;
 
-void gResetErrorRecord() { ErrorRecord = {}; }
+void gResetErrorRecord() {
+    ErrorRecord = {};
+}
 
 namespace {
 
@@ -18,8 +20,8 @@ QString signedNumber(qint32 value) {
 QString gBuildErrorReport(const ErrorRecordData& record, const QDateTime& now) {
     const QString crLf = QStringLiteral("\r\n");
     QString report;
-    report += QStringLiteral("Date:") + now.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral(" - Time:") +
-              now.toString(QStringLiteral("HH:mm:ss")) + crLf;
+    report += QStringLiteral("Date:") + now.toString(QStringLiteral("MM-dd-yyyy")) +
+              QStringLiteral(" - Time:") + now.toString(QStringLiteral("HH:mm:ss")) + crLf;
     report += QStringLiteral(" - Mod\t: ") + record.ErrorModule + crLf;
     report += QStringLiteral(" - Fct\t: ") + record.ErrorProcedure + crLf;
     report += QStringLiteral(" - Cod\t: ") + signedNumber(record.ErrorNumber) + crLf;

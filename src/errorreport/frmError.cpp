@@ -61,7 +61,9 @@ frmError::frmError(QWidget* parent)
     Form_Load();
 }
 
-void frmError::setUrlOpener(UrlOpener opener) { urlOpener() = std::move(opener); }
+void frmError::setUrlOpener(UrlOpener opener) {
+    urlOpener() = std::move(opener);
+}
 
 void frmError::Form_Load() {
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -87,7 +89,9 @@ void frmError::cmdsendMail_Click() {
     }
 }
 
-void frmError::cmdResume_Click() { accept(); }
+void frmError::cmdResume_Click() {
+    accept();
+}
 
 void frmError::present() {
     frmError window;

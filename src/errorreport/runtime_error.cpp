@@ -33,7 +33,8 @@ constexpr ClassicError kClassicErrors[] = {
 
 QString gRunTimeErrorDescription(int number) {
     for (const ClassicError& error : kClassicErrors) {
-        if (error.number == number) return QString::fromLatin1(error.description);
+        if (error.number == number)
+            return QString::fromLatin1(error.description);
     }
     return QStringLiteral("Application-defined or object-defined error");
 }
@@ -45,4 +46,6 @@ RunTimeError::RunTimeError(int number, QString description)
       description_(description.isEmpty() ? gRunTimeErrorDescription(number)
                                          : std::move(description)) {}
 
-void gRaiseError(int number, const QString& description) { throw RunTimeError(number, description); }
+void gRaiseError(int number, const QString& description) {
+    throw RunTimeError(number, description);
+}

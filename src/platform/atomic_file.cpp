@@ -1,11 +1,11 @@
 #include "platform/atomic_file.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
 
 namespace pelimo::platform {
 namespace {
@@ -19,11 +19,13 @@ QString systemError(const char* step) {
 bool writeAll(int fd, QByteArrayView contents) {
     qsizetype done = 0;
     while (done < contents.size()) {
-        const ssize_t written = ::write(fd, contents.data() + done,
-                                        static_cast<size_t>(contents.size() - done));
-        if (written < 0 && errno == EINTR) continue;
+        const ssize_t written =
+            ::write(fd, contents.data() + done, static_cast<size_t>(contents.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
+            if (written == 0)
+                errno = ENOSPC;
             return false;
         }
         done += written;
@@ -38,7 +40,8 @@ bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString
     QByteArray temporary = target + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        if (error) *error = systemError("create");
+        if (error)
+            *error = systemError("create");
         return false;
     }
     // The new file keeps the old one's permissions; a new store is readable by its owner's group.
@@ -48,7 +51,8 @@ bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString
     const QString writeError = written ? QString() : systemError("write");
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.constData(), target.constData()) != 0) {
-        if (error) *error = !writeError.isEmpty() ? writeError : systemError("replace");
+        if (error)
+            *error = !writeError.isEmpty() ? writeError : systemError("replace");
         ::unlink(temporary.constData());
         return false;
     }
@@ -57,9 +61,11 @@ bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString
 
 std::optional<QByteArray> readWholeFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
     return bytes;
 }
 

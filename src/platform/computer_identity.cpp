@@ -1,9 +1,9 @@
 #include "platform/computer_identity.h"
 
+#include <unistd.h>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <unistd.h>
 
 #include <climits>
 
@@ -20,13 +20,15 @@ QString normalisedName(QString name) {
 
 QString hostNameFirstLabel() {
     char buffer[HOST_NAME_MAX + 1] = {};
-    if (gethostname(buffer, sizeof buffer - 1) != 0) return {};
+    if (gethostname(buffer, sizeof buffer - 1) != 0)
+        return {};
     return QString::fromLocal8Bit(buffer).section(u'.', 0, 0);
 }
 
 QString fromTestparm(const QString& name, const SambaConfigSource& source) {
     const QString program = QStandardPaths::findExecutable(source.testparmProgram);
-    if (program.isEmpty() || !QFileInfo::exists(source.configFile)) return {};
+    if (program.isEmpty() || !QFileInfo::exists(source.configFile))
+        return {};
     QProcess testparm;
     testparm.start(program, {QStringLiteral("-s"), QStringLiteral("--parameter-name=") + name,
                              source.configFile});
@@ -44,14 +46,17 @@ QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
     bool inGlobal = false;
     for (const QString& rawLine : QString::fromLocal8Bit(config).split(u'\n')) {
         const QString line = rawLine.trimmed();
-        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';')) continue;
+        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
+            continue;
         if (line.startsWith(u'[')) {
-            inGlobal = line.mid(1).section(u']', 0, 0).trimmed().compare(
-                           u"global", Qt::CaseInsensitive) == 0;
+            inGlobal =
+                line.mid(1).section(u']', 0, 0).trimmed().compare(u"global", Qt::CaseInsensitive) ==
+                0;
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (!inGlobal || equals < 0) continue;
+        if (!inGlobal || equals < 0)
+            continue;
         if (line.left(equals).simplified().toCaseFolded() == wanted) {
             return line.mid(equals + 1).trimmed();
         }
@@ -71,7 +76,8 @@ QString sambaGlobalParameter(const QString& name, const SambaConfigSource& sourc
 
 QString localComputerName(const SambaConfigSource& source) {
     QString name = sambaGlobalParameter(QStringLiteral("netbios name"), source);
-    if (name.isEmpty()) name = hostNameFirstLabel();
+    if (name.isEmpty())
+        name = hostNameFirstLabel();
     return normalisedName(name);
 }
 

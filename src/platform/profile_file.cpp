@@ -10,23 +10,32 @@ namespace {
 
 constexpr QByteArrayView kCrLf = "\r\n";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
 QByteArrayView trimmed(QByteArrayView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
     return text.sliced(begin, end - begin);
 }
 
-QString folded(QByteArrayView name) { return ansiToUnicode(trimmed(name)).toCaseFolded(); }
-QString folded(QStringView name) { return name.trimmed().toString().toCaseFolded(); }
+QString folded(QByteArrayView name) {
+    return ansiToUnicode(trimmed(name)).toCaseFolded();
+}
+QString folded(QStringView name) {
+    return name.trimmed().toString().toCaseFolded();
+}
 
 // The name of a section header line ("[name]"), or nothing for any other line.
 std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     const QByteArrayView text = trimmed(line);
-    if (text.isEmpty() || text[0] != '[') return std::nullopt;
+    if (text.isEmpty() || text[0] != '[')
+        return std::nullopt;
     const qsizetype close = text.indexOf(']');
     return close < 0 ? text.sliced(1) : text.sliced(1, close - 1);
 }
@@ -34,7 +43,8 @@ std::optional<QByteArrayView> sectionName(QByteArrayView line) {
 // The key of a "key=value" line, or nothing when the line has no "=".
 std::optional<QByteArrayView> keyOf(QByteArrayView line) {
     const qsizetype equals = line.indexOf('=');
-    if (equals < 0) return std::nullopt;
+    if (equals < 0)
+        return std::nullopt;
     return line.first(equals);
 }
 
@@ -60,11 +70,12 @@ ProfileDocument::ProfileDocument(QByteArrayView contents) {
     qsizetype pos = 0;
     while (pos < contents.size()) {
         qsizetype end = pos;
-        while (end < contents.size() && contents[end] != '\n' && contents[end] != '\r') ++end;
+        while (end < contents.size() && contents[end] != '\n' && contents[end] != '\r')
+            ++end;
         Line line{contents.sliced(pos, end - pos).toByteArray(), {}};
         if (end < contents.size()) {
-            const bool crLf = contents[end] == '\r' && end + 1 < contents.size() &&
-                              contents[end + 1] == '\n';
+            const bool crLf =
+                contents[end] == '\r' && end + 1 < contents.size() && contents[end + 1] == '\n';
             line.ending = contents.sliced(end, crLf ? 2 : 1).toByteArray();
         }
         pos = end + line.ending.size();
@@ -75,7 +86,8 @@ ProfileDocument::ProfileDocument(QByteArrayView contents) {
 void ProfileDocument::addLine(const Line& line) {
     if (const auto name = sectionName(line.text)) {
         const QString key = folded(*name);
-        if (!sectionIndex_.contains(key)) sectionIndex_.insert(key, static_cast<int>(sections_.size()));
+        if (!sectionIndex_.contains(key))
+            sectionIndex_.insert(key, static_cast<int>(sections_.size()));
         sections_.push_back(Section{{line}, {}});
         return;
     }
@@ -95,15 +107,18 @@ void ProfileDocument::addLine(const Line& line) {
 
 std::optional<QByteArray> ProfileDocument::find(QStringView section, QStringView key) const {
     const auto sectionIt = sectionIndex_.constFind(folded(section));
-    if (sectionIt == sectionIndex_.constEnd()) return std::nullopt;
+    if (sectionIt == sectionIndex_.constEnd())
+        return std::nullopt;
     const Section& found = sections_[*sectionIt];
     const auto keyIt = found.keyLine.constFind(folded(key));
-    if (keyIt == found.keyLine.constEnd()) return std::nullopt;
+    if (keyIt == found.keyLine.constEnd())
+        return std::nullopt;
     return valueOf(found.lines[*keyIt].text);
 }
 
 void ProfileDocument::ensureEnding(std::vector<Line>& lines) {
-    if (!lines.empty() && lines.back().ending.isEmpty()) lines.back().ending = kCrLf.toByteArray();
+    if (!lines.empty() && lines.back().ending.isEmpty())
+        lines.back().ending = kCrLf.toByteArray();
 }
 
 void ProfileDocument::set(QStringView section, QStringView key, QStringView value) {
@@ -126,18 +141,22 @@ void ProfileDocument::set(QStringView section, QStringView key, QStringView valu
         Line& line = found.lines[*keyIt];
         // Keep the key as it is spelled in the file; only the value changes.
         line.text = trimmed(*keyOf(line.text)).toByteArray() + '=' + valueBytes;
-        if (line.ending.isEmpty() && &line != &found.lines.back()) line.ending = kCrLf.toByteArray();
+        if (line.ending.isEmpty() && &line != &found.lines.back())
+            line.ending = kCrLf.toByteArray();
         return;
     }
     // A new key goes after the section's last non-blank line, before any separating blank lines.
     auto insertAt = static_cast<int>(found.lines.size());
-    while (insertAt > 1 && trimmed(found.lines[insertAt - 1].text).isEmpty()) --insertAt;
+    while (insertAt > 1 && trimmed(found.lines[insertAt - 1].text).isEmpty())
+        --insertAt;
     Line& previous = found.lines[insertAt - 1];
-    if (previous.ending.isEmpty()) previous.ending = kCrLf.toByteArray();
+    if (previous.ending.isEmpty())
+        previous.ending = kCrLf.toByteArray();
     found.lines.insert(found.lines.begin() + insertAt,
                        Line{keyBytes + '=' + valueBytes, kCrLf.toByteArray()});
     for (auto it = found.keyLine.begin(); it != found.keyLine.end(); ++it) {
-        if (*it >= insertAt) ++*it;
+        if (*it >= insertAt)
+            ++*it;
     }
     found.keyLine.insert(foldedKey, insertAt);
 }
@@ -151,7 +170,8 @@ QByteArray ProfileDocument::contents() const {
         }
     };
     append(preamble_);
-    for (const Section& section : sections_) append(section.lines);
+    for (const Section& section : sections_)
+        append(section.lines);
     return out;
 }
 
@@ -175,14 +195,17 @@ ProfileReader::ProfileReader(const QString& path) {
 
 QString ProfileReader::get(QStringView section, QStringView key, QStringView defaultValue,
                            int bufferSize) const {
-    if (const auto value = document_.find(section, key)) return fromBuffer(*value, bufferSize);
+    if (const auto value = document_.find(section, key))
+        return fromBuffer(*value, bufferSize);
     QStringView fallback = defaultValue;
-    while (!fallback.isEmpty() && fallback.back() == u' ') fallback.chop(1);
+    while (!fallback.isEmpty() && fallback.back() == u' ')
+        fallback.chop(1);
     return fromBuffer(unicodeToAnsi(fallback), bufferSize);
 }
 
 ProfileBatch::ProfileBatch(QString path) : path_(std::move(path)) {
-    if (!QFileInfo::exists(path_)) return;
+    if (!QFileInfo::exists(path_))
+        return;
     if (auto bytes = readWholeFile(path_)) {
         document_ = ProfileDocument(*bytes);
     } else {
@@ -191,14 +214,16 @@ ProfileBatch::ProfileBatch(QString path) : path_(std::move(path)) {
 }
 
 bool ProfileBatch::write(QStringView section, QStringView key, QStringView value) {
-    if (!readable_) return false;
+    if (!readable_)
+        return false;
     document_.set(section, key, value);
     return true;
 }
 
 bool ProfileBatch::commit(QString* error) {
     if (!readable_) {
-        if (error) *error = QStringLiteral("The file could not be read");
+        if (error)
+            *error = QStringLiteral("The file could not be read");
         return false;
     }
     return replaceFileAtomically(path_, document_.contents(), error);

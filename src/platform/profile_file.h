@@ -1,7 +1,7 @@
 // Initialisation ("profile") files with the semantics of GetPrivateProfileStringA and
 // WritePrivateProfileStringA: case-insensitive sections and keys, the first match wins, a value is
-// the text after the first "=" with blanks and one pair of enclosing quotes removed, untouched lines
-// are kept byte for byte, written lines end in CR LF. Files are Windows-1252 text.
+// the text after the first "=" with blanks and one pair of enclosing quotes removed, untouched
+// lines are kept byte for byte, written lines end in CR LF. Files are Windows-1252 text.
 #pragma once
 
 #include <QByteArray>
@@ -35,7 +35,7 @@ private:
         QByteArray ending;  // "\r\n", "\n", "\r" or empty for a last line without one
     };
     struct Section {
-        std::vector<Line> lines;     // the header line first
+        std::vector<Line> lines;      // the header line first
         QHash<QString, int> keyLine;  // folded key -> index of its first line
     };
 

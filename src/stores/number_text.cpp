@@ -7,7 +7,8 @@
 
 double gLeadingNumber(QStringView text, NumberForm form) {
     qsizetype pos = 0;
-    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
+    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t'))
+        ++pos;
     std::string number;
     if (pos < text.size() && (text[pos] == u'-' || text[pos] == u'+')) {
         number += static_cast<char>(text[pos].unicode());
@@ -26,8 +27,10 @@ double gLeadingNumber(QStringView text, NumberForm form) {
         }
         number += static_cast<char>(ch);
     }
-    if (!digits) return 0.0;
-    if (number.front() == '+') number.erase(0, 1);
+    if (!digits)
+        return 0.0;
+    if (number.front() == '+')
+        number.erase(0, 1);
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
@@ -38,7 +41,8 @@ double gLeadingNumber(QStringView text, NumberForm form) {
 }
 
 std::optional<qint16> gToInt16(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
+    if (!std::isfinite(value))
+        return std::nullopt;
     const double rounded = std::nearbyint(value);  // round half to even, as the classic CInt
     if (rounded < std::numeric_limits<qint16>::min() ||
         rounded > std::numeric_limits<qint16>::max()) {
@@ -51,7 +55,8 @@ QString gFormatNumber(double value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value));
     std::string digits(buffer, error == std::errc() ? end : buffer);
-    if (digits.rfind("0.", 0) == 0) digits.erase(0, 1);
+    if (digits.rfind("0.", 0) == 0)
+        digits.erase(0, 1);
     const char sign = std::signbit(value) && value != 0.0 ? '-' : ' ';
     return QString::fromLatin1(sign + digits);
 }

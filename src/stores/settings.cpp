@@ -16,7 +16,9 @@ namespace {
 
 const QString kSection = QString::fromLatin1(kSettingsSection);
 
-QString settingsPath() { return gApplicationFolder + QString::fromLatin1(kSettingsFileName); }
+QString settingsPath() {
+    return gApplicationFolder + QString::fromLatin1(kSettingsFileName);
+}
 
 void loadSwitch(const ProfileReader& reader, const char* key, qint16& field) {
     const QString value = reader.get(kSection, QString::fromLatin1(key), u"1", kProfileBufferSize);
@@ -32,13 +34,16 @@ void gLoadSettingsIni() {
     loadSwitch(reader, "OpenWindows", Settings.OpenWindows);
     loadSwitch(reader, "PlaySound", Settings.PlaySound);
     loadSwitch(reader, "MinimizedWindows", Settings.MinimizedWindows);
-    Settings.FileLanguage = reader.get(kSection, u"FileLanguage", gApplicationFolder + QStringLiteral("orglng.lng"),
-                                       kProfileBufferSize);
-    Settings.MessageChannel = reader.get(kSection, u"MessageChannel", u"pelimo", kProfileBufferSize);
+    Settings.FileLanguage =
+        reader.get(kSection, u"FileLanguage", gApplicationFolder + QStringLiteral("orglng.lng"),
+                   kProfileBufferSize);
+    Settings.MessageChannel =
+        reader.get(kSection, u"MessageChannel", u"pelimo", kProfileBufferSize);
     const double delay = gLeadingNumber(
         reader.get(kSection, u"IdentificationSendDelay", u"0.150", kProfileBufferSize),
         NumberForm::Decimal);
-    if (std::isfinite(delay)) Settings.IdentificationSendDelay = delay;
+    if (std::isfinite(delay))
+        Settings.IdentificationSendDelay = delay;
     Settings.Signup = reader.get(kSection, u"Signup", u"", kProfileBufferSize);
     gDecodeLineBreaks(Settings.Signup);
 }
@@ -63,8 +68,14 @@ void gSaveSettingsIni() {
     }
 }
 
-void gDecodeLineBreaks(QString& text) { text.replace(QStringLiteral("||"), QStringLiteral("\r\n")); }
+void gDecodeLineBreaks(QString& text) {
+    text.replace(QStringLiteral("||"), QStringLiteral("\r\n"));
+}
 
-void gEncodeLineBreaks(QString& text) { text.replace(QStringLiteral("\r\n"), QStringLiteral("||")); }
+void gEncodeLineBreaks(QString& text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("||"));
+}
 
-void gResetSettings() { Settings = {}; }
+void gResetSettings() {
+    Settings = {};
+}

@@ -41,11 +41,14 @@ MsgBoxResult defaultButton(MsgBoxButtons buttons) {
     return MsgBoxResult::Ok;
 }
 
-void record(const DialogRecord& request) { state().shown.push_back(request); }
+void record(const DialogRecord& request) {
+    state().shown.push_back(request);
+}
 
 std::optional<DialogAnswer> takeAnswer() {
     auto& answers = state().answers;
-    if (answers.empty()) return std::nullopt;
+    if (answers.empty())
+        return std::nullopt;
     DialogAnswer answer = std::move(answers.front());
     answers.pop_front();
     return answer;
@@ -53,14 +56,18 @@ std::optional<DialogAnswer> takeAnswer() {
 
 MsgBoxResult messageBox(const QString& text, MsgBoxButtons buttons, MsgBoxIcon icon,
                         const QString& title) {
-    const DialogRecord request{.kind = DialogKind::MessageBox, .title = title, .text = text,
-                               .buttons = buttons, .icon = icon};
+    const DialogRecord request{.kind = DialogKind::MessageBox,
+                               .title = title,
+                               .text = text,
+                               .buttons = buttons,
+                               .icon = icon};
     if (state().scripted) {
         record(request);
         const auto answer = takeAnswer();
         return answer ? answer->button : defaultButton(buttons);
     }
-    if (state().backend) return state().backend->messageBox(request);
+    if (state().backend)
+        return state().backend->messageBox(request);
     printToConsole(request);
     return defaultButton(buttons);
 }
@@ -69,14 +76,15 @@ namespace {
 
 QString fileDialog(DialogKind kind, const QString& title, const QString& directory,
                    const QString& filter) {
-    const DialogRecord request{.kind = kind, .title = title, .directory = directory,
-                               .filter = filter};
+    const DialogRecord request{
+        .kind = kind, .title = title, .directory = directory, .filter = filter};
     if (state().scripted) {
         record(request);
         const auto answer = takeAnswer();
         return answer ? answer->fileName : QString();
     }
-    if (!state().backend) return {};
+    if (!state().backend)
+        return {};
     return kind == DialogKind::OpenFile ? state().backend->openFileName(request)
                                         : state().backend->saveFileName(request);
 }
@@ -92,8 +100,8 @@ QString saveFileName(const QString& title, const QString& directory, const QStri
 }
 
 void showReport(const QString& windowName, const QString& title, const QString& text) {
-    const DialogRecord request{.kind = DialogKind::Report, .title = title, .text = text,
-                               .window = windowName};
+    const DialogRecord request{
+        .kind = DialogKind::Report, .title = title, .text = text, .window = windowName};
     if (state().scripted) {
         record(request);
         takeAnswer();
@@ -106,13 +114,27 @@ void showReport(const QString& windowName, const QString& title, const QString& 
     printToConsole(request);
 }
 
-void setBackend(std::unique_ptr<DialogBackend> backend) { state().backend = std::move(backend); }
-void setScripted(bool scripted) { state().scripted = scripted; }
-bool isScripted() { return state().scripted; }
-void pushAnswer(DialogAnswer answer) { state().answers.push_back(std::move(answer)); }
-void pushButton(MsgBoxResult button) { pushAnswer(DialogAnswer{.button = button}); }
-std::size_t pendingAnswers() { return state().answers.size(); }
-const std::vector<DialogRecord>& shown() { return state().shown; }
+void setBackend(std::unique_ptr<DialogBackend> backend) {
+    state().backend = std::move(backend);
+}
+void setScripted(bool scripted) {
+    state().scripted = scripted;
+}
+bool isScripted() {
+    return state().scripted;
+}
+void pushAnswer(DialogAnswer answer) {
+    state().answers.push_back(std::move(answer));
+}
+void pushButton(MsgBoxResult button) {
+    pushAnswer(DialogAnswer{.button = button});
+}
+std::size_t pendingAnswers() {
+    return state().answers.size();
+}
+const std::vector<DialogRecord>& shown() {
+    return state().shown;
+}
 
 void clearShown() {
     state().shown.clear();

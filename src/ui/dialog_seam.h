@@ -11,9 +11,21 @@
 #include <vector>
 
 // Button sets, icons and results keep the classic message box values.
-enum class MsgBoxButtons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4,
-                           RetryCancel = 5 };
-enum class MsgBoxIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum class MsgBoxButtons {
+    Ok = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5
+};
+enum class MsgBoxIcon {
+    None = 0,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64
+};
 enum class MsgBoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 enum class DialogKind { MessageBox, OpenFile, SaveFile, Print, ModalWindow, Report };
@@ -22,21 +34,21 @@ enum class DialogKind { MessageBox, OpenFile, SaveFile, Print, ModalWindow, Repo
 struct DialogRecord {
     DialogKind kind = DialogKind::MessageBox;
     QString title;
-    QString text;        // message text; report text
+    QString text;  // message text; report text
     MsgBoxButtons buttons = MsgBoxButtons::Ok;
     MsgBoxIcon icon = MsgBoxIcon::None;
-    QString directory;   // file dialogs: initial folder or file
-    QString filter;      // file dialogs: name filter
-    QString window;      // modal windows and reports: the window's object name
+    QString directory;  // file dialogs: initial folder or file
+    QString filter;     // file dialogs: name filter
+    QString window;     // modal windows and reports: the window's object name
 };
 
 // A scripted answer, taken by the next dialog shown.
 struct DialogAnswer {
-    MsgBoxResult button = MsgBoxResult::Ok;       // message boxes
-    QString fileName;                             // file dialogs; empty means cancelled
-    bool accepted = true;                         // print dialogs
-    std::function<int(QObject* window)> act;      // modal windows: acts on the shown window and
-                                                  // returns its result instead of waiting
+    MsgBoxResult button = MsgBoxResult::Ok;   // message boxes
+    QString fileName;                         // file dialogs; empty means cancelled
+    bool accepted = true;                     // print dialogs
+    std::function<int(QObject* window)> act;  // modal windows: acts on the shown window and
+                                              // returns its result instead of waiting
 };
 
 class DialogBackend {

@@ -98,11 +98,14 @@ public:
 }  // namespace
 
 int execModal(QDialog* window) {
-    if (!isScripted()) return window->exec();
-    record(DialogRecord{.kind = DialogKind::ModalWindow, .title = window->windowTitle(),
+    if (!isScripted())
+        return window->exec();
+    record(DialogRecord{.kind = DialogKind::ModalWindow,
+                        .title = window->windowTitle(),
                         .window = window->objectName()});
     const auto answer = takeAnswer();
-    if (!answer || !answer->act) return QDialog::Rejected;
+    if (!answer || !answer->act)
+        return QDialog::Rejected;
     window->show();
     const int result = answer->act(window);
     window->close();
@@ -119,6 +122,8 @@ bool execPrintDialog(QPrinter* printer, QWidget* parent) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-void installWidgetBackend() { setBackend(std::make_unique<WidgetBackend>()); }
+void installWidgetBackend() {
+    setBackend(std::make_unique<WidgetBackend>());
+}
 
 }  // namespace DialogSeam

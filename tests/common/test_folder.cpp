@@ -18,9 +18,13 @@ TestFolder::TestFolder() {
     DialogSeam::clearShown();
 }
 
-TestFolder::~TestFolder() { DialogSeam::clearShown(); }
+TestFolder::~TestFolder() {
+    DialogSeam::clearShown();
+}
 
-QString TestFolder::path(const QString& name) const { return dir_.path() + u'/' + name; }
+QString TestFolder::path(const QString& name) const {
+    return dir_.path() + u'/' + name;
+}
 
 void TestFolder::write(const QString& name, const QByteArray& contents) const {
     QFile file(path(name));
@@ -34,12 +38,15 @@ QByteArray TestFolder::read(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool TestFolder::exists(const QString& name) const { return QFileInfo::exists(path(name)); }
+bool TestFolder::exists(const QString& name) const {
+    return QFileInfo::exists(path(name));
+}
 
 std::vector<QString> shownMessageTexts() {
     std::vector<QString> texts;
     for (const DialogRecord& record : DialogSeam::shown()) {
-        if (record.kind == DialogKind::MessageBox) texts.push_back(record.text);
+        if (record.kind == DialogKind::MessageBox)
+            texts.push_back(record.text);
     }
     return texts;
 }

@@ -39,7 +39,10 @@ TEST_F(ErrorTrapTest, AFailingStepIsReportedAndTheProcedureGoesOn) {
     std::vector<int> ran;
     ErrorTrap trap("ModMailSlot", "SendToPelimo");
     trap.step([&] { ran.push_back(1); });
-    trap.step([&] { gRaiseError(RunTimeErrorNumber::FileNotFound); ran.push_back(99); });
+    trap.step([&] {
+        gRaiseError(RunTimeErrorNumber::FileNotFound);
+        ran.push_back(99);
+    });
     trap.step([&] { ran.push_back(3); });
     EXPECT_EQ(ran, (std::vector<int>{1, 3}));
     EXPECT_EQ(trap.failures(), 1);

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
         QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
-            if (!file.open(QIODevice::ReadOnly)) return 1;
+            if (!file.open(QIODevice::ReadOnly))
+                return 1;
             const QByteArray bytes = file.readAll();
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
                                    static_cast<size_t>(bytes.size()));

@@ -8,7 +8,8 @@ using pelimo::platform::unicodeToAnsi;
 
 TEST(AnsiCodec, EveryByteDecodesAndEncodesBackToItself) {
     QByteArray all(256, '\0');
-    for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<char>(i);
     const QString text = ansiToUnicode(all);
     ASSERT_EQ(text.size(), 256);
     EXPECT_EQ(unicodeToAnsi(text), all);
@@ -29,9 +30,9 @@ TEST(AnsiCodec, UndefinedBytesMapToTheirControlCharacters) {
 }
 
 TEST(AnsiCodec, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach) {
-    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("a\u0100b")), QByteArray("a?b"));         // A macron
-    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("\u4e2d\u6587")), QByteArray("??"));      // two CJK
-    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("x\U0001F600y")), QByteArray("x?y"));   // one pair
+    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("a\u0100b")), QByteArray("a?b"));      // A macron
+    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("\u4e2d\u6587")), QByteArray("??"));   // two CJK
+    EXPECT_EQ(unicodeToAnsi(QString::fromUtf8("x\U0001F600y")), QByteArray("x?y"));  // one pair
     // C1 controls that the code page replaced by printable characters have no byte of their own.
     EXPECT_EQ(unicodeToAnsi(QString(QChar(0x0080))), QByteArray("?"));
     // A lone surrogate is one character too.

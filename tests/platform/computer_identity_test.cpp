@@ -7,9 +7,10 @@ using namespace pelimo::platform;
 
 TEST(ComputerIdentity, ReadsNetbiosNameAndWorkgroupFromTheGlobalSection) {
     TestFolder folder;
-    folder.write("smb.conf",
-                 "# comment\n[global]\n   workgroup = office\n netbios  name=averyveryverylongname\n"
-                 "[share]\n  workgroup = notthis\n");
+    folder.write(
+        "smb.conf",
+        "# comment\n[global]\n   workgroup = office\n netbios  name=averyveryverylongname\n"
+        "[share]\n  workgroup = notthis\n");
     const SambaConfigSource source{QStringLiteral("no-such-testparm"), folder.path("smb.conf")};
     EXPECT_EQ(localWorkgroup(source), "OFFICE");
     EXPECT_EQ(localComputerName(source), "AVERYVERYVERYLO") << "at most 15 characters";

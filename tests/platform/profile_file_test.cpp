@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
-#include <unistd.h>
 
 #include "common/full_disk.h"
 #include "common/test_folder.h"
@@ -95,13 +95,14 @@ TEST(ProfileWrite, CreatesTheFileAndRoundTripsCodePageText) {
 }
 
 TEST(ProfileWrite, FailureLeavesTheOldFileWhole) {
-    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
     TestFolder folder;
     folder.write("p.ini", "[S]\r\nk=old\r\n");
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(writePrivateProfileString(u"S", u"k", u"new", folder.path("p.ini")));
-    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
+    QFile::setPermissions(folder.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(folder.read("p.ini"), "[S]\r\nk=old\r\n");
 }
 
@@ -110,7 +111,8 @@ TEST(ProfileWrite, FullDiskLeavesTheOldFileWhole) {
     folder.write("p.ini", "[S]\r\nk=old\r\n");
     {
         FullDisk full;
-        EXPECT_FALSE(writePrivateProfileString(u"S", u"k", QString(200, u'n'), folder.path("p.ini")));
+        EXPECT_FALSE(
+            writePrivateProfileString(u"S", u"k", QString(200, u'n'), folder.path("p.ini")));
     }
     EXPECT_EQ(folder.read("p.ini"), "[S]\r\nk=old\r\n");
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"p.ini"});
@@ -127,7 +129,8 @@ TEST(ProfileBatch, ManyWritesOneReplacement) {
     folder.write("User.dat", "[UserSetting]\r\nUserNumber=1\r\nUserName001=old\r\n");
     ProfileBatch batch(path);
     for (int i = 1; i <= 100; ++i) {
-        ASSERT_TRUE(batch.write(u"UserSetting", QStringLiteral("UserName%1").arg(i, 3, 10, QChar('0')),
+        ASSERT_TRUE(batch.write(u"UserSetting",
+                                QStringLiteral("UserName%1").arg(i, 3, 10, QChar('0')),
                                 QStringLiteral("user %1").arg(i)));
     }
     ASSERT_TRUE(batch.write(u"usersetting", u"USERNUMBER", u"100"));

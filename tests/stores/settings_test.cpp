@@ -39,11 +39,13 @@ TEST(Settings, SavedFormatAndRoundTrip) {
     Settings.Signup = "a\r\nb";
     gSaveSettingsIni();
     const QByteArray file = folder.read("Settings.ini");
-    EXPECT_TRUE(file.startsWith("[Setting]\r\nOpenWindows= 1\r\nPlaySound= 0\r\n"
-                                "MinimizedWindows= 0\r\nFileLanguage=/"))
+    EXPECT_TRUE(
+        file.startsWith("[Setting]\r\nOpenWindows= 1\r\nPlaySound= 0\r\n"
+                        "MinimizedWindows= 0\r\nFileLanguage=/"))
         << file.toStdString();
-    EXPECT_TRUE(file.endsWith("MessageChannel=team\r\nIdentificationSendDelay= .15\r\n"
-                              "Signup=a||b\r\n"))
+    EXPECT_TRUE(
+        file.endsWith("MessageChannel=team\r\nIdentificationSendDelay= .15\r\n"
+                      "Signup=a||b\r\n"))
         << file.toStdString();
     EXPECT_EQ(Settings.Signup, "a\r\nb") << "saving encodes a copy";
 
@@ -80,9 +82,11 @@ TEST(Settings, HandEditedValues) {
 
 TEST(Settings, OutOfRangeNumbersKeepThePreviousValue) {
     TestFolder folder;
-    folder.write("Settings.ini", "[Setting]\nOpenWindows=40000\nPlaySound=-32768\n"
-                                 "MinimizedWindows=99999999999999999999999\n"
-                                 "IdentificationSendDelay=1" + QByteArray(400, '0') + "\n");
+    folder.write("Settings.ini",
+                 "[Setting]\nOpenWindows=40000\nPlaySound=-32768\n"
+                 "MinimizedWindows=99999999999999999999999\n"
+                 "IdentificationSendDelay=1" +
+                     QByteArray(400, '0') + "\n");
     gResetSettings();
     Settings.OpenWindows = 5;
     Settings.MinimizedWindows = 6;
