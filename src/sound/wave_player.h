@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 // Stops any sound and starts `path`; true when it could start. False for a missing, unreadable or
 // non-wave file, and when the machine has no audio output.
@@ -14,5 +15,23 @@ bool gCloseWave();
 // The "short path" of a file: its absolute path when it exists, empty when it does not.
 QString gFctShortPathName(const QString& path);
 
-// Releases the player (tests, shutdown).
+// The one sound device ("wave"): the Qt Multimedia one unless tests install another.
+class WaveDevice {
+public:
+    virtual ~WaveDevice() = default;
+    // Prepares the wave file at `path`; false when it cannot be played.
+    virtual bool open(const QString& path) = 0;
+    // Starts the prepared sound without waiting for it.
+    virtual bool play() = 0;
+    // Stops and releases the sound; harmless when nothing is open.
+    virtual void close() = 0;
+};
+
+// Replaces the device (nullptr: back to the Qt Multimedia device), closing the current one.
+void gSetWaveDevice(std::unique_ptr<WaveDevice> device);
+
+// True when `path` names a readable RIFF/WAVE file with a format chunk.
+bool gIsWaveFile(const QString& path);
+
+// Closes the sound and goes back to the Qt Multimedia device (tests, shutdown).
 void gResetWavePlayer();

@@ -23,7 +23,8 @@ qint16 ShFileDelete(const QString& path);
 int gFctLoadTextFile(const QString& path, QString& text);
 
 // Replaces the file by `text` in Windows-1252, atomically: the old file stays whole until the new
-// one is complete. Always 1, as callers expect; a failure leaves the old file as it was.
+// one is complete. 1 when saved; when it cannot be written the old file stays as it was, the user
+// is told in a message box ("Error Saving File !") and the result is 0.
 int gFctSaveTextFile(const QString& path, const QString& text);
 
 // The progress window of a long copy. The window layer installs a factory; without one (and in
