@@ -156,7 +156,9 @@ bool mFctIsWindows95() {
 }
 
 QString mFctGetComputerName() {
-    return gSources.computerName.value_or(localComputerName(gSources.shares.config));
+    if (gSources.computerName)
+        return *gSources.computerName;
+    return localComputerName(gSources.shares.config);
 }
 
 void gSetUncNameSources(UncNameSources sources) {

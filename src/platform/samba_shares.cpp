@@ -182,9 +182,10 @@ std::vector<SambaShare> parseSambaShares(QByteArrayView config) {
             continue;
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
-            const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+            const QString name = line.mid(1, close - 1).trimmed();
             current = nullptr;
-            if (!isShareSection(name))
+            // Samba refuses a header without its "]"; its parameters belong to no share.
+            if (close < 0 || !isShareSection(name))
                 continue;
             // A section named twice goes on with the first one, as in Samba.
             for (SectionState& section : sections) {
