@@ -1,0 +1,76 @@
+// The local mailslot \\.\mailslot\<channel>: an abstract-namespace Unix datagram socket named
+// "pelimo/mailslot/<channel, lower case>". Binding is exclusive, so a second creation of the same
+// channel fails as on Windows. Messages keep their boundaries; a zero-length message is a message.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QtGlobal>
+#include <cstddef>
+#include <deque>
+#include <optional>
+
+namespace pelimo::platform {
+
+inline constexpr char kLocalMailslotPrefix[] = "pelimo/mailslot/";
+// Socket buffers of the mailslot and of its writers: room for far more than a burst of a thousand
+// short messages (the kernel caps it at its own maximum unless we may force it).
+inline constexpr int kMailslotSocketBufferBytes = 8 * 1024 * 1024;
+// What a writer holds back for mailslots whose queue is full before it drops new messages.
+inline constexpr std::size_t kMaxPendingBytes = 16 * 1024 * 1024;
+
+// The abstract socket name for a channel given as ANSI bytes: ASCII letters lower-cased.
+QByteArray localMailslotAddress(QByteArrayView channel);
+
+// A non-blocking socket bound to the channel's name, or -1 (also when another process owns it).
+int createLocalMailslot(QByteArrayView channel);
+
+struct LocalMailslotInfo {
+    bool ok = false;      // false: no mailslot or the query failed
+    qint32 waiting = 0;   // 0 or 1: whether a message is waiting
+    qint64 nextSize = 0;  // the size of the waiting message
+};
+
+// GetMailslotInfo: peeks at the next message without reading it; never blocks.
+LocalMailslotInfo queryLocalMailslot(int handle);
+
+// Reads the next message whole; nothing when none is waiting or the read fails.
+std::optional<QByteArray> readLocalMailslot(int handle, qint64 expectedSize);
+
+void closeLocalMailslot(int handle);
+
+enum class MailslotDelivery { Delivered, HeldBack, Full, NoMailslot, Failed };
+
+// Writes messages into local mailslots without ever blocking. A message for a mailslot whose queue
+// is full is held back, in order, and written by retryPending(); the owner of the writer calls it
+// while hasPending() is true. One writer per thread.
+class LocalMailslotWriter {
+public:
+    LocalMailslotWriter();
+    ~LocalMailslotWriter();
+    LocalMailslotWriter(const LocalMailslotWriter&) = delete;
+    LocalMailslotWriter& operator=(const LocalMailslotWriter&) = delete;
+
+    // One attempt, no holding back.
+    MailslotDelivery sendNow(QByteArrayView channel, QByteArrayView message);
+    // Writes now, or holds the message back behind earlier ones of the same mailslot.
+    MailslotDelivery deliver(QByteArrayView channel, QByteArrayView message);
+    // Writes what was held back, in order; returns whether anything is still held back.
+    bool retryPending();
+    bool hasPending() const { return !pending_.empty(); }
+    std::size_t pendingCount() const { return pending_.size(); }
+
+private:
+    struct Pending {
+        QByteArray address;
+        QByteArray message;
+    };
+    bool isHeldBack(const QByteArray& address) const;
+    MailslotDelivery sendTo(const QByteArray& address, QByteArrayView message);
+
+    int socket_ = -1;
+    std::deque<Pending> pending_;
+    std::size_t pendingBytes_ = 0;
+};
+
+}  // namespace pelimo::platform

@@ -1,0 +1,70 @@
+// The network intake of the host. The first process that binds the datagram port (UDP 138)
+// delivers every valid mailslot write addressed to one of our names to the local mailslot of that
+// name, whichever process owns it; the others retry on a timer and take over when it exits. The
+// same thread answers NetBIOS name queries for our computer name (UDP 137). It never blocks on a
+// full local mailslot and sends nothing unsolicited.
+#pragma once
+
+#include <QByteArray>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "platform/mailslot_transport_config.h"
+#include "platform/netbios_name_cache.h"
+
+namespace pelimo::platform {
+
+struct NetbiosIdentity {
+    QByteArray computerName;  // ANSI, as on the wire before padding
+    QByteArray workgroup;
+};
+
+struct RouterStartResult {
+    bool datagramPortBound = false;
+    bool namePortBound = false;
+    // A port could not be bound for lack of privilege (ports below 1024 need
+    // CAP_NET_BIND_SERVICE).
+    bool permissionDenied = false;
+};
+
+struct RouterCounters {
+    std::atomic<std::uint64_t> delivered{0};  // written to (or held back for) a local mailslot
+    std::atomic<std::uint64_t> dropped{0};    // malformed, not ours, or no such mailslot
+    std::atomic<std::uint64_t> nameQueriesAnswered{0};
+};
+
+class MailslotRouter {
+public:
+    MailslotRouter(MailslotTransportConfig config, NetbiosIdentity identity,
+                   std::shared_ptr<NetbiosNameCache> names);
+    ~MailslotRouter();
+    MailslotRouter(const MailslotRouter&) = delete;
+    MailslotRouter& operator=(const MailslotRouter&) = delete;
+
+    // Tries both ports once, here, then keeps serving (and retrying) on the router's thread.
+    RouterStartResult start();
+    void stop();
+
+    bool isRouting() const { return datagramBound_.load(); }
+    bool isAnsweringNames() const { return nameBound_.load(); }
+    const RouterCounters& counters() const { return counters_; }
+
+private:
+    struct Sockets;
+    void run();
+    RouterStartResult tryBind();
+
+    MailslotTransportConfig config_;
+    NetbiosIdentity identity_;
+    std::shared_ptr<NetbiosNameCache> names_;
+    std::unique_ptr<Sockets> sockets_;
+    std::atomic<bool> datagramBound_{false};
+    std::atomic<bool> nameBound_{false};
+    RouterCounters counters_;
+    int wakeFd_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace pelimo::platform

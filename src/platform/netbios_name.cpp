@@ -1,0 +1,73 @@
+#include "platform/netbios_name.h"
+
+namespace pelimo::platform {
+namespace {
+
+constexpr char kPadding = ' ';
+constexpr char kFirstLevelBase = 'A';
+constexpr std::uint8_t kRootLabel = 0x00;
+
+char upperAscii(char byte) {
+    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 32) : byte;
+}
+
+}  // namespace
+
+QByteArray paddedNetbiosName(QByteArrayView name) {
+    QByteArray padded(kNetbiosNameLength, kPadding);
+    const qsizetype length = std::min<qsizetype>(name.size(), kNetbiosNameLength);
+    for (qsizetype i = 0; i < length; ++i)
+        padded[i] = upperAscii(name[i]);
+    return padded;
+}
+
+QByteArray encodeNetbiosName(QByteArrayView name, std::uint8_t suffix) {
+    QByteArray raw = paddedNetbiosName(name);
+    raw.append(static_cast<char>(suffix));
+    QByteArray encoded;
+    encoded.reserve(kEncodedNameSize);
+    encoded.append(static_cast<char>(kEncodedNameLabelLength));
+    for (const char byte : raw) {
+        const auto value = static_cast<std::uint8_t>(byte);
+        encoded.append(static_cast<char>(kFirstLevelBase + (value >> 4)));
+        encoded.append(static_cast<char>(kFirstLevelBase + (value & 0x0F)));
+    }
+    encoded.append(static_cast<char>(kRootLabel));
+    return encoded;
+}
+
+std::optional<NetbiosName> decodeNetbiosName(ByteReader& reader) {
+    if (reader.u8() != kEncodedNameLabelLength) {
+        reader.fail();
+        return std::nullopt;
+    }
+    const QByteArrayView label = reader.bytes(kEncodedNameLabelLength);
+    if (reader.u8() != kRootLabel || !reader.ok()) {
+        reader.fail();
+        return std::nullopt;
+    }
+    QByteArray raw;
+    raw.reserve(kNetbiosNameLength + 1);
+    for (qsizetype i = 0; i < kEncodedNameLabelLength; i += 2) {
+        const int high = label[i] - kFirstLevelBase;
+        const int low = label[i + 1] - kFirstLevelBase;
+        if (high < 0 || high > 0x0F || low < 0 || low > 0x0F) {
+            reader.fail();
+            return std::nullopt;
+        }
+        raw.append(static_cast<char>(high << 4 | low));
+    }
+    NetbiosName result;
+    result.suffix = static_cast<std::uint8_t>(raw.back());
+    raw.chop(1);
+    while (!raw.isEmpty() && raw.back() == kPadding)
+        raw.chop(1);
+    result.name = raw;
+    return result;
+}
+
+bool sameNetbiosName(QByteArrayView left, QByteArrayView right) {
+    return paddedNetbiosName(left) == paddedNetbiosName(right);
+}
+
+}  // namespace pelimo::platform
