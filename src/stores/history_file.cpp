@@ -121,6 +121,19 @@ public:
         }
     }
 
+    // The first byte after the blanks at the read position, without consuming anything; nothing
+    // at the end of the file or after `limit` blanks.
+    std::optional<char> peekPastBlanks(qsizetype limit) {
+        for (qsizetype offset = 0; offset < limit; ++offset) {
+            if (offset >= available() && !fill())
+                return std::nullopt;
+            const char c = buffer_[pos_ + offset];
+            if (c != ' ' && c != '\t')
+                return c;
+        }
+        return std::nullopt;
+    }
+
     // Discards everything up to and including the next `c`; false when the file ends first.
     bool skipPast(char c) {
         for (;;) {
@@ -298,8 +311,17 @@ private:
             pending_ = std::move(line);  // perhaps the next entry's first line
             return Outcome::Damaged;
         }
+        if (!line->ended) {
+            entry.State = *state;
+            return Outcome::CutShort;
+        }
+        // A quoted text next means this line was the next entry's kind and the state is missing.
+        if (reader_.peekPastBlanks(kMaxLineBytes) == kQuote) {
+            pending_ = std::move(line);
+            return Outcome::Complete;
+        }
         entry.State = *state;
-        return line->ended ? Outcome::Complete : Outcome::CutShort;
+        return Outcome::Complete;
     }
 
     ChunkReader reader_;

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include "common/test_folder.h"
+#include "stores/language_file.h"
+
+namespace {
+
+QString loadFile(const TestFolder& folder, const QByteArray& contents) {
+    folder.write("test.lng", contents);
+    gResetLanguageTable();
+    gLoadLanguageFile(folder.path("test.lng"));
+    return folder.path("test.lng");
+}
+
+}  // namespace
+
+// Every case starts from an empty table.
+class LanguageFile : public ::testing::Test {
+protected:
+    void SetUp() override { gResetLanguageTable(); }
+    void TearDown() override { gResetLanguageTable(); }
+};
+
+TEST_F(LanguageFile, NumberedMessagesAndTheirErrors) {
+    TestFolder folder;
+    loadFile(folder,
+             "[Langage]\r\nNbMessage=4\r\n00001=Send\r\n00002=Two||lines\r\n"
+             "00003=a||||b|||c\r\n");
+    EXPECT_EQ(gFctGetMessage(1), "Send");
+    EXPECT_EQ(gFctGetMessage(2), "Two\r\nlines");
+    EXPECT_EQ(gFctGetMessage(3), "a\r\n\r\nb\r\n|c");
+    EXPECT_EQ(gFctGetMessage(4), "Error") << "declared but missing";
+    EXPECT_EQ(gFctGetMessage(5), "Error Getting Message") << "above NbMessage";
+    EXPECT_EQ(gFctGetMessage(-1), "Error Getting Message");
+    EXPECT_EQ(gFctGetMessage(QStringLiteral("2")), "Two\r\nlines");
+    EXPECT_EQ(gFctGetMessage(QStringLiteral(" 1")), "Send");
+    EXPECT_EQ(gFctGetMessage(QStringLiteral("1.4")), "Send") << "nearest message";
+    EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
+TEST_F(LanguageFile, LiteralValues) {
+    gResetLanguageTable();
+    EXPECT_EQ(gFctGetMessage(0), "0");
+    EXPECT_EQ(gFctGetMessage(QString()), "");
+    EXPECT_EQ(gFctGetMessage(123456), "123456") << "six digits are a literal";
+    EXPECT_EQ(gFctGetMessage(QStringLiteral("Hello")), "Hello");
+    QString value = QStringLiteral("one||two");
+    EXPECT_EQ(gFctGetMessage(value), "one\r\ntwo");
+    EXPECT_EQ(value, "one\r\ntwo") << "the caller's value is decoded in place";
+    EXPECT_EQ(gFctGetMessage(1), "Error Getting Message") << "nothing loaded";
+}
+
+TEST_F(LanguageFile, FilesThatLoadNothingKeepTheTable) {
+    TestFolder folder;
+    loadFile(folder, "[Langage]\r\nNbMessage=1\r\n00001=kept\r\n");
+    for (const QByteArray& bad : {QByteArray("[Langage]\r\nNbMessage=0\r\n00001=x\r\n"),
+                                  QByteArray("[Langage]\r\nNbMessage=abc\r\n00001=x\r\n"),
+                                  QByteArray("[Langage]\r\nNbMessage=-5\r\n00001=x\r\n"),
+                                  QByteArray("[Other]\r\nNbMessage=1\r\n00001=x\r\n"),
+                                  QByteArray("\x00\xff garbage", 10)}) {
+        folder.write("bad.lng", bad);
+        gLoadLanguageFile(folder.path("bad.lng"));
+        EXPECT_EQ(gFctGetMessage(1), "kept");
+    }
+    gLoadLanguageFile(folder.path("missing.lng"));
+    EXPECT_EQ(gFctGetMessage(1), "kept");
+    EXPECT_TRUE(DialogSeam::shown().empty());
+
+    gLoadLanguageFile(QString());
+    EXPECT_EQ(gFctGetMessage(1), "kept");
+    ASSERT_EQ(DialogSeam::shown().size(), 1u);
+    EXPECT_EQ(DialogSeam::shown()[0].text, "Invalid language file");
+    EXPECT_EQ(DialogSeam::shown()[0].title, "Information");
+    EXPECT_EQ(DialogSeam::shown()[0].icon, MsgBoxIcon::Critical);
+}
+
+TEST_F(LanguageFile, HandEditedFiles) {
+    TestFolder folder;
+    // LF-only lines, odd case, blanks, quotes, a 10 000-character text, a huge count.
+    loadFile(folder, "[langage]\nnbmessage = 99999999999 \n00001 = \"quoted\" \n00002=" +
+                         QByteArray(10000, 'y') + "\n00003=caf\xe9\n00003=second\n");
+    EXPECT_EQ(LanguageTable.count(), 99999) << "no number above five digits can be asked for";
+    EXPECT_EQ(gFctGetMessage(1), "quoted");
+    EXPECT_EQ(gFctGetMessage(2), QString(1023, u'y'));
+    EXPECT_EQ(gFctGetMessage(3), QString::fromUtf8("café"));
+    EXPECT_EQ(gFctGetMessage(99999), "Error");
+}
+
+// Every shipped language file defines messages 1 to 101 in Windows-1252, each one worded.
+TEST_F(LanguageFile, ShippedFilesAreComplete) {
+    const QString data = QStringLiteral(PELIMO_SOURCE_DIR "/resources/data/");
+    for (const QString& name :
+         {QStringLiteral("orglng.lng"), QStringLiteral("Language/English.lng"),
+          QStringLiteral("Language/French.lng")}) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(data + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString asUtf8 = utf8.decode(bytes);
+        EXPECT_FALSE(asUtf8.isEmpty());
+        if (name.contains(u"French")) {
+            EXPECT_TRUE(utf8.hasError()) << "accents are single Windows-1252 bytes, not UTF-8";
+        }
+        EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")) << "CR LF line ends";
+
+        gResetLanguageTable();
+        gLoadLanguageFile(data + name);
+        ASSERT_GE(LanguageTable.count(), kLanguageMessageCount);
+        for (int number = 1; number <= kLanguageMessageCount; ++number) {
+            const QString text = gFctGetMessage(number);
+            EXPECT_FALSE(text.isEmpty()) << number;
+            EXPECT_NE(text, "Error") << number;
+            EXPECT_FALSE(text.contains(u"||")) << number;
+        }
+    }
+}
