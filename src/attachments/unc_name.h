@@ -38,7 +38,9 @@ struct UncNameSources {
     std::optional<QString> computerName;  // else the computer name of the Samba configuration
 };
 
-// The network path of `localPath`, the input unchanged, or empty (see above).
+// The network path of `localPath`, the input unchanged, or empty (see above). Symbolic links are
+// followed. A share's folder holds the path when it is the path or one of its parent folders;
+// letter case may differ only where both spellings name the same folder.
 QString gFctGetUNCName(const QString& localPath);
 
 // Fills `shares` (0-based) with the shares of this computer and returns their number; when
