@@ -1,0 +1,73 @@
+#include "transport_test_support.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/ipv4_network.h"
+#include "transport/mailslot_channel.h"
+
+QByteArray uniqueChannel(const char* stem) {
+    static std::atomic<int> counter{0};
+    return QByteArray(stem) + "-" + QByteArray::number(getpid()) + "-" +
+           QByteArray::number(++counter);
+}
+
+std::uint16_t freeUdpPort() {
+    const auto opened = pelimo::platform::openUdpSocket(INADDR_LOOPBACK, 0, false);
+    if (opened.socket < 0)
+        return 0;
+    sockaddr_in local;
+    socklen_t length = sizeof local;
+    getsockname(opened.socket, reinterpret_cast<sockaddr*>(&local), &length);
+    ::close(opened.socket);
+    return ntohs(local.sin_port);
+}
+
+LoopbackPeer::LoopbackPeer(std::uint16_t port) {
+    socket_ = pelimo::platform::openUdpSocket(INADDR_LOOPBACK, port, false).socket;
+}
+
+LoopbackPeer::~LoopbackPeer() {
+    if (socket_ >= 0)
+        ::close(socket_);
+}
+
+std::optional<QByteArray> LoopbackPeer::receive(int timeoutMs, std::uint16_t* fromPort) {
+    pollfd readable{socket_, POLLIN, 0};
+    if (::poll(&readable, 1, timeoutMs) <= 0)
+        return std::nullopt;
+    QByteArray buffer(65536, '\0');
+    sockaddr_in peer;
+    socklen_t length = sizeof peer;
+    const ssize_t size = ::recvfrom(socket_, buffer.data(), static_cast<std::size_t>(buffer.size()),
+                                    0, reinterpret_cast<sockaddr*>(&peer), &length);
+    if (size < 0)
+        return std::nullopt;
+    buffer.truncate(size);
+    if (fromPort != nullptr)
+        *fromPort = ntohs(peer.sin_port);
+    return buffer;
+}
+
+bool LoopbackPeer::sendTo(std::uint16_t port, const QByteArray& packet) {
+    return pelimo::platform::sendUdp(socket_, INADDR_LOOPBACK, port, packet);
+}
+
+int scanUntilMessage(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    int result = gFctScanMailSlot();
+    while (result != 1 && timer.elapsed() < timeoutMs) {
+        QThread::msleep(2);
+        result = gFctScanMailSlot();
+    }
+    return result;
+}

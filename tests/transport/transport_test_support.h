@@ -1,0 +1,35 @@
+// Helpers of the transport tests: names and ports no parallel test shares, a fake remote computer
+// on loopback, and waiting for the local mailslot.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "platform/nbds_datagram.h"
+
+// A channel name unique to this process and call.
+QByteArray uniqueChannel(const char* stem);
+
+// A UDP port on 127.0.0.1 that was free a moment ago.
+std::uint16_t freeUdpPort();
+
+// A UDP socket on 127.0.0.1:port that plays another computer in tests.
+class LoopbackPeer {
+public:
+    explicit LoopbackPeer(std::uint16_t port);
+    ~LoopbackPeer();
+    LoopbackPeer(const LoopbackPeer&) = delete;
+    LoopbackPeer& operator=(const LoopbackPeer&) = delete;
+    bool isOpen() const { return socket_ >= 0; }
+    // The next packet within the time-out, with the sender's port.
+    std::optional<QByteArray> receive(int timeoutMs, std::uint16_t* fromPort = nullptr);
+    bool sendTo(std::uint16_t port, const QByteArray& packet);
+
+private:
+    int socket_ = -1;
+};
+
+// Scans until a message was read or the time-out passed; returns the scan's last result.
+int scanUntilMessage(int timeoutMs);
