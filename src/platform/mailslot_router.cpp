@@ -23,6 +23,18 @@ constexpr int kPacketsPerRound = 64;
 
 using Clock = std::chrono::steady_clock;
 
+// Room for a burst of datagrams while the thread is busy delivering the previous ones.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+
+void enlargeReceiveBuffer(int socket) {
+    if (socket < 0)
+        return;
+    const int size = kReceiveBufferBytes;
+    if (setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+        setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+}
+
 bool isPermissionError(int error) {
     return error == EACCES || error == EPERM;
 }
@@ -62,6 +74,7 @@ RouterStartResult MailslotRouter::tryBind() {
     if (sockets_->datagram < 0) {
         const UdpOpenResult opened = openUdpSocket(address, config_.datagramPort, false);
         sockets_->datagram = opened.socket;
+        enlargeReceiveBuffer(opened.socket);
         result.permissionDenied = result.permissionDenied || isPermissionError(opened.error);
     }
     if (sockets_->name < 0) {

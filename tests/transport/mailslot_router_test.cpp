@@ -1,0 +1,104 @@
+// The router on loopback: one process routes, the others take over when it stops, and a burst
+// larger than the mailslot's queue is held back rather than lost.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "platform/local_mailslot.h"
+#include "platform/mailslot_router.h"
+#include "platform/nbds_datagram.h"
+#include "transport_test_support.h"
+
+using namespace pelimo::platform;
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+MailslotTransportConfig routerConfig() {
+    MailslotTransportConfig config =
+        MailslotTransportConfig::loopback(freeUdpPort(), freeUdpPort());
+    config.routerRetryIntervalMs = 20;
+    return config;
+}
+
+QByteArray packetFor(const QByteArray& channel, const QByteArray& text) {
+    MailslotDatagram datagram;
+    datagram.source = {"PC7", kSuffixWorkstation};
+    datagram.destination = {"PC1", kSuffixWorkstation};
+    datagram.mailslotName = QByteArray(kMailslotPrefix) + channel;
+    datagram.data = text;
+    return encodeMailslotDatagram(datagram);
+}
+
+std::optional<QByteArray> waitForMessage(int handle, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        const LocalMailslotInfo info = queryLocalMailslot(handle);
+        if (info.waiting != 0)
+            return readLocalMailslot(handle, info.nextSize);
+        QThread::msleep(1);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TEST(MailslotRouter, AnotherCopyTakesOverWhenTheRouterStops) {
+    const MailslotTransportConfig config = routerConfig();
+    const NetbiosIdentity identity{"PC1", "TESTGROUP"};
+    auto names = std::make_shared<NetbiosNameCache>();
+    auto first = std::make_unique<MailslotRouter>(config, identity, names);
+    MailslotRouter second(config, identity, names);
+    const RouterStartResult firstStart = first->start();
+    EXPECT_TRUE(firstStart.datagramPortBound && firstStart.namePortBound);
+    EXPECT_FALSE(firstStart.permissionDenied);
+    const RouterStartResult secondStart = second.start();
+    EXPECT_FALSE(secondStart.datagramPortBound || secondStart.namePortBound);
+    EXPECT_FALSE(secondStart.permissionDenied) << "a busy port is not a privilege problem";
+
+    first.reset();
+    QElapsedTimer timer;
+    timer.start();
+    while (!(second.isRouting() && second.isAnsweringNames()) && timer.elapsed() < kWaitMs) {
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(second.isRouting());
+    EXPECT_TRUE(second.isAnsweringNames());
+
+    const QByteArray channel = uniqueChannel("takeover");
+    const int handle = createLocalMailslot(channel);
+    ASSERT_GE(handle, 0);
+    LoopbackPeer remote(0);
+    ASSERT_TRUE(remote.sendTo(config.datagramPort, packetFor(channel, "hello")));
+    EXPECT_EQ(waitForMessage(handle, kWaitMs), QByteArray("hello"));
+    // The sender's name was learnt with the address it came from.
+    EXPECT_EQ(names->lookup("pc7"), 0x7F000001u);
+    closeLocalMailslot(handle);
+}
+
+TEST(MailslotRouter, ABurstBeyondTheMailslotQueueIsHeldBackInOrder) {
+    const MailslotTransportConfig config = routerConfig();
+    MailslotRouter router(config, {"PC1", "TESTGROUP"}, std::make_shared<NetbiosNameCache>());
+    ASSERT_TRUE(router.start().datagramPortBound);
+    const QByteArray channel = uniqueChannel("routerburst");
+    const int handle = createLocalMailslot(channel);
+    ASSERT_GE(handle, 0);
+    LoopbackPeer remote(0);
+    constexpr int kBurst = 1000;
+    for (int i = 0; i < kBurst; ++i) {
+        ASSERT_TRUE(
+            remote.sendTo(config.datagramPort,
+                          packetFor(channel, QByteArray::number(i).rightJustified(100, '.'))));
+    }
+    for (int i = 0; i < kBurst; ++i) {
+        const auto message = waitForMessage(handle, kWaitMs);
+        ASSERT_TRUE(message) << "lost from " << i;
+        EXPECT_EQ(message->mid(message->lastIndexOf('.') + 1).toInt(), i);
+    }
+    EXPECT_EQ(router.counters().delivered.load(), static_cast<std::uint64_t>(kBurst));
+    EXPECT_EQ(router.counters().dropped.load(), 0u);
+    closeLocalMailslot(handle);
+}
