@@ -1,27 +1,37 @@
-// Pelimo's entry: the application object, the window layer's dialogs, then the main window.
+// Pelimo's entry: the application object, the window layer's dialogs, then the main window, whose
+// start-up is the program's own logic. The end of the session and the termination signals run the
+// window's shutdown without its question, so nothing received is lost.
 #include <QApplication>
-#include <QMainWindow>
+#include <QSessionManager>
 
 #include "errorreport/error_trap.h"
 #include "errorreport/frmError.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/termination_signals.h"
 #include "stores/application.h"
-#include "stores/settings.h"
 #include "ui/modal_dialogs.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    // The window may be hidden in the tray while a message box closes: only the shutdown ends
+    // the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     DialogSeam::installWidgetBackend();
     gSetErrorReportPresenter(&frmError::present);
 
-    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("Form_Load"));
-    trap.step([] { gInitApplicationFolder(); });
-    trap.step([] { gLoadSettingsIni(); });
+    frmPelimo window;
+    QObject::connect(&window, &frmPelimo::shutdownFinished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    TerminationSignals signals_;
+    QObject::connect(&signals_, &TerminationSignals::terminationRequested, &window,
+                     &frmPelimo::shutdownWithoutQuestion);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.shutdownWithoutQuestion(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
+                     [&window] { window.shutdownWithoutQuestion(); });
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmPelimo"));
-    window.setWindowTitle(gApplicationTitle());
-    window.resize(540, 420);
+    window.Form_Load();
     window.show();
     return QApplication::exec();
 }

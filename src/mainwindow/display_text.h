@@ -1,0 +1,13 @@
+// Texts that came from the network or from files, made safe to show: nothing in them is taken as
+// markup, and control characters cannot disturb a line.
+#pragma once
+
+#include <QString>
+
+// For one-line captions: line breaks and tabs become blanks, other control characters the
+// replacement character.
+QString gSingleLineText(const QString& text);
+
+// For the message box: CR LF, CR and LF become line breaks, tabs stay, other control characters
+// become the replacement character.
+QString gMultiLineText(const QString& text);

@@ -1,0 +1,204 @@
+// The main window: the program itself. Start-up and shutdown, the three panels (send, read,
+// history) switched from the panel bar, the menus and the tray icon, the receive loop that shows
+// arriving messages, and the send panel. Controls carry the names of the window's design so the
+// other windows and the tests reach them by name.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QtGlobal>
+#include <functional>
+
+class ErrorTrap;
+class LabelButton;
+class LimitedTextBox;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QSystemTrayIcon;
+class QTableWidget;
+class QTimer;
+class QWidget;
+
+class frmPelimo : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmPelimo(QWidget* parent = nullptr);
+    ~frmPelimo() override;
+
+    // Whether the desktop has a system tray; tests replace it. Where there is none, minimising
+    // leaves the window minimised instead of hiding it.
+    using TrayAvailability = std::function<bool()>;
+    static void setTrayAvailability(TrayAvailability availability);
+    static bool isTrayAvailable();
+
+    // Called with the name of each start-up and shutdown step before it runs (tests watch the
+    // order and make a step fail by throwing).
+    using StepProbe = std::function<void(const QString& step)>;
+    static void setStepProbe(StepProbe probe);
+
+    // --- start-up, panels, tray and shutdown
+    void Form_Load();
+    void mInitInterface();
+    void mDisplayLanguage();
+    void mDisplayWindows();
+    void mDisplayInfoNbHistoric();
+    void mOpenWindowsTray();
+    void TimerDateTime_Timer();
+    // Runs the shutdown; with `askConfirmation` it first asks (language message 87) and returns
+    // false when the user cancels. Runs once: later calls return true.
+    bool Form_Unload(bool askConfirmation);
+    // The end of the session or a termination signal: the shutdown without the question.
+    void shutdownWithoutQuestion();
+    bool isUnloaded() const { return unloaded_; }
+
+    void lblMenuSendMessage_Click();
+    void lblMenuSendMessage2_Click();
+    void lblMenuReadMessage_Click();
+    void lblMenuReadMessage2_Click();
+    void MenuQuit_Click();
+    void MenuAide_Click();
+    void MHideOpen_Click();
+    void MHideQuit_Click();
+
+    // Resets the highlighting of the panel bar's text entries.
+    void mColorLabelMenuStop();
+
+    // --- receiving
+    void TimerMailSlot_Timer();
+    void TimerTestRead_Timer();
+    void mDisplayMessage();
+    void mAddMessageToHistoric();
+    void lblLabReceiveFrom_Click();
+
+    // --- sending
+    void lblCmdSendNow_Click();
+    void mSendMessageGetMultiUserComputerName(const QString& ListMultiUser);
+    void lblCmdSendDel_Click();
+    void lblLabReceiveAnswer_Click();
+    // Adds the user name of the contact at `Index` (1-based) to the addressee box; 0 shows
+    // language message 88.
+    void mAddUserToSendUserList(qint16 Index);
+
+    // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
+    qint32 mNbComputerName = 0;
+    QStringList mComputerNames;
+
+    // --- controls of the window
+    QWidget* picClientArea;
+    QLabel* picMenuBackground;
+    LabelButton* lblMenuSendMessage2;
+    LabelButton* lblMenuReadMessage2;
+    LabelButton* lblMenuHistoric2;
+    LabelButton* lblMenuAddressBook2;
+    LabelButton* lblMenuSendMessage;
+    LabelButton* lblMenuReadMessage;
+    LabelButton* lblMenuHistoric;
+    LabelButton* lblMenuAddressBook;
+    QLabel* lblInfo1;
+    QLabel* lblDate;
+    QLabel* picPrint;
+
+    // send panel
+    QWidget* picSendMessage;
+    QLabel* lblLabSendTitle;
+    QLabel* Label2;
+    LabelButton* lblCmdSendNow;
+    LabelButton* lblCmdSendFavori;
+    LabelButton* lblCmdSendJoin;
+    LabelButton* lblCmdSendPrint;
+    LabelButton* lblCmdSendDel;
+    LabelButton* lblCmdSendSelectUser;
+    QPlainTextEdit* txtSendUserList;
+    LimitedTextBox* txtSendMessage;
+    QLabel* lblLabSendFiles;
+    QLineEdit* txtSendFiles;
+
+    // read panel
+    QWidget* picReadMessage;
+    QLabel* lblLabReceiveTitle;
+    QLabel* Label9;
+    LabelButton* lblLabReceiveAnswer;
+    LabelButton* lblLabReceivePrint;
+    LabelButton* lblLabReceiveSaveFile;
+    QLabel* picReceivePhoto;
+    QLabel* lblLabReceiveFrom;
+    QLabel* lblLabReceiveSendTo;
+    QLabel* lblLabReceiveDate;
+    QPlainTextEdit* txtReceiveMessage;
+    QLabel* lblLabReceiveFiles;
+    QLineEdit* txtReceiveFiles;
+
+    // history panel
+    QWidget* picHistoric;
+    QLabel* Label5;
+    QLabel* Label6;
+    LabelButton* CmdHistoricRead;
+    LabelButton* CmdHistoricDisplay;
+    LabelButton* CmdHistoricPrint;
+    LabelButton* lblCmdDeleteHistoric;
+    QTableWidget* MSFlexGrid1;
+    QLabel* picMessRead;
+    QLabel* picMessNoRead;
+    QLabel* picMessfileRead;
+    QLabel* picMessfileNoRead;
+
+    // menus
+    QMenu* MenuFile;
+    QAction* MenuSetting;
+    QAction* MenuQuit;
+    QMenu* MenuHelp;
+    QAction* MenuAide;
+    QAction* MenuAbout;
+    QMenu* MHide;
+    QAction* MHideAbout;
+    QAction* MHideOpen;
+    QAction* MHideQuit;
+    QMenu* MTri;
+    QAction* MTriSender;
+    QAction* MTriDate;
+    QMenu* MHide2;
+    QAction* MHide2DelOne;
+    QAction* MHide2DelAll;
+
+    QSystemTrayIcon* trayIcon = nullptr;
+
+    QTimer* TimerMailSlot;
+    QTimer* TimerDateTime;
+    QTimer* TimerTestRead;
+
+signals:
+    // The shutdown has run; the program may end.
+    void shutdownFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildPanelBar();
+    void buildSendPanel();
+    void buildReadPanel();
+    void buildHistoricPanel();
+    void buildMenus();
+    void buildTimers();
+    void connectHandlers();
+    void Form_Resize();
+    void showDefaultPhoto();
+    void setSendMessageHeight(int twips);
+    void setReceiveMessageHeight(int twips);
+    void emptySendPanel();
+    // Runs one named step of start-up or shutdown in `trap`.
+    template <class Statement>
+    void runStep(ErrorTrap& trap, const char* name, Statement&& statement);
+
+    bool unloaded_ = false;
+    bool receiving_ = false;  // a tick of the receive loop is running
+};
+
+// ModGlobal: shows the tray icon of `form`.
+void gDisplayIconTray(frmPelimo* form);

@@ -1,0 +1,138 @@
+// The panel switch, the count and clock lines, the tray icon, minimising and restoring.
+#include <QDateTime>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/artwork.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/history_count_line.h"
+#include "mainwindow/message_dates.h"
+#include "mainwindow/panel_state.h"
+
+namespace {
+
+// The tray icon's tip.
+constexpr char kTrayTip[] = "Pelimo by Trelvix";
+
+frmPelimo::TrayAvailability& trayAvailability() {
+    static frmPelimo::TrayAvailability availability = [] {
+        return QSystemTrayIcon::isSystemTrayAvailable();
+    };
+    return availability;
+}
+
+}  // namespace
+
+void frmPelimo::setTrayAvailability(TrayAvailability availability) {
+    trayAvailability() = std::move(availability);
+}
+
+bool frmPelimo::isTrayAvailable() {
+    return trayAvailability() && trayAvailability()();
+}
+
+void gDisplayIconTray(frmPelimo* form) {
+    ErrorTrap trap(QStringLiteral("ModGlobal"), QStringLiteral("gDisplayIconTray"));
+    trap.step([form] {
+        if (form->trayIcon != nullptr)
+            return;
+        form->trayIcon = new QSystemTrayIcon(form);
+        // Only real events of the icon act: a click restores, the context menu is the tray menu.
+        QObject::connect(form->trayIcon, &QSystemTrayIcon::activated, form,
+                         [form](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger)
+                                 form->mOpenWindowsTray();
+                         });
+    });
+    trap.step([form] {
+        form->trayIcon->setObjectName(QStringLiteral("trayIcon"));
+        form->trayIcon->setIcon(form->windowIcon());
+        form->trayIcon->setToolTip(QString::fromLatin1(kTrayTip));
+        form->trayIcon->setContextMenu(form->MHide);
+    });
+    trap.step([form] {
+        if (frmPelimo::isTrayAvailable())
+            form->trayIcon->show();
+    });
+}
+
+void frmPelimo::mDisplayWindows() {
+    TimerTestRead->stop();
+    QWidget* shown = nullptr;
+    switch (gCurrentPanel) {
+        case kPanelSend:
+            shown = picSendMessage;
+            break;
+        case kPanelRead:
+            shown = picReadMessage;
+            break;
+        case kPanelHistoric:
+            shown = picHistoric;
+            break;
+        default:
+            return;
+    }
+    for (QWidget* panel : {picSendMessage, picReadMessage, picHistoric})
+        panel->setVisible(panel == shown);
+}
+
+void frmPelimo::lblMenuSendMessage_Click() {
+    gCurrentPanel = kPanelSend;
+    mDisplayWindows();
+}
+
+void frmPelimo::lblMenuSendMessage2_Click() {
+    lblMenuSendMessage_Click();
+}
+
+void frmPelimo::lblMenuReadMessage_Click() {
+    gCurrentPanel = kPanelRead;
+    mDisplayWindows();
+}
+
+void frmPelimo::lblMenuReadMessage2_Click() {
+    lblMenuReadMessage_Click();
+}
+
+void frmPelimo::mDisplayInfoNbHistoric() {
+    lblInfo1->setText(gFctHistoricCountLine());
+}
+
+void frmPelimo::TimerDateTime_Timer() {
+    lblDate->setText(gClockLineText(QDateTime::currentDateTime()));
+}
+
+void frmPelimo::mOpenWindowsTray() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}
+
+void frmPelimo::Form_Resize() {
+    // Minimising sends the window to the tray; without a tray it stays minimised, so it can
+    // always be found again.
+    if (!(windowState() & Qt::WindowMinimized) || !isTrayAvailable())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (windowState() & Qt::WindowMinimized)
+            hide();
+    });
+}
+
+void frmPelimo::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmPelimo::mouseMoveEvent(QMouseEvent* event) {
+    // Only the highlighting is reset: tray events come from the tray icon itself, never from the
+    // pointer's position over the window.
+    mColorLabelMenuStop();
+    QMainWindow::mouseMoveEvent(event);
+}

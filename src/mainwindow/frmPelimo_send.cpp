@@ -1,0 +1,130 @@
+// The send panel: sending to the addressee list, clearing, replying, and picking addressees.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/addressee_list.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/frmSearchComputer.h"
+#include "mainwindow/main_window_texts.h"
+#include "mainwindow/panel_state.h"
+#include "mainwindow/send_rules.h"
+#include "stores/application.h"
+#include "stores/contacts.h"
+#include "stores/language_file.h"
+#include "stores/settings.h"
+#include "transport/mailslot_channel.h"
+#include "transport/message_codec.h"
+#include "ui/dialog_seam.h"
+#include "ui/limited_text_box.h"
+
+namespace {
+
+constexpr int kSendMessageHeight = 3420;
+constexpr int kSendMessageHeightForReply = 3405;
+constexpr qint32 kFlashDurationMs = 800;
+
+MsgBoxResult askOrSay(int message, MsgBoxButtons buttons, MsgBoxIcon icon = MsgBoxIcon::None) {
+    return DialogSeam::messageBox(gFctGetMessage(message), buttons, icon,
+                                  gFctGetMessage(MainWindowText::BoxTitle));
+}
+
+}  // namespace
+
+void frmPelimo::lblCmdSendNow_Click() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblCmdSendNow_Click"));
+    trap.step([] { gClearCurrentMessage(); });
+    const QString text = txtSendMessage->text();
+    const QString addresseeList = txtSendUserList->toPlainText();
+    int refusal = 0;
+    trap.step([&] { refusal = gFctSendRefusal(text, addresseeList); });
+    if (refusal != 0) {
+        askOrSay(refusal, MsgBoxButtons::Ok);
+        return;
+    }
+    trap.step([] { DecodedMessage.Sender = gComputerName; });
+
+    const QString typedAttachment = txtSendFiles->text();
+    if (!typedAttachment.isEmpty()) {
+        trap.step([] {
+            DecodedMessage.Kind = kKindAttachment;
+            DecodedMessage.AttachmentPath.clear();
+        });
+        trap.step([&typedAttachment] {
+            const AttachmentConversion conversion = gConvertAttachment(typedAttachment);
+            if (!conversion.warning.isEmpty()) {
+                DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::None,
+                                       QString::fromLatin1(kApplicationName));
+            } else {
+                DecodedMessage.AttachmentPath = conversion.path;
+            }
+        });
+    } else {
+        trap.step([] {
+            DecodedMessage.Kind = kKindPlain;
+            DecodedMessage.AttachmentPath.clear();
+        });
+    }
+    trap.step([&text] { gEncodeMessage(text); });
+    trap.step([this, &addresseeList] { mSendMessageGetMultiUserComputerName(addresseeList); });
+    for (qint32 i = 1; i <= mNbComputerName; ++i) {
+        // One datagram per addressee; a failure for one does not stop the others.
+        trap.step([this, i] {
+            DecodedMessage.Addressee = mComputerNames.value(i - 1);
+            SendToPelimo(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text);
+        });
+    }
+    trap.step([] { gClearCurrentMessage(); });
+    trap.step([this] { emptySendPanel(); });
+    trap.step([] {
+        gDisplayFlashMessage(gFctGetMessage(MainWindowText::MessageSent), kFlashDurationMs);
+    });
+    trap.step([this] {
+        if (Settings.MinimizedWindows == 1)
+            setWindowState(windowState() | Qt::WindowMinimized);
+    });
+}
+
+void frmPelimo::mSendMessageGetMultiUserComputerName(const QString& ListMultiUser) {
+    gResolveAddresseeList(ListMultiUser, mNbComputerName, mComputerNames);
+}
+
+void frmPelimo::emptySendPanel() {
+    txtSendUserList->clear();
+    txtSendMessage->clear();
+    setSendMessageHeight(kSendMessageHeight);
+    txtSendFiles->clear();
+}
+
+void frmPelimo::lblCmdSendDel_Click() {
+    if (askOrSay(MainWindowText::ConfirmClear, MsgBoxButtons::OkCancel) == MsgBoxResult::Ok)
+        emptySendPanel();
+}
+
+void frmPelimo::lblLabReceiveAnswer_Click() {
+    if (DecodedMessage.Sender.isEmpty())
+        return;
+    if (!txtSendMessage->toPlainText().isEmpty() || !txtSendUserList->toPlainText().isEmpty()) {
+        if (askOrSay(MainWindowText::ConfirmClear, MsgBoxButtons::YesNo) == MsgBoxResult::No)
+            return;
+    }
+    txtSendUserList->setPlainText(DecodedMessage.Sender);
+    setSendMessageHeight(kSendMessageHeightForReply);
+    txtSendFiles->clear();
+    txtSendMessage->clear();
+    gCurrentPanel = kPanelSend;
+    mDisplayWindows();
+}
+
+void frmPelimo::mAddUserToSendUserList(qint16 Index) {
+    if (Index == 0) {
+        askOrSay(MainWindowText::NoContactPicked, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
+        return;
+    }
+    try {
+        const QString name = ContactList[Index].UserName;
+        txtSendUserList->setPlainText(gAppendToAddresseeList(txtSendUserList->toPlainText(), name));
+    } catch (...) {
+        // A position outside the table adds nothing.
+    }
+}

@@ -1,0 +1,196 @@
+// Start-up, the window's texts, and the shutdown.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/main_window_texts.h"
+#include "mainwindow/panel_state.h"
+#include "mainwindow/send_rules.h"
+#include "sound/wave_player.h"
+#include "stores/application.h"
+#include "stores/contacts.h"
+#include "stores/history_file.h"
+#include "stores/language_file.h"
+#include "stores/settings.h"
+#include "transport/mailslot_channel.h"
+#include "transport/message_codec.h"
+#include "ui/dialog_seam.h"
+#include "ui/label_button.h"
+#include "ui/limited_text_box.h"
+
+namespace {
+
+frmPelimo::StepProbe& stepProbe() {
+    static frmPelimo::StepProbe probe;
+    return probe;
+}
+
+}  // namespace
+
+void frmPelimo::setStepProbe(StepProbe probe) {
+    stepProbe() = std::move(probe);
+}
+
+template <class Statement>
+void frmPelimo::runStep(ErrorTrap& trap, const char* name, Statement&& statement) {
+    trap.step([&] {
+        if (stepProbe())
+            stepProbe()(QString::fromLatin1(name));
+        statement();
+    });
+}
+
+void frmPelimo::Form_Load() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("Form_Load"));
+    const auto step = [this, &trap](const char* name, auto&& statement) {
+        runStep(trap, name, statement);
+    };
+    step("topmost", [this] { setWindowFlag(Qt::WindowStaysOnTopHint, true); });
+    step("gDisplayIconTray", [this] { gDisplayIconTray(this); });
+    step("ContactList.Count", [] { ContactList.Count = 0; });
+    step("gApplicationFolder", [] {
+        // Tests give the folder beforehand; the program takes the executable's.
+        if (gApplicationFolder.isEmpty())
+            gInitApplicationFolder();
+    });
+    step("gLoadSettingsIni", [] { gLoadSettingsIni(); });
+    step("gLoadLanguageFile", [] { gLoadLanguageFile(Settings.FileLanguage); });
+    step("gFctLoadUserIni", [] { gFctLoadUserIni(); });
+    step("gFctGetComputerName", [] {
+        if (gFctGetComputerName(gComputerName) == 0) {
+            DialogSeam::messageBox(gFctGetMessage(MainWindowText::NoComputerName),
+                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                                   gFctGetMessage(MainWindowText::BoxTitle));
+        }
+    });
+    step("gClearCurrentMessage", [] { gClearCurrentMessage(); });
+    step("gLoadHistoric", [] { gLoadHistoric(); });
+    step("gFctInitMailSlot", [] {
+        gInitMailslotControl();
+        gFctInitMailSlot();  // without a mailslot the program runs without receiving
+    });
+    step("mInitInterface", [this] { mInitInterface(); });
+    step("mDisplayLanguage", [this] { mDisplayLanguage(); });
+    step("mDisplayInfoNbHistoric", [this] { mDisplayInfoNbHistoric(); });
+    step("mDisplayWindows", [this] {
+        gCurrentPanel = kPanelSend;
+        mDisplayWindows();
+    });
+    step("timers", [this] {
+        TimerDateTime_Timer();
+        TimerMailSlot->start();
+        TimerDateTime->start();
+    });
+}
+
+void frmPelimo::mInitInterface() {
+    txtSendUserList->clear();
+    txtSendMessage->clear();
+    txtSendMessage->setMaxLength(kMaxMessageLength);
+    txtReceiveMessage->clear();
+}
+
+void frmPelimo::mDisplayLanguage() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDisplayLanguage"));
+    using namespace MainWindowText;
+    trap.step([this] { setWindowTitle(gApplicationTitle()); });
+    const std::pair<QLabel*, int> captions[] = {
+        {lblMenuSendMessage, SendPanel},   {lblMenuReadMessage, ReadPanel},
+        {lblMenuHistoric, HistoryPanel},   {lblMenuAddressBook, AddressBook},
+        {lblLabSendTitle, SendPanel},      {lblCmdSendNow, SendNow},
+        {lblCmdSendFavori, Favorites},     {lblCmdSendJoin, Attach},
+        {lblCmdSendPrint, Print},          {lblCmdSendDel, Clear},
+        {lblCmdSendSelectUser, SendTo},    {lblLabSendFiles, Attach},
+        {lblLabReceiveTitle, ReadPanel},   {lblLabReceiveAnswer, Reply},
+        {lblLabReceivePrint, Print},       {lblLabReceiveSaveFile, SaveAttachment},
+        {lblLabReceiveFrom, ReceivedFrom}, {lblLabReceiveSendTo, SendTo},
+    };
+    for (const auto& [label, number] : captions) {
+        trap.step([label, number] { label->setText(gFctGetMessage(number)); });
+    }
+    trap.step([this] { lblLabReceiveDate->clear(); });
+    const std::pair<QLabel*, int> historicCaptions[] = {
+        {Label5, HistoryPanel},
+        {CmdHistoricRead, HistoryRead},
+        {CmdHistoricDisplay, HistorySort},
+        {CmdHistoricPrint, Print},
+        {lblCmdDeleteHistoric, Clear},
+    };
+    for (const auto& [label, number] : historicCaptions) {
+        trap.step([label, number] { label->setText(gFctGetMessage(number)); });
+    }
+    const std::pair<QAction*, int> entries[] = {
+        {MenuSetting, Preferences}, {MenuQuit, Quit},           {MenuAide, Help},
+        {MenuAbout, About},         {MTriSender, SortBySender}, {MTriDate, SortByDate},
+        {MHideAbout, About},        {MHideOpen, OpenWindow},    {MHideQuit, Quit},
+        {MHide2DelOne, DeleteOne},  {MHide2DelAll, DeleteAll},
+    };
+    for (const auto& [action, number] : entries) {
+        // Menu captions are shown as they are: an "&" is no accelerator.
+        trap.step([action, number] {
+            action->setText(gFctGetMessage(number).replace(u'&', QStringLiteral("&&")));
+        });
+    }
+}
+
+bool frmPelimo::Form_Unload(bool askConfirmation) {
+    if (unloaded_)
+        return true;
+    if (askConfirmation) {
+        const MsgBoxResult answer = DialogSeam::messageBox(
+            gFctGetMessage(MainWindowText::ConfirmQuit), MsgBoxButtons::OkCancel, MsgBoxIcon::None,
+            gFctGetMessage(MainWindowText::BoxTitle));
+        // A termination signal may have shut down while the question was open.
+        if (unloaded_)
+            return true;
+        if (answer != MsgBoxResult::Ok)
+            return false;
+    }
+    unloaded_ = true;
+    // Each step runs even when an earlier one failed, so the history is always written.
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("Form_Unload"));
+    const auto step = [this, &trap](const char* name, auto&& statement) {
+        runStep(trap, name, statement);
+    };
+    step("trayIcon", [this] {
+        if (trayIcon != nullptr)
+            trayIcon->hide();
+    });
+    step("timers", [this] {
+        TimerMailSlot->stop();
+        TimerDateTime->stop();
+        TimerTestRead->stop();
+    });
+    step("gCloseWave", [] { gCloseWave(); });
+    step("gCloseMailSlot", [] { gCloseMailSlot(); });
+    step("gSaveHistoric", [] { gSaveHistoric(); });
+    step("otherWindows", [this] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window != this && window->isVisible())
+                window->close();
+        }
+    });
+    emit shutdownFinished();
+    return true;
+}
+
+void frmPelimo::shutdownWithoutQuestion() {
+    Form_Unload(false);
+    close();
+}
+
+void frmPelimo::closeEvent(QCloseEvent* event) {
+    if (!Form_Unload(true)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,19 @@
+#include "mainwindow/history_count_line.h"
+
+#include "mainwindow/main_window_texts.h"
+#include "stores/history_file.h"
+#include "stores/language_file.h"
+#include "stores/number_text.h"
+
+QString gFctHistoricCountLine() {
+    qint32 unread = 0;
+    for (qint32 i = 1; i <= HistoryList.Count; ++i) {
+        const qint16 state = HistoryList[i].State;
+        if (state == kStateUnread || state == kStateUnreadWithAttachment)
+            ++unread;
+    }
+    const QString blank = QStringLiteral(" ");
+    return gFormatNumber(HistoryList.Count) + blank +
+           gFctGetMessage(MainWindowText::MessagesCounted) + blank + gFormatNumber(unread) + blank +
+           gFctGetMessage(MainWindowText::UnreadCounted);
+}

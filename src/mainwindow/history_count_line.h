@@ -1,0 +1,7 @@
+// The history count line under the panels: the number of stored messages and of unread ones.
+#pragma once
+
+#include <QString>
+
+// " N <message 54>  U <message 55>": each count with the blank of its sign before it.
+QString gFctHistoricCountLine();

@@ -1,0 +1,7 @@
+#include "mainwindow/panel_state.h"
+
+qint16 gCurrentPanel = kPanelSend;
+
+void gResetPanelState() {
+    gCurrentPanel = kPanelSend;
+}

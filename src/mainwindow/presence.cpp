@@ -1,0 +1,25 @@
+#include "mainwindow/presence.h"
+
+#include "stores/contacts.h"
+#include "stores/history_file.h"
+
+void gRecordPresence(const QString& senderComputerName) {
+    // A datagram without a sender names no computer: it cannot be a contact.
+    if (senderComputerName.isEmpty())
+        return;
+    qint16 index = gSearchContactWithComputerName(senderComputerName);
+    if (index == 0) {
+        if (!gFctAddContact(senderComputerName, senderComputerName, QString(), QString()))
+            return;
+        index = ContactList.Count;
+    }
+    ContactList[index].Connected = true;
+    ContactList[index].Ready = true;
+}
+
+void gMarkNewestHistoryEntryRead() {
+    if (HistoryList.Count <= 0)
+        return;
+    HistoryEntry& newest = HistoryList[HistoryList.Count];
+    newest.State = newest.AttachmentPath.isEmpty() ? kStateRead : kStateReadWithAttachment;
+}

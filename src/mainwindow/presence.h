@@ -1,0 +1,13 @@
+// What an arriving identification request or answer tells: its sender runs the program. The
+// sender's contact is marked connected and ready, and a computer not yet in the address book is
+// added as a contact named after it (when the table has room). An empty sender
+// marks nobody.
+#pragma once
+
+#include <QString>
+
+void gRecordPresence(const QString& senderComputerName);
+
+// The newest history entry becomes read (1, or 3 with an attachment); nothing when the history
+// is empty.
+void gMarkNewestHistoryEntryRead();

@@ -1,0 +1,19 @@
+// Window layouts are measured in twips (1/1440 inch); at 96 dots per inch 15 twips make one
+// pixel. Controls are placed from the twips of their design.
+#pragma once
+
+#include <QRect>
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// Twips to whole pixels, rounded to the nearest pixel.
+constexpr int gTwipsToPixels(int twips) {
+    return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
+                      : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
+// A rectangle given in twips, in pixels.
+inline QRect gTwipsRect(int left, int top, int width, int height) {
+    return QRect(gTwipsToPixels(left), gTwipsToPixels(top), gTwipsToPixels(width),
+                 gTwipsToPixels(height));
+}

@@ -1,0 +1,82 @@
+// What refuses a send, and the conversion of the attached file's path.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "attachments/unc_name.h"
+#include "common/test_folder.h"
+#include "main_window_fixture.h"
+#include "mainwindow/send_rules.h"
+
+namespace {
+
+TEST(SendRules, RefusalsComeInTheirOrder) {
+    const QString text424(424, u'x');
+    EXPECT_EQ(gFctSendRefusal(QString(), QString()), 57);
+    EXPECT_EQ(gFctSendRefusal(QString(), QStringLiteral("PC1")), 57);
+    EXPECT_EQ(gFctSendRefusal(text424 + u'x', QString()), 59);
+    EXPECT_EQ(gFctSendRefusal(text424, QString()), 58);
+    EXPECT_EQ(gFctSendRefusal(text424, QStringLiteral("PC1")), 0);
+    // Only an empty text is refused: blanks are a message.
+    EXPECT_EQ(gFctSendRefusal(QStringLiteral("   "), QStringLiteral("PC1")), 0);
+    // A blank addressee list is not empty: it is parsed (and then names nobody).
+    EXPECT_EQ(gFctSendRefusal(QStringLiteral("hi"), QStringLiteral(" ")), 0);
+}
+
+class AttachmentConversionTest : public ::testing::Test {
+protected:
+    AttachmentConversionTest() {
+        gResetAllModules();
+        QDir().mkpath(folder_.path(QStringLiteral("shared/sub")));
+        folder_.write(QStringLiteral("mountinfo"), QByteArray());
+        UncNameSources sources;
+        sources.mounts.file = folder_.path(QStringLiteral("mountinfo"));
+        sources.shares.configText = "[global]\nworkgroup = WG\n[docs]\npath = " +
+                                    folder_.path(QStringLiteral("shared")).toUtf8() + "\n";
+        sources.shares.usershares = pelimo::platform::UsershareListing{};
+        sources.computerName = QStringLiteral("HOST1");
+        gSetUncNameSources(sources);
+    }
+    ~AttachmentConversionTest() override { gResetAllModules(); }
+    TestFolder folder_;
+};
+
+TEST_F(AttachmentConversionTest, ASharedFileGivesItsNetworkPath) {
+    const AttachmentConversion conversion =
+        gConvertAttachment(folder_.path(QStringLiteral("shared/sub/report.txt")));
+    EXPECT_EQ(conversion.path, QStringLiteral("\\\\HOST1\\docs\\sub\\report.txt"));
+    EXPECT_TRUE(conversion.warning.isEmpty());
+}
+
+TEST_F(AttachmentConversionTest, AFileOnNoShareIsWarnedAndSendsNoPath) {
+    const AttachmentConversion conversion =
+        gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
+    EXPECT_TRUE(conversion.path.isEmpty());
+    EXPECT_EQ(conversion.warning, QStringLiteral("[Selected file not on shared device.]"));
+}
+
+TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeniedWarning) {
+    UncNameSources sources;
+    sources.mounts.file = folder_.path(QStringLiteral("mountinfo"));
+    sources.shares.configText = QByteArray("[global]\nworkgroup = WG\n");
+    sources.shares.usershares = pelimo::platform::UsershareListing{
+        .output = {},
+        .errors =
+            "net usershare info: unable to open /var/lib/samba/usershares/private. "
+            "Permission denied\n"};
+    sources.computerName = QStringLiteral("HOST1");
+    gSetUncNameSources(sources);
+    const AttachmentConversion conversion =
+        gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
+    EXPECT_TRUE(conversion.path.isEmpty());
+    EXPECT_EQ(conversion.warning, QStringLiteral("[Access Denied: Need Admin Priviledges]"));
+}
+
+TEST_F(AttachmentConversionTest, ATypedNetworkPathGoesWithoutWarningAndWithoutPath) {
+    const AttachmentConversion conversion =
+        gConvertAttachment(QStringLiteral("\\\\SERVER\\share\\file.txt"));
+    EXPECT_TRUE(conversion.path.isEmpty());
+    EXPECT_TRUE(conversion.warning.isEmpty());
+}
+
+}  // namespace

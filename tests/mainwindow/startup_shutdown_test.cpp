@@ -1,0 +1,425 @@
+// Start-up, the window's layout and texts, the panel bar, the tray, and the shutdown.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+
+#include "errorreport/error_record.h"
+#include "errorreport/runtime_error.h"
+#include "main_window_fixture.h"
+#include "mainwindow/panel_state.h"
+#include "mainwindow/termination_signals.h"
+#include "stores/contacts.h"
+#include "stores/history_file.h"
+#include "transport/mailslot_channel.h"
+#include "ui/label_button.h"
+#include "ui/limited_text_box.h"
+
+namespace {
+
+using StartupTest = MainWindowTest;
+
+const QStringList kStartupOrder{"topmost",
+                                "gDisplayIconTray",
+                                "ContactList.Count",
+                                "gApplicationFolder",
+                                "gLoadSettingsIni",
+                                "gLoadLanguageFile",
+                                "gFctLoadUserIni",
+                                "gFctGetComputerName",
+                                "gClearCurrentMessage",
+                                "gLoadHistoric",
+                                "gFctInitMailSlot",
+                                "mInitInterface",
+                                "mDisplayLanguage",
+                                "mDisplayInfoNbHistoric",
+                                "mDisplayWindows",
+                                "timers"};
+
+TEST_F(StartupTest, StepsRunInOrderAndAFailingStepIsReportedThenTheNextRuns) {
+    writeContacts({{"Alice", "PC7", "", ""}});
+    writeHistory({kStateUnread});
+    QStringList steps;
+    frmPelimo::setStepProbe([&steps](const QString& step) {
+        steps.append(step);
+        if (step == QStringLiteral("gFctLoadUserIni"))
+            gRaiseError(RunTimeErrorNumber::FileNotFound);
+    });
+    frmPelimo& window = start();
+    EXPECT_EQ(steps, kStartupOrder);
+    ASSERT_EQ(reportsShown(), 1);
+    EXPECT_EQ(ErrorRecord.ErrorModule, QStringLiteral("frmPelimo"));
+    EXPECT_EQ(ErrorRecord.ErrorProcedure, QStringLiteral("Form_Load"));
+    EXPECT_EQ(ErrorRecord.ErrorNumber, 53);
+    EXPECT_EQ(ErrorRecord.ErrorLine, 7);
+    // The failed step did nothing; everything after it did its work.
+    EXPECT_EQ(ContactList.Count, 0);
+    EXPECT_EQ(HistoryList.Count, 1);
+    EXPECT_NE(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelimo V1.0"));
+    EXPECT_EQ(window.lblInfo1->text(), QStringLiteral(" 1 T54  1 T55"));
+    EXPECT_TRUE(window.picSendMessage->isVisible());
+    EXPECT_TRUE(window.TimerMailSlot->isActive());
+}
+
+TEST_F(StartupTest, EveryStepFailingStillShowsTheWindow) {
+    int failures = 0;
+    frmPelimo::setStepProbe([&failures](const QString&) {
+        ++failures;
+        throw std::runtime_error("broken");
+    });
+    frmPelimo& window = start();
+    EXPECT_EQ(failures, kStartupOrder.size());
+    EXPECT_EQ(reportsShown(), kStartupOrder.size());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(StartupTest, StartingWithDefaultsWritesNothingAndShowsTheSendPanel) {
+    folder_.write(QStringLiteral("Settings.ini"),
+                  "[Setting]\r\nMessageChannel=" + channel_.toLatin1() + "\r\n");
+    frmPelimo& window = start();
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    EXPECT_FALSE(folder_.exists(QStringLiteral("Histo.dat")));
+    EXPECT_FALSE(folder_.exists(QStringLiteral("User.dat")));
+    EXPECT_EQ(gCurrentPanel, kPanelSend);
+    EXPECT_TRUE(window.picSendMessage->isVisible());
+    EXPECT_FALSE(window.picReadMessage->isVisible());
+    EXPECT_FALSE(window.picHistoric->isVisible());
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window.txtSendMessage->maxLength(), 424);
+    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
+    EXPECT_FALSE(window.lblDate->text().isEmpty());
+}
+
+TEST_F(StartupTest, MalformedStoresNeverStopStartUp) {
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 7919) % 256));
+    folder_.write(QStringLiteral("Histo.dat"), "\"unterminated\r\n12x\r\n" + garbage);
+    folder_.write(QStringLiteral("User.dat"), "[UserSetting]\r\nUserNumber=-5\r\n" + garbage);
+    folder_.write(QStringLiteral("orglng.lng"), "[Langage]\r\nNbMessage=99999999999\r\n" + garbage);
+    frmPelimo& window = start();
+    EXPECT_EQ(reportsShown(), 0);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.picSendMessage->isVisible());
+    EXPECT_TRUE(window.TimerMailSlot->isActive());
+    EXPECT_GE(ContactList.Count, 0);
+    EXPECT_LE(ContactList.Count, kMaxContacts);
+}
+
+TEST_F(StartupTest, CaptionsComeFromTheLanguageFile) {
+    frmPelimo& window = start();
+    const std::pair<QLabel*, const char*> labels[] = {
+        {window.lblMenuSendMessage, "T46"},  {window.lblMenuReadMessage, "T47"},
+        {window.lblMenuHistoric, "T48"},     {window.lblMenuAddressBook, "T49"},
+        {window.lblLabSendTitle, "T46"},     {window.lblCmdSendNow, "T4"},
+        {window.lblCmdSendFavori, "T5"},     {window.lblCmdSendJoin, "T6"},
+        {window.lblCmdSendPrint, "T7"},      {window.lblCmdSendDel, "T8"},
+        {window.lblCmdSendSelectUser, "T3"}, {window.lblLabSendFiles, "T6"},
+        {window.lblLabReceiveTitle, "T47"},  {window.lblLabReceiveAnswer, "T2"},
+        {window.lblLabReceivePrint, "T7"},   {window.lblLabReceiveSaveFile, "T17"},
+        {window.lblLabReceiveFrom, "T1"},    {window.lblLabReceiveSendTo, "T3"},
+        {window.lblLabReceiveDate, ""},      {window.Label5, "T48"},
+        {window.CmdHistoricRead, "T24"},     {window.CmdHistoricDisplay, "T25"},
+        {window.CmdHistoricPrint, "T7"},     {window.lblCmdDeleteHistoric, "T8"},
+    };
+    for (const auto& [label, text] : labels)
+        EXPECT_EQ(label->text(), QString::fromLatin1(text)) << label->objectName().toStdString();
+    const std::pair<QAction*, const char*> entries[] = {
+        {window.MenuSetting, "T26"},   {window.MenuQuit, "T13"},      {window.MenuAide, "T28"},
+        {window.MenuAbout, "T50"},     {window.MTriSender, "T92"},    {window.MTriDate, "T93"},
+        {window.MHideAbout, "T50"},    {window.MHideOpen, "T99"},     {window.MHideQuit, "T13"},
+        {window.MHide2DelOne, "T100"}, {window.MHide2DelAll, "T101"},
+    };
+    for (const auto& [action, text] : entries)
+        EXPECT_EQ(action->text(), QString::fromLatin1(text)) << action->objectName().toStdString();
+    EXPECT_EQ(window.MenuFile->title(), QStringLiteral("File"));
+    EXPECT_EQ(window.MenuHelp->title(), QStringLiteral("?"));
+}
+
+TEST_F(StartupTest, WithoutALanguageFileEveryCaptionSaysSoAndTheProgramWorks) {
+    QFile::remove(folder_.path(QStringLiteral("orglng.lng")));
+    frmPelimo& window = start();
+    const QString unavailable = QStringLiteral("Error Getting Message");
+    EXPECT_EQ(window.lblMenuSendMessage->text(), unavailable);
+    EXPECT_EQ(window.lblCmdSendNow->text(), unavailable);
+    EXPECT_EQ(window.MHideQuit->text(), unavailable);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelimo V1.0"));
+    EXPECT_EQ(window.lblInfo1->text(),
+              QStringLiteral(" 0 ") + unavailable + QStringLiteral("  0 ") + unavailable);
+    window.lblMenuReadMessage->clicked();
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+}
+
+TEST_F(StartupTest, TheLayoutFollowsTheDesignInPixels) {
+    frmPelimo& window = start();
+    EXPECT_EQ(window.picClientArea->size(), QSize(588, 367));
+    const std::pair<QWidget*, QRect> places[] = {
+        {window.lblMenuSendMessage2, {14, 38, 59, 46}},
+        {window.lblMenuAddressBook2, {15, 267, 59, 46}},
+        {window.lblMenuSendMessage, {73, 53, 125, 17}},
+        {window.lblMenuAddressBook, {73, 281, 125, 17}},
+        {window.picSendMessage, {198, 5, 386, 339}},
+        {window.picReadMessage, {198, 5, 386, 344}},
+        {window.picHistoric, {198, 5, 386, 339}},
+        {window.lblInfo1, {0, 349, 376, 18}},
+        {window.lblDate, {376, 349, 213, 18}},
+        {window.picPrint, {24, 304, 373, 40}},
+        {window.lblLabSendTitle, {0, 0, 386, 26}},
+        {window.Label2, {0, 26, 386, 45}},
+        {window.lblCmdSendNow, {5, 30, 52, 38}},
+        {window.lblCmdSendDel, {326, 30, 57, 38}},
+        {window.lblCmdSendSelectUser, {21, 74, 72, 33}},
+        {window.txtSendUserList, {110, 72, 276, 37}},
+        {window.txtSendMessage, {2, 109, 384, 230}},
+        {window.txtSendFiles, {125, 318, 255, 18}},
+        {window.lblLabReceiveAnswer, {6, 30, 61, 39}},
+        {window.picReceivePhoto, {322, 1, 64, 64}},
+        {window.lblLabReceiveFrom, {7, 70, 376, 16}},
+        {window.lblLabReceiveDate, {5, 98, 376, 15}},
+        {window.txtReceiveMessage, {3, 113, 380, 227}},
+        {window.txtReceiveFiles, {126, 318, 255, 18}},
+        {window.CmdHistoricRead, {10, 30, 45, 39}},
+        {window.MSFlexGrid1, {8, 72, 377, 265}},
+    };
+    for (const auto& [widget, rect] : places)
+        EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+    const std::pair<QWidget*, QColor> colours[] = {
+        {window.picClientArea, {66, 83, 157}}, {window.picSendMessage, {38, 60, 153}},
+        {window.Label9, {64, 64, 64}},         {window.lblInfo1, {224, 224, 224}},
+        {window.lblDate, {224, 224, 224}},     {window.lblLabReceiveDate, {192, 192, 192}},
+    };
+    for (const auto& [widget, colour] : colours)
+        EXPECT_EQ(widget->palette().color(QPalette::Window), colour)
+            << widget->objectName().toStdString();
+    EXPECT_EQ(window.txtSendMessage->palette().color(QPalette::Base), QColor(38, 60, 153));
+    EXPECT_EQ(window.txtSendMessage->palette().color(QPalette::Text), QColor(255, 255, 255));
+    EXPECT_EQ(window.txtSendUserList->palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(window.txtReceiveMessage->palette().color(QPalette::Base), QColor(192, 192, 192));
+    EXPECT_EQ(window.picMessRead->pixmap().size(), QSize(16, 11));
+    EXPECT_FALSE(window.picMessfileNoRead->isVisible());
+    EXPECT_FALSE(window.picPrint->isVisible());
+    EXPECT_EQ(window.TimerMailSlot->interval(), 100);
+    EXPECT_EQ(window.TimerDateTime->interval(), 1000);
+    EXPECT_EQ(window.TimerTestRead->interval(), 3000);
+    EXPECT_FALSE(window.TimerTestRead->isActive());
+    EXPECT_TRUE(window.TimerDateTime->isActive());
+}
+
+TEST_F(StartupTest, CountLineReportsTotalAndUnread) {
+    writeHistory({kStateUnread, kStateRead, kStateUnreadWithAttachment});
+    frmPelimo& window = start();
+    EXPECT_EQ(window.lblInfo1->text(), QStringLiteral(" 3 T54  2 T55"));
+}
+
+TEST_F(StartupTest, PanelBarSwitchesPanels) {
+    frmPelimo& window = start();
+    QTest::mouseClick(window.lblMenuReadMessage, Qt::LeftButton);
+    EXPECT_EQ(gCurrentPanel, kPanelRead);
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_FALSE(window.picSendMessage->isVisible());
+    QTest::mouseClick(window.lblMenuSendMessage2, Qt::LeftButton);
+    EXPECT_EQ(gCurrentPanel, kPanelSend);
+    EXPECT_TRUE(window.picSendMessage->isVisible());
+    QTest::mouseClick(window.lblMenuReadMessage2, Qt::LeftButton);
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+    // An unknown panel number changes nothing.
+    gCurrentPanel = 7;
+    window.mDisplayWindows();
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+    // The help entry does nothing.
+    window.MenuAide->trigger();
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+}
+
+TEST_F(StartupTest, ClockLineShowsDateAndTime) {
+    frmPelimo& window = start();
+    window.lblDate->clear();
+    window.TimerDateTime_Timer();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(".+ \\d\\d .+ \\d{4} - \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(window.lblDate->text())
+                    .hasMatch())
+        << window.lblDate->text().toStdString();
+}
+
+using TrayTest = MainWindowTest;
+
+TEST_F(TrayTest, MinimisingHidesToTheTrayAndAClickOnTheIconRestores) {
+    trayAvailable_ = true;
+    frmPelimo& window = start();
+    ASSERT_NE(window.trayIcon, nullptr);
+    EXPECT_EQ(window.trayIcon->toolTip(), QStringLiteral("Pelimo by Trelvix"));
+    EXPECT_EQ(window.trayIcon->contextMenu(), window.MHide);
+    window.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
+    // The context menu request is the menu's business; it does not restore.
+    emit window.trayIcon->activated(QSystemTrayIcon::Context);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+    emit window.trayIcon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+    // The tray menu's open entry restores as well.
+    window.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
+    window.MHideOpen->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(TrayTest, WithoutASystemTrayMinimisingKeepsTheWindow) {
+    trayAvailable_ = false;
+    frmPelimo& window = start();
+    window.setWindowState(Qt::WindowMinimized);
+    QTest::qWait(50);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(TrayTest, PointerMovesOverTheWindowAreNoTrayEvents) {
+    trayAvailable_ = true;
+    frmPelimo& window = start();
+    window.lblMenuSendMessage->setHighlighted(true);
+    for (const int x : {514, 517}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 10), window.mapToGlobal(QPointF(x, 10)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &move);
+    }
+    EXPECT_FALSE(window.MHide->isVisible());
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    // The move still resets the highlighting of the panel bar.
+    EXPECT_FALSE(window.lblMenuSendMessage->isHighlighted());
+
+    window.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
+    QMouseEvent move(QEvent::MouseMove, QPointF(514, 0), QPointF(514, 0), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &move);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+}
+
+using ShutdownTest = MainWindowTest;
+
+TEST_F(ShutdownTest, CancelLeavesEverythingRunning) {
+    trayAvailable_ = true;
+    frmPelimo& window = start();
+    QSignalSpy finished(&window, &frmPelimo::shutdownFinished);
+    DialogSeam::pushButton(MsgBoxResult::Cancel);
+    EXPECT_FALSE(window.close());
+    ASSERT_EQ(DialogSeam::shown().size(), 1u);
+    const DialogRecord& question = DialogSeam::shown()[0];
+    EXPECT_EQ(question.text, QStringLiteral("T87"));
+    EXPECT_EQ(question.title, QStringLiteral("T56"));
+    EXPECT_EQ(question.buttons, MsgBoxButtons::OkCancel);
+    EXPECT_EQ(question.icon, MsgBoxIcon::None);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.trayIcon->isVisible());
+    EXPECT_TRUE(window.TimerMailSlot->isActive());
+    EXPECT_TRUE(window.TimerDateTime->isActive());
+    EXPECT_NE(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
+    EXPECT_FALSE(folder_.exists(QStringLiteral("Histo.dat")));
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(ShutdownTest, ConfirmedShutdownStopsEverythingAndWritesTheHistory) {
+    trayAvailable_ = true;
+    writeHistory({kStateUnread, kStateUnread});
+    frmPelimo& window = start();
+    HistoryList[2].State = kStateRead;  // a change in memory reaches the file at shutdown
+    QSignalSpy finished(&window, &frmPelimo::shutdownFinished);
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.trayIcon->isVisible());
+    EXPECT_FALSE(window.TimerMailSlot->isActive());
+    EXPECT_FALSE(window.TimerDateTime->isActive());
+    EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
+    EXPECT_EQ(finished.count(), 1);
+    const std::vector<HistoryEntry> stored =
+        gParseHistoric(folder_.read(QStringLiteral("Histo.dat")));
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[1].State, kStateRead);
+    // Closing again asks nothing and does nothing.
+    EXPECT_TRUE(window.Form_Unload(true));
+    EXPECT_EQ(DialogSeam::shown().size(), 1u);
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(ShutdownTest, BothQuitEntriesAsk) {
+    frmPelimo& window = start();
+    for (QAction* quit : {window.MenuQuit, window.MHideQuit}) {
+        DialogSeam::clearShown();
+        DialogSeam::pushButton(MsgBoxResult::Cancel);
+        quit->trigger();
+        EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T87")});
+        EXPECT_FALSE(window.isUnloaded());
+    }
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    window.MHideQuit->trigger();
+    EXPECT_TRUE(window.isUnloaded());
+}
+
+TEST_F(ShutdownTest, HiddenInTheTrayTheQuitEntryStillShutsDown) {
+    trayAvailable_ = true;
+    frmPelimo& window = start();
+    window.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    window.MHideQuit->trigger();
+    EXPECT_TRUE(window.isUnloaded());
+    EXPECT_TRUE(folder_.exists(QStringLiteral("Histo.dat")));
+}
+
+TEST_F(ShutdownTest, ATerminationSignalShutsDownWithoutTheQuestion) {
+    writeHistory({kStateUnread});
+    frmPelimo& window = start();
+    HistoryList[1].State = kStateRead;
+    TerminationSignals signalHandlers;
+    ASSERT_TRUE(signalHandlers.isInstalled());
+    QObject::connect(&signalHandlers, &TerminationSignals::terminationRequested, &window,
+                     &frmPelimo::shutdownWithoutQuestion);
+    QSignalSpy requested(&signalHandlers, &TerminationSignals::terminationRequested);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isUnloaded(); }));
+    EXPECT_EQ(requested.value(0).value(0).toInt(), SIGTERM);
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    EXPECT_FALSE(window.isVisible());
+    const std::vector<HistoryEntry> stored =
+        gParseHistoric(folder_.read(QStringLiteral("Histo.dat")));
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].State, kStateRead);
+    // A second signal (SIGINT) after the shutdown is harmless.
+    ASSERT_EQ(::raise(SIGINT), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requested.count() == 2; }));
+}
+
+TEST_F(ShutdownTest, AFailingShutdownStepIsReportedAndTheHistoryIsStillWritten) {
+    frmPelimo& window = start();
+    QStringList steps;
+    frmPelimo::setStepProbe([&steps](const QString& step) {
+        steps.append(step);
+        if (step == QStringLiteral("gCloseMailSlot"))
+            throw std::runtime_error("device gone");
+    });
+    window.shutdownWithoutQuestion();
+    EXPECT_EQ(steps, (QStringList{"trayIcon", "timers", "gCloseWave", "gCloseMailSlot",
+                                  "gSaveHistoric", "otherWindows"}));
+    EXPECT_EQ(reportsShown(), 1);
+    EXPECT_EQ(ErrorRecord.ErrorProcedure, QStringLiteral("Form_Unload"));
+    EXPECT_EQ(ErrorRecord.ErrorLine, 4);
+    EXPECT_TRUE(folder_.exists(QStringLiteral("Histo.dat")));
+}
+
+}  // namespace
