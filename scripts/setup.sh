@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libsmbclient-dev
+  fonts-liberation
 )
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
