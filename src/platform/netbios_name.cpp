@@ -60,9 +60,10 @@ std::optional<NetbiosName> decodeNetbiosName(ByteReader& reader) {
     NetbiosName result;
     result.suffix = static_cast<std::uint8_t>(raw.back());
     raw.chop(1);
-    while (!raw.isEmpty() && raw.back() == kPadding)
-        raw.chop(1);
-    result.name = raw;
+    // Names are compared without regard to ASCII case; hand them out as they are encoded.
+    result.name = paddedNetbiosName(raw);
+    while (!result.name.isEmpty() && result.name.back() == kPadding)
+        result.name.chop(1);
     return result;
 }
 

@@ -18,7 +18,7 @@ inline constexpr std::uint8_t kSuffixWorkstation = 0x00;
 inline constexpr std::uint8_t kSuffixMessenger = 0x03;
 
 struct NetbiosName {
-    QByteArray name;  // upper-cased ANSI bytes, trailing blanks removed
+    QByteArray name;  // ANSI bytes, ASCII letters upper-cased, trailing blanks removed
     std::uint8_t suffix = kSuffixWorkstation;
     bool operator==(const NetbiosName&) const = default;
 };

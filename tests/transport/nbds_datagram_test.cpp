@@ -109,6 +109,15 @@ TEST(NetbiosName, DecodingRefusesWhatIsNotOneEncodedName) {
     EXPECT_EQ(name->name, QByteArray("PC1"));
     EXPECT_EQ(name->suffix, 0x03);
 
+    // Another program may put lower-case letters on the wire: they read as the same name.
+    const QByteArray lower = QByteArray(
+                                 "\x20"
+                                 "EIEPFDGEECCACACACACACACACACACAAA",
+                                 33) +
+                             QByteArray(1, '\0');
+    ByteReader lowerReader(lower);
+    EXPECT_EQ(decodeNetbiosName(lowerReader), (NetbiosName{"HOSDB", 0x00}));
+
     QByteArray badLetter = good;
     badLetter[5] = 'Q';  // outside 'A'..'P'
     QByteArray scoped = good;
