@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -178,11 +179,11 @@ private:
     bool failed_ = false;
 };
 
-// One line of the file, up to kMaxLineBytes of it kept.
+// One line of the file without its line end; the text stays valid until the next read.
 struct Line {
-    QByteArray text;       // without its line end
+    QByteArrayView text;
     bool ended = false;    // it ended with LF (not with the end of the file)
-    bool tooLong = false;  // longer than kept
+    bool tooLong = false;  // longer than kMaxLineBytes: its text is not kept
 };
 
 // Reads entries as the program writes them. An entry not in that form is dropped and reading
@@ -218,6 +219,9 @@ public:
                 cleanEnd_ = false;
                 continue;
             }
+            previous_.Sender = entry.Sender;
+            previous_.Addressee = entry.Addressee;
+            previous_.ReceivedDate = entry.ReceivedDate;
             keep(std::move(entry));
             cleanEnd_ = outcome == Outcome::Complete;
             if (outcome == Outcome::CutShort)
@@ -238,18 +242,24 @@ private:
         Line line;
         const qsizetype newline = reader_.find('\n', kMaxLineBytes);
         if (newline == ChunkReader::kTooLong) {
-            line.text = reader_.view(kMaxLineBytes).toByteArray();
             line.tooLong = true;
             line.ended = reader_.skipPast('\n');
             return line;
         }
         const qsizetype size = newline == ChunkReader::kAtEnd ? reader_.available() : newline;
-        line.text = reader_.view(size).toByteArray();
+        line.text = reader_.view(size);
         line.ended = newline != ChunkReader::kAtEnd;
         reader_.consume(line.ended ? size + 1 : size);
         if (line.text.endsWith('\r'))
             line.text.chop(1);
         return line;
+    }
+
+    // Keeps `line` to be read again as the start of the next entry.
+    void putBack(const Line& line) {
+        pendingText_ = line.text.toByteArray();
+        pending_ = line;
+        pending_->text = pendingText_;
     }
 
     std::optional<Line> takeLine() {
@@ -259,7 +269,26 @@ private:
     }
 
     // A quoted text item; a line that does not start with a quote is kept for the next entry.
-    Outcome readText(QString& field) {
+    // Sender, addressee and date mostly repeat from one entry to the next: a text equal to the
+    // previous entry's shares its storage, which saves memory and time.
+    static bool sameText(QByteArrayView bytes, const QString& text) {
+        if (bytes.size() != text.size())
+            return false;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte >= 0x80 || text[i].unicode() != byte)
+                return false;
+        }
+        return true;
+    }
+
+    static QString decodeText(QByteArrayView bytes, const QString* previous) {
+        if (previous && sameText(bytes, *previous))
+            return *previous;
+        return pelimo::platform::ansiToUnicode(bytes);
+    }
+
+    Outcome readText(QString& field, const QString* previous) {
         // Blanks before the opening quote are allowed.
         for (;;) {
             if (!reader_.ensureByte())
@@ -269,7 +298,7 @@ private:
             reader_.consume(1);
         }
         if (reader_.peek() != kQuote) {
-            pending_ = readLine();
+            putBack(*readLine());
             return Outcome::Damaged;
         }
         reader_.consume(1);
@@ -282,10 +311,14 @@ private:
             reader_.consume(reader_.available());
             return Outcome::CutShort;
         }
-        field = pelimo::platform::ansiToUnicode(reader_.view(close));
+        field = decodeText(reader_.view(close), previous);
         reader_.consume(close + 1);
         // The program writes nothing after the closing quote; anything there means the item
         // was not where it belongs.
+        if (reader_.available() >= 2 && reader_.view(2) == kLineEnd) {
+            reader_.consume(2);
+            return Outcome::Complete;
+        }
         const std::optional<Line> rest = readLine();
         if (!rest)
             return Outcome::CutShort;
@@ -298,8 +331,11 @@ private:
         QString* const texts[kTextItems] = {&entry.Sender,       &entry.Addressee,
                                             &entry.Text,         &entry.ReceivedDate,
                                             &entry.ReceivedTime, &entry.AttachmentPath};
-        for (QString* text : texts) {
-            const Outcome outcome = readText(*text);
+        QString* const repeating[kTextItems] = {&previous_.Sender, &previous_.Addressee,
+                                                nullptr,           &previous_.ReceivedDate,
+                                                nullptr,           nullptr};
+        for (int item = 0; item < kTextItems; ++item) {
+            const Outcome outcome = readText(*texts[item], repeating[item]);
             if (outcome != Outcome::Complete)
                 return outcome;
         }
@@ -308,7 +344,7 @@ private:
             return Outcome::CutShort;
         const std::optional<qint16> state = line->tooLong ? std::nullopt : integerItem(line->text);
         if (!state) {
-            pending_ = std::move(line);  // perhaps the next entry's first line
+            putBack(*line);  // perhaps the next entry's first line
             return Outcome::Damaged;
         }
         if (!line->ended) {
@@ -316,8 +352,10 @@ private:
             return Outcome::CutShort;
         }
         // A quoted text next means this line was the next entry's kind and the state is missing.
+        // (Peeking may move the buffer: the line is put back by its value.)
         if (reader_.peekPastBlanks(kMaxLineBytes) == kQuote) {
-            pending_ = std::move(line);
+            const QByteArray kindText = QByteArray::number(*state);
+            putBack(Line{kindText, true, false});
             return Outcome::Complete;
         }
         entry.State = *state;
@@ -326,6 +364,8 @@ private:
 
     ChunkReader reader_;
     std::optional<Line> pending_;
+    QByteArray pendingText_;
+    HistoryEntry previous_;  // the last entry read, for its repeating texts
     bool cleanEnd_ = true;
 };
 
@@ -334,7 +374,18 @@ private:
 void appendText(QByteArray& out, const QString& text) {
     out += kQuote;
     const qsizetype start = out.size();
-    out += pelimo::platform::unicodeToAnsi(text);
+    // Most texts hold only characters whose code is their Windows-1252 byte (ASCII and
+    // U+00A0-U+00FF): those are copied directly, the others go through the codec.
+    const auto sameByte = [](QChar c) {
+        return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
+    };
+    if (std::all_of(text.cbegin(), text.cend(), sameByte)) {
+        out.resize(start + text.size());
+        std::transform(text.cbegin(), text.cend(), out.begin() + start,
+                       [](QChar c) { return static_cast<char>(c.unicode()); });
+    } else {
+        out += pelimo::platform::unicodeToAnsi(text);
+    }
     std::replace(out.begin() + start, out.end(), kQuote, kApostrophe);
     out += kQuote;
     out += kLineEnd;
@@ -360,8 +411,22 @@ void replaceQuotesOfMessage(HistoryEntry& entry) {
 }
 
 // Replaces the file by the whole table; false when it could not be written.
+// The bytes of an entry in the file, within a few bytes: one per character of its texts, plus
+// quotes, line ends and numbers.
+qsizetype estimatedBytes(const HistoryEntry& entry) {
+    constexpr qsizetype kFraming = 6 * 4 + 2 * 8;
+    return entry.Sender.size() + entry.Addressee.size() + entry.Text.size() +
+           entry.ReceivedDate.size() + entry.ReceivedTime.size() + entry.AttachmentPath.size() +
+           kFraming;
+}
+
 bool rewriteHistoryFile() {
     QByteArray contents;
+    qsizetype estimate = 0;
+    for (qint32 number = 1; number <= HistoryList.Count; ++number) {
+        estimate += estimatedBytes(HistoryList[number]);
+    }
+    contents.reserve(estimate);
     for (qint32 number = 1; number <= HistoryList.Count; ++number) {
         HistoryEntry& entry = HistoryList[number];
         replaceQuotesOfMessage(entry);

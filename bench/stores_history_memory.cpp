@@ -1,0 +1,72 @@
+// The peak memory of loading a history: the growth of the process's peak resident size during
+// gLoadHistoric, against the file's size.
+//   stores_history_memory [FILE]   (without FILE: a generated 100 000-entry history)
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "stores/application.h"
+#include "stores/history_file.h"
+#include "stores_history_generator.h"
+#include "ui/dialog_seam.h"
+
+namespace {
+
+// A field of /proc/self/status in kB ("VmHWM", "VmRSS").
+long statusKilobytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
+    }
+    return -1;
+}
+
+// Starts a new peak from the present resident size.
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    DialogSeam::setScripted(true);
+    QTemporaryDir dir;
+    QString path;
+    if (argc > 1) {
+        const QString file = QString::fromLocal8Bit(argv[1]);
+        const int slash = static_cast<int>(file.lastIndexOf(u'/'));
+        gSetApplicationFolder(slash < 0 ? QStringLiteral(".") : file.left(slash));
+        path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
+        if (path != file && QFileInfo(file).absoluteFilePath() != path) {
+            std::fprintf(stderr, "the file must be named %s\n", kHistoryFileName);
+            return 2;
+        }
+    } else {
+        gSetApplicationFolder(dir.path());
+        path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
+        gWriteHistoryFile(path, 100000);
+    }
+    const double fileMegabytes = static_cast<double>(QFile(path).size()) / 1e6;
+    resetPeak();
+    const long before = statusKilobytes("VmRSS");
+    const auto start = std::chrono::steady_clock::now();
+    gLoadHistoric();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long peak = statusKilobytes("VmHWM");
+    const long after = statusKilobytes("VmRSS");
+    std::printf("file %.1f MB, %d entries loaded in %.3f s\n", fileMegabytes,
+                static_cast<int>(HistoryList.Count), seconds);
+    std::printf(
+        "resident before %ld kB, peak during load %ld kB (+%.1f MB), after %ld kB (+%.1f MB)\n",
+        before, peak, (peak - before) / 1024.0, after, (after - before) / 1024.0);
+    return 0;
+}
