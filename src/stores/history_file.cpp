@@ -24,8 +24,9 @@ constexpr char kApostrophe = '\'';
 constexpr QByteArrayView kLineEnd = "\r\n";
 constexpr int kTextItems = 6;
 
-// Bytes read from the file at a time.
+// Bytes read from the file at a time, at most and at least.
 constexpr qsizetype kReadChunk = qsizetype{1} << 20;
+constexpr qsizetype kMinReadChunk = 4096;
 // A text item longer than this is not one the program wrote (a datagram holds at most 64 KiB):
 // the entry is damaged. This bounds the memory a load needs beyond the entries it keeps.
 constexpr qsizetype kMaxTextBytes = qsizetype{1} << 20;
@@ -159,9 +160,12 @@ private:
             end_ -= pos_;
             pos_ = 0;
         }
-        if (buffer_.size() < end_ + kReadChunk)
-            buffer_.resize(end_ + kReadChunk);
-        const qint64 read = device_.read(buffer_.data() + end_, kReadChunk);
+        // A small file needs no full chunk; one that grows while read is read on all the same.
+        const qint64 chunk =
+            std::clamp<qint64>(device_.bytesAvailable() + 1, kMinReadChunk, kReadChunk);
+        if (buffer_.size() < end_ + chunk)
+            buffer_.resize(end_ + chunk);
+        const qint64 read = device_.read(buffer_.data() + end_, chunk);
         if (read <= 0) {
             failed_ = read < 0;
             atEnd_ = true;
@@ -257,7 +261,12 @@ private:
 
     // Keeps `line` to be read again as the start of the next entry.
     void putBack(const Line& line) {
-        pendingText_ = line.text.toByteArray();
+        // The line may be the pending one itself; its storage is reused, not reallocated.
+        const QByteArrayView text = line.text;
+        if (text.data() != pendingText_.constData()) {
+            pendingText_.resize(text.size());
+            std::memmove(pendingText_.data(), text.data(), static_cast<size_t>(text.size()));
+        }
         pending_ = line;
         pending_->text = pendingText_;
     }

@@ -137,6 +137,19 @@ TEST(FileOperations, CancelledCopyKeepsTheOldDestination) {
     EXPECT_TRUE(DialogSeam::shown().empty());
 }
 
+TEST(FileOperations, ACopyThatCannotBeWrittenKeepsTheOldDestination) {
+    TestFolder folder;
+    folder.write("source.bin", QByteArray(1 << 20, 's'));
+    folder.write("dest.bin", "old");
+    {
+        FullDisk full(4096);
+        EXPECT_EQ(ShFileCopy(folder.path("source.bin"), folder.path("dest.bin")), -1);
+    }
+    EXPECT_EQ(folder.read("dest.bin"), "old");
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    EXPECT_EQ(namesIn(folder), QStringList({"dest.bin", "source.bin"}));
+}
+
 TEST(FileOperations, DeletingForGood) {
     TestFolder folder;
     folder.write("Histo.dat", "x");
