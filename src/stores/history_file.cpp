@@ -294,7 +294,12 @@ private:
     static QString decodeText(QByteArrayView bytes, const QString* previous) {
         if (previous && sameText(bytes, *previous))
             return *previous;
-        return pelimo::platform::ansiToUnicode(bytes);
+        // Windows-1252 and Latin-1 differ only in the bytes 0x80-0x9F; without them Qt's
+        // vectorised Latin-1 decoder gives the same text faster.
+        const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xE0) == 0x80;
+        });
+        return latin1 ? QString::fromLatin1(bytes) : pelimo::platform::ansiToUnicode(bytes);
     }
 
     Outcome readText(QString& field, const QString* previous) {
