@@ -25,7 +25,21 @@ void showOperationFailed(const char* text) {
                            QString::fromLatin1(kApplicationName));
 }
 
+NetworkFileCopy& networkCopy() {
+    static NetworkFileCopy copy;
+    return copy;
+}
+
+// "\\server\share\..." (or with slashes): a file on another computer.
+bool isNetworkPath(const QString& path) {
+    return path.startsWith(QStringLiteral("\\\\")) || path.startsWith(QStringLiteral("//"));
+}
+
 }  // namespace
+
+void gSetNetworkFileCopy(NetworkFileCopy copy) {
+    networkCopy() = std::move(copy);
+}
 
 void gSetCopyProgressFactory(CopyProgressFactory factory) {
     progressFactory() = std::move(factory);
@@ -47,7 +61,12 @@ qint16 ShFileCopy(const QString& source, const QString& destination) {
                 return window->progress(copied, total);
             };
         }
-        const CopyOutcome outcome = pelimo::platform::copyFile(source, destination, progress);
+        CopyOutcome outcome = CopyOutcome::Failed;
+        if (!isNetworkPath(source)) {
+            outcome = pelimo::platform::copyFile(source, destination, progress);
+        } else if (networkCopy()) {
+            outcome = networkCopy()(source, destination, progress);
+        }
         window.reset();
         if (outcome == CopyOutcome::Cancelled) {
             showOperationFailed("Operation Failed,(ShFileCopy).");

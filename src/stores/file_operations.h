@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/file_copy.h"
+
 // GetFileAttributesA: -1 when nothing exists at `path`, else its attribute bits.
 int gFctGetFileAttributes(const QString& path);
 
@@ -38,3 +40,10 @@ public:
 
 using CopyProgressFactory = std::function<std::unique_ptr<CopyProgressWindow>()>;
 void gSetCopyProgressFactory(CopyProgressFactory factory);
+
+// Copies a file from a network path ("\\server\share\..."), reporting progress like a local
+// copy. The attachments layer installs it; without one, copies from network paths fail.
+using NetworkFileCopy =
+    std::function<pelimo::platform::CopyOutcome(const QString& source, const QString& destination,
+                                                const pelimo::platform::CopyProgress& progress)>;
+void gSetNetworkFileCopy(NetworkFileCopy copy);

@@ -163,3 +163,28 @@ TEST(FileOperations, DeletingForGood) {
     EXPECT_TRUE(folder.exists("keep/inside.txt"));
     EXPECT_TRUE(DialogSeam::shown().empty());
 }
+
+TEST(FileOperations, NetworkPathsGoThroughTheInstalledNetworkCopy) {
+    TestFolder folder;
+    EXPECT_EQ(ShFileCopy("\\\\SERVER\\share\\a.txt", folder.path("a.txt")), -1)
+        << "nothing installed";
+    std::vector<QString> sources;
+    auto outcome = pelimo::platform::CopyOutcome::Copied;
+    gSetNetworkFileCopy([&](const QString& source, const QString& destination,
+                            const pelimo::platform::CopyProgress& progress) {
+        sources.push_back(source);
+        EXPECT_EQ(destination, folder.path("a.txt"));
+        EXPECT_FALSE(progress) << "no progress window installed";
+        return outcome;
+    });
+    EXPECT_EQ(ShFileCopy("\\\\SERVER\\share\\a.txt", folder.path("a.txt")), 0);
+    outcome = pelimo::platform::CopyOutcome::Cancelled;
+    EXPECT_EQ(ShFileCopy("//SERVER/share/a.txt", folder.path("a.txt")), -1);
+    outcome = pelimo::platform::CopyOutcome::Failed;
+    EXPECT_EQ(ShFileCopy("\\\\SERVER\\share\\a.txt", folder.path("a.txt")), -1);
+    gSetNetworkFileCopy({});
+    EXPECT_EQ(sources, (std::vector<QString>{"\\\\SERVER\\share\\a.txt", "//SERVER/share/a.txt",
+                                             "\\\\SERVER\\share\\a.txt"}));
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"Operation Failed,(ShFileCopy)."})
+        << "only the cancelled copy says so";
+}
