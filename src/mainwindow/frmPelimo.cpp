@@ -44,6 +44,7 @@ constexpr int kBandHeight = 675;
 constexpr int kCommandTop = 450;
 constexpr int kSendMessageDesignHeight = 3450;
 constexpr int kReceiveMessageDesignHeight = 3405;
+constexpr double kWindowPointSize = 8.0;
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -127,6 +128,10 @@ frmPelimo::frmPelimo(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmPelimo"));
     setWindowIcon(Artwork::windowIcon());
     setMouseTracking(true);
+    // The controls' own font unless they set one: Arial 8 points.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(kWindowPointSize);
+    setFont(font);
     buildLayout();
     buildMenus();
     buildTimers();

@@ -1,0 +1,2 @@
+# Two copies of the main window on two hosts, end to end (root only).
+pelimo_add_lan_test(mainwindow_two_hosts ${CMAKE_CURRENT_SOURCE_DIR}/mainwindow_two_hosts.sh)

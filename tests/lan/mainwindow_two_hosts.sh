@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# Two copies of the main window on two hosts (network namespaces joined by a bridge, each with its
+# own hostname) exchange messages end to end:
+#   - starting a copy sends nothing on the network;
+#   - a message typed into A's send panel for B's contact user name and for B's computer name
+#     arrives twice in B's read panel and in B's Histo.dat;
+#   - B's reply reaches A;
+#   - a plain three-field datagram written by another program (no kind digit) is shown on A;
+#   - presence: an identification request from B marks B connected and ready on A and is answered;
+#   - the time from clicking send on A to the message shown on B, median of 50 messages.
+# Needs root; skipped (exit 77) otherwise. Everything runs inside namespaces this script creates.
+set -euo pipefail
+
+build="${1:?usage: $0 BUILD-DIRECTORY}"
+skip() { echo "SKIP: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
+for tool in ip unshare tshark; do
+    command -v "$tool" >/dev/null || skip "$tool is missing"
+done
+peer="$build/tests/mainwindow/pelimo-lan-peer"
+[ -x "$peer" ] || skip "pelimo-lan-peer is not built"
+python=/usr/bin/python3
+[ -x "$python" ] || skip "$python is missing"
+
+tag="pm$$"
+nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
+ipA=10.77.5.1 ipB=10.77.5.2
+work="$(mktemp -d /tmp/pm-lan.XXXXXX)"
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    {
+        echo "FAIL: $*"
+        for side in A B; do
+            echo "--- output of $side"
+            cat "$work/$side.out" "$work/$side.err" 2>/dev/null || true
+        done
+    } >&2
+    exit 1
+}
+
+# The network: A and B each with one interface on a bridge that lives in its own namespace.
+for ns in "$nsA" "$nsB" "$nsBridge"; do
+    ip netns add "$ns"
+    ip -n "$ns" link set lo up
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.default.disable_ipv6=1
+done
+ip -n "$nsBridge" link add br0 type bridge
+ip -n "$nsBridge" link set br0 up
+for side in A B; do
+    ns="$nsA"; ip="$ipA"
+    [ "$side" = B ] && { ns="$nsB"; ip="$ipB"; }
+    ip link add "${tag}$side" type veth peer name "port$side" netns "$nsBridge"
+    ip link set "${tag}$side" netns "$ns"
+    ip -n "$ns" link set "${tag}$side" name eth0
+    ip -n "$ns" addr add "$ip/24" broadcast 10.77.5.255 dev eth0
+    ip -n "$ns" link set eth0 up
+    ip -n "$nsBridge" link set "port$side" master br0
+    ip -n "$nsBridge" link set "port$side" up
+done
+
+# Each host's program folder: the program, its language file, a contact list.
+for side in A B; do
+    mkdir -p "$work/$side"
+    cp "$peer" "$work/$side/pelimo"
+    cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
+    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
+done
+printf '[UserSetting]\r\nUserNumber=1\r\nUserName001=bob\r\nUserComputerName001=PMHOSTB\r\n' >"$work/A/User.dat"
+
+start_peer() {  # side namespace hostname
+    local side="$1" ns="$2" host="$3"
+    mkfifo "$work/$side.in"
+    ip netns exec "$ns" unshare --uts sh -c \
+        "hostname $host; exec env QT_QPA_PLATFORM=offscreen '$work/$side/pelimo' <'$work/$side.in' >'$work/$side.out' 2>'$work/$side.err'" &
+    pids+=("$!")
+}
+
+# Waits until the side's output has a line matching the pattern; prints that line.
+wait_for() {  # side pattern [seconds]
+    local side="$1" pattern="$2" seconds="${3:-10}" line
+    local deadline=$((SECONDS + seconds))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        line="$(grep -E -m1 -- "$pattern" "$work/$side.out" 2>/dev/null || true)"
+        if [ -n "$line" ]; then
+            printf '%s\n' "$line"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "$side never printed /$pattern/"
+}
+
+count_lines() { grep -c -E -- "$2" "$work/$1.out" 2>/dev/null || true; }
+
+# A starts while its interface is watched: nothing may leave it.
+ip netns exec "$nsA" tshark -i eth0 -f udp -w "$work/start.pcapng" -q >"$work/tshark.log" 2>&1 &
+capture=$!
+pids+=("$capture")
+for _ in $(seq 100); do grep -q "Capturing on" "$work/tshark.log" && break; sleep 0.1; done
+start_peer A "$nsA" PMHOSTA
+exec 3>"$work/A.in"
+wait_for A '^ready	PMHOSTA$' >/dev/null
+sleep 2
+kill -INT "$capture"
+wait "$capture" 2>/dev/null || true
+started="$(tshark -r "$work/start.pcapng" 2>/dev/null | wc -l)"
+[ "$started" -eq 0 ] || fail "starting A sent $started packets"
+echo "ok: starting sends nothing"
+
+start_peer B "$nsB" PMHOSTB
+exec 4>"$work/B.in"
+wait_for B '^ready	PMHOSTB$' >/dev/null
+
+# A message for B's contact user name and for B's computer name: two datagrams, two messages.
+printf 'send\tBOB; pmhostb\tHello B, two lines\\nsecond\n' >&3
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	Hello B, two lines\\r\\nsecond' >/dev/null
+wait_for B '^shown	[0-9]+	PMHOSTA	pmhostb	Hello B' >/dev/null
+grep -q '"Hello B, two lines' "$work/B/Histo.dat" || fail "B's Histo.dat lacks the message"
+[ "$(grep -c '"PMHOSTA"' "$work/B/Histo.dat")" -eq 2 ] || fail "B's Histo.dat should hold two entries"
+echo "ok: A's message reached B twice, shown and stored"
+
+# B replies to the message shown.
+printf 'reply\tHi A, got it\n' >&4
+wait_for A '^shown	[0-9]+	PMHOSTB	PMHOSTA	Hi A, got it' >/dev/null
+echo "ok: B's reply reached A"
+
+# Another program's plain three-field datagram, encoded here independently.
+ip netns exec "$nsB" "$python" - "$ipA" "$ipB" <<'PY'
+import socket, struct, sys
+
+def netbios(name, suffix=0):
+    raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
+    return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
+
+data = b"WINBOX\0PMHOSTA\0Plain text from another program\0"
+name = b"\\MAILSLOT\\pelimo\0"
+offset = 69 + len(name)
+offset += -offset % 4
+words = struct.pack("<HHHHBBHIHHHHHBBHHH", 0, len(data), 0, 0, 0, 0, 2, 0, 0, 0, offset, len(data),
+                    offset, 3, 0, 1, 0, 2)
+smb = b"\xffSMB\x25" + bytes(27) + b"\x11" + words
+smb += struct.pack("<H", offset - 69 + len(data)) + name + bytes(offset - 69 - len(name)) + data
+body = netbios("WINBOX") + netbios("PMHOSTA") + smb
+header = struct.pack(">BBH4sHHH", 0x10, 0x02, 4711, socket.inet_aton(sys.argv[2]), 138, len(body), 0)
+sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+sock.bind((sys.argv[2], 0))
+sock.sendto(header + body, (sys.argv[1], 138))
+PY
+wait_for A '^shown	[0-9]+	WINBOX	PMHOSTA	Plain text from another program	$' >/dev/null
+echo "ok: a plain three-field datagram is shown as a message"
+
+# Presence: B asks A; A marks its contact bob (PMHOSTB) connected and ready and answers, so B,
+# which had no contacts, gets A as a ready contact.
+printf 'request\tPMHOSTA\n' >&4
+sleep 1
+printf 'contacts\n' >&3
+wait_for A '^contact	1	bob	PMHOSTB	1	1$' >/dev/null
+printf 'contacts\n' >&4
+wait_for B '^contact	1	PMHOSTA	PMHOSTA	1	1$' >/dev/null
+echo "ok: presence marked on both sides"
+
+# Delivery time: click on A to message shown on B, 50 messages.
+before="$(count_lines B '^shown')"
+: >"$work/sent.times"
+for i in $(seq 1 50); do
+    printf 'send\tpmhostb\ttimed %d\n' "$i" >&3
+    wait_for B "^shown	[0-9]+	PMHOSTA	pmhostb	timed $i	\$" >/dev/null
+    sleep 0.0$((RANDOM % 10))
+done
+grep -E '^sent' "$work/A.out" | tail -n 50 | cut -f2 >"$work/sent.times"
+grep -E '^shown	[0-9]+	PMHOSTA	pmhostb	timed ' "$work/B.out" | cut -f2 >"$work/shown.times"
+[ "$(count_lines B '^shown')" -eq $((before + 50)) ] || fail "B did not show exactly the 50 timed messages"
+paste "$work/sent.times" "$work/shown.times" |
+    awk '{ print ($2 - $1) / 1000.0 }' | sort -n |
+    awk '{ d[NR] = $1 } END { printf "delivery click-to-shown over %d messages: median %.1f ms, min %.1f ms, max %.1f ms\n", NR, (d[25] + d[26]) / 2, d[1], d[NR] }'
+
+# Orderly shutdown on both sides: the history is rewritten whole.
+printf 'quit\n' >&3
+printf 'quit\n' >&4
+wait_for A '^bye$' >/dev/null
+wait_for B '^bye$' >/dev/null
+[ "$(grep -c '"PMHOSTA"' "$work/B/Histo.dat")" -eq 52 ] || fail "B's Histo.dat should hold 52 entries"
+if grep -E '^dialog' "$work/A.out" "$work/B.out"; then fail "unexpected message boxes"; fi
+# Each of A's 51 sends confirmed by the flash window.
+[ "$(count_lines A '^window	frmSearchComputer$')" -eq 51 ] || fail "A should have shown 51 flash messages"
+echo "PASS"

@@ -1,0 +1,145 @@
+// One copy of the program for the multi-host tests: the real main window, started from the
+// folder of this executable, driven by lines on standard input and reporting on standard output.
+// Dialogs are scripted (answered at once) so nothing waits for a person.
+//
+// Commands (fields separated by a tab; "\n" in a text is a line break):
+//   send LIST TEXT     types the addressees and the text into the send panel and clicks send
+//   reply TEXT         clicks reply on the read panel, types the text and clicks send
+//   request NAME       sends an identification request to NAME
+//   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
+//   ping               answers "pong"
+//   quit               runs the shutdown without its question
+// Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
+// ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "mainwindow/frmPelimo.h"
+#include "stores/contacts.h"
+#include "stores/history_file.h"
+#include "transport/mailslot_channel.h"
+#include "transport/message_codec.h"
+#include "ui/dialog_seam.h"
+#include "ui/label_button.h"
+#include "ui/limited_text_box.h"
+
+namespace {
+
+qint64 nowMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+QString oneLine(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\r', QStringLiteral("\\r"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    text.replace(u'\t', QStringLiteral("\\t"));
+    return text;
+}
+
+// "\n" in a command's text stands for a line break.
+QString typedText(QString text) {
+    return text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+}
+
+void report(const QStringList& fields) {
+    std::fputs(qPrintable(fields.join(u'\t') + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+void typeAndSend(frmPelimo& window, const QString* addressees, const QString& text) {
+    if (addressees != nullptr)
+        window.txtSendUserList->setPlainText(*addressees);
+    window.txtSendMessage->setText(text);
+    report({QStringLiteral("sent"), QString::number(nowMicroseconds())});
+    QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton);
+}
+
+void execute(frmPelimo& window, const QString& line) {
+    const QStringList fields = line.split(u'\t');
+    const QString& command = fields.value(0);
+    if (command == QStringLiteral("send")) {
+        const QString addressees = fields.value(1);
+        typeAndSend(window, &addressees, typedText(fields.value(2)));
+    } else if (command == QStringLiteral("reply")) {
+        QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
+        typeAndSend(window, nullptr, typedText(fields.value(1)));
+    } else if (command == QStringLiteral("request")) {
+        gSendIdentificationRequest(fields.value(1));
+    } else if (command == QStringLiteral("contacts")) {
+        for (qint16 i = 1; i <= ContactList.Count; ++i) {
+            const Contact& contact = ContactList[i];
+            report({QStringLiteral("contact"), QString::number(i), contact.UserName,
+                    contact.UserComputerName, QString::number(contact.Connected),
+                    QString::number(contact.Ready)});
+        }
+        report({QStringLiteral("end")});
+    } else if (command == QStringLiteral("ping")) {
+        report({QStringLiteral("pong")});
+    } else if (command == QStringLiteral("quit")) {
+        window.shutdownWithoutQuestion();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    DialogSeam::setScripted(true);
+
+    frmPelimo window;
+    QObject::connect(
+        &window, &frmPelimo::shutdownFinished, &app,
+        [] {
+            report({QStringLiteral("bye")});
+            QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+
+    // Runs after the window's own receive handler, which was connected first.
+    qint32 reported = 0;
+    std::size_t dialogsReported = 0;
+    QObject::connect(window.TimerMailSlot, &QTimer::timeout, &app, [&] {
+        while (reported < HistoryList.Count) {
+            const HistoryEntry& entry = HistoryList[++reported];
+            report({QStringLiteral("shown"), QString::number(nowMicroseconds()), entry.Sender,
+                    entry.Addressee, oneLine(entry.Text), oneLine(entry.AttachmentPath)});
+        }
+        const auto& dialogs = DialogSeam::shown();
+        for (; dialogsReported < dialogs.size(); ++dialogsReported) {
+            const DialogRecord& dialog = dialogs[dialogsReported];
+            if (dialog.kind == DialogKind::ModalWindow) {
+                report({QStringLiteral("window"), dialog.window});
+            } else {
+                report({QStringLiteral("dialog"), oneLine(dialog.title), oneLine(dialog.text)});
+            }
+        }
+    });
+
+    window.Form_Load();
+    window.show();
+    reported = HistoryList.Count;
+    report({QStringLiteral("ready"), gComputerName});
+
+    std::thread reader([&window] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            const QString command = QString::fromStdString(line);
+            QMetaObject::invokeMethod(
+                &window, [&window, command] { execute(window, command); }, Qt::QueuedConnection);
+        }
+    });
+    reader.detach();
+    return QApplication::exec();
+}
