@@ -1,0 +1,3 @@
+# Main window: start-up offscreen with 100 contacts and a 100 000-entry history.
+pelimo_add_benchmark(bench_mainwindow_startup ${CMAKE_CURRENT_SOURCE_DIR}/mainwindow_startup.cpp)
+target_link_libraries(bench_mainwindow_startup PRIVATE pelimo_gui stores_history_generator)
