@@ -35,28 +35,70 @@ bool writeAll(int fd, QByteArrayView contents) {
 
 }  // namespace
 
-bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error) {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        if (error)
-            *error = systemError("create");
-        return false;
+AtomicFileWriter::AtomicFileWriter(const QString& path)
+    : target_(QFile::encodeName(path)), temporary_(target_ + ".XXXXXX") {
+    fd_ = ::mkstemp(temporary_.data());
+    if (fd_ < 0) {
+        error_ = systemError("create");
+        return;
     }
     // The new file keeps the old one's permissions; a new store is readable by its owner's group.
     struct stat old {};
-    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
-    const QString writeError = written ? QString() : systemError("write");
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.constData(), target.constData()) != 0) {
-        if (error)
-            *error = !writeError.isEmpty() ? writeError : systemError("replace");
-        ::unlink(temporary.constData());
+    const mode_t mode = ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd_, mode) != 0) {
+        error_ = systemError("create");
+        discard();
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    discard();
+}
+
+void AtomicFileWriter::discard() {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    ::unlink(temporary_.constData());
+    fd_ = -1;
+}
+
+bool AtomicFileWriter::write(QByteArrayView bytes) {
+    if (fd_ < 0)
+        return false;
+    if (!writeAll(fd_, bytes)) {
+        error_ = systemError("write");
+        discard();
         return false;
     }
     return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (fd_ < 0)
+        return false;
+    if (::fsync(fd_) != 0) {
+        error_ = systemError("write");
+        discard();
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 || ::rename(temporary_.constData(), target_.constData()) != 0) {
+        error_ = systemError("replace");
+        ::unlink(temporary_.constData());
+        return false;
+    }
+    return true;
+}
+
+bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error) {
+    AtomicFileWriter file(path);
+    if (file.write(contents) && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path) {

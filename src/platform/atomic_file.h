@@ -13,6 +13,31 @@ namespace pelimo::platform {
 // On any failure the old file stays as it was; `error` gets the reason.
 bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error = nullptr);
 
+// A file written under a temporary name beside its target and renamed over it by commit();
+// dropped when not committed. Every write is checked whole, so a full disk is a failure.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const QString& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    bool write(QByteArrayView bytes);
+    // Syncs, closes and renames; false (the old file untouched) on any failure.
+    bool commit();
+    // The reason of the last failure.
+    const QString& errorString() const { return error_; }
+
+private:
+    void discard();
+
+    QByteArray target_;
+    QByteArray temporary_;
+    int fd_ = -1;
+    QString error_;
+};
+
 // The whole content of a file, or nothing when it cannot be opened or read.
 std::optional<QByteArray> readWholeFile(const QString& path);
 

@@ -1,8 +1,9 @@
 #include "platform/file_copy.h"
 
+#include "platform/atomic_file.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <vector>
 
 namespace pelimo::platform {
@@ -14,9 +15,9 @@ constexpr qint64 kChunkBytes = 1 << 20;
 
 CopyOutcome copyFile(const QString& source, const QString& destination,
                      const CopyProgress& progress, QString* error) {
-    auto fail = [error](const QString& step, const QFileDevice& device) {
+    auto fail = [error](const QString& step, const QString& reason) {
         if (error)
-            *error = step + QStringLiteral(": ") + device.errorString();
+            *error = step + QStringLiteral(": ") + reason;
         return CopyOutcome::Failed;
     };
     QString target = destination;
@@ -26,12 +27,12 @@ CopyOutcome copyFile(const QString& source, const QString& destination,
     }
     QFile input(source);
     if (QFileInfo(source).isDir() || !input.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("open"), input);
+        return fail(QStringLiteral("open"), input.errorString());
     const qint64 total = input.size();
     // Written under a temporary name and renamed over the target by commit(); dropped otherwise.
-    QSaveFile output(target);
-    if (!output.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("create"), output);
+    AtomicFileWriter output(target);
+    if (!output.isOpen())
+        return fail(QStringLiteral("create"), output.errorString());
 
     std::vector<char> chunk(static_cast<std::size_t>(kChunkBytes));
     qint64 copied = 0;
@@ -40,17 +41,17 @@ CopyOutcome copyFile(const QString& source, const QString& destination,
     for (;;) {
         const qint64 read = input.read(chunk.data(), kChunkBytes);
         if (read < 0)
-            return fail(QStringLiteral("read"), input);
+            return fail(QStringLiteral("read"), input.errorString());
         if (read == 0)
             break;
-        if (output.write(chunk.data(), read) != read)
-            return fail(QStringLiteral("write"), output);
+        if (!output.write(QByteArrayView(chunk.data(), read)))
+            return fail(QStringLiteral("write"), output.errorString());
         copied += read;
         if (progress && !progress(copied, total))
             return CopyOutcome::Cancelled;
     }
     if (!output.commit())
-        return fail(QStringLiteral("replace"), output);
+        return fail(QStringLiteral("replace"), output.errorString());
     // The copy keeps the source's permissions, as a shell copy does.
     QFile::setPermissions(target, input.permissions());
     return CopyOutcome::Copied;
