@@ -67,6 +67,7 @@ void frmPelimo::connectHandlers() {
     connect(lblCmdSendDel, &LabelButton::clicked, this, &frmPelimo::lblCmdSendDel_Click);
     connect(lblLabReceiveAnswer, &LabelButton::clicked, this,
             &frmPelimo::lblLabReceiveAnswer_Click);
+    lblLabReceiveFrom->installEventFilter(this);
 
     // Each icon entry of the panel bar lights its text entry.
     const std::pair<LabelButton*, LabelButton*> barEntries[] = {

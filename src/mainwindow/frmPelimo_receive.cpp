@@ -156,3 +156,16 @@ void frmPelimo::lblLabReceiveFrom_Click() {
     }
     mColorLabelMenuStop();
 }
+
+bool frmPelimo::eventFilter(QObject* watched, QEvent* event) {
+    // The sender line is a plain label: its click (press, then release over it) is taken here.
+    if (watched == lblLabReceiveFrom) {
+        if (event->type() == QEvent::MouseButtonPress)
+            return true;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            lblLabReceiveFrom_Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -243,6 +243,18 @@ TEST_F(StartupTest, PanelBarSwitchesPanels) {
     EXPECT_TRUE(window.picReadMessage->isVisible());
 }
 
+TEST_F(StartupTest, AClickOnTheSenderLineOnlyResetsTheHighlighting) {
+    frmPelimo& window = start();
+    window.lblMenuReadMessage->clicked();
+    window.lblLabReceiveAnswer->setHighlighted(true);
+    window.lblMenuHistoric->setHighlighted(true);
+    QTest::mouseClick(window.lblLabReceiveFrom, Qt::LeftButton);
+    EXPECT_FALSE(window.lblLabReceiveAnswer->isHighlighted());
+    EXPECT_FALSE(window.lblMenuHistoric->isHighlighted());
+    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
 TEST_F(StartupTest, ClockLineShowsDateAndTime) {
     frmPelimo& window = start();
     window.lblDate->clear();
