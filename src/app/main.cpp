@@ -9,6 +9,7 @@
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/termination_signals.h"
 #include "stores/application.h"
+#include "ui/copy_progress_dialog.h"
 #include "ui/modal_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     DialogSeam::installWidgetBackend();
     gSetErrorReportPresenter(&frmError::present);
+    gInstallCopyProgressDialog();
 
     frmPelimo window;
     QObject::connect(&window, &frmPelimo::shutdownFinished, &app, &QCoreApplication::quit,
