@@ -113,8 +113,8 @@ void frmPelimo::mDisplayLanguage() {
         {lblLabReceivePrint, Print},       {lblLabReceiveSaveFile, SaveAttachment},
         {lblLabReceiveFrom, ReceivedFrom}, {lblLabReceiveSendTo, SendTo},
     };
-    for (const auto& [label, number] : captions) {
-        trap.step([label, number] { label->setText(gFctGetMessage(number)); });
+    for (const auto& caption : captions) {
+        trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
     }
     trap.step([this] { lblLabReceiveDate->clear(); });
     const std::pair<QLabel*, int> historicCaptions[] = {
@@ -124,8 +124,8 @@ void frmPelimo::mDisplayLanguage() {
         {CmdHistoricPrint, Print},
         {lblCmdDeleteHistoric, Clear},
     };
-    for (const auto& [label, number] : historicCaptions) {
-        trap.step([label, number] { label->setText(gFctGetMessage(number)); });
+    for (const auto& caption : historicCaptions) {
+        trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
     }
     const std::pair<QAction*, int> entries[] = {
         {MenuSetting, Preferences}, {MenuQuit, Quit},           {MenuAide, Help},
@@ -133,10 +133,10 @@ void frmPelimo::mDisplayLanguage() {
         {MHideAbout, About},        {MHideOpen, OpenWindow},    {MHideQuit, Quit},
         {MHide2DelOne, DeleteOne},  {MHide2DelAll, DeleteAll},
     };
-    for (const auto& [action, number] : entries) {
+    for (const auto& entry : entries) {
         // Menu captions are shown as they are: an "&" is no accelerator.
-        trap.step([action, number] {
-            action->setText(gFctGetMessage(number).replace(u'&', QStringLiteral("&&")));
+        trap.step([&entry] {
+            entry.first->setText(gFctGetMessage(entry.second).replace(u'&', QStringLiteral("&&")));
         });
     }
 }
