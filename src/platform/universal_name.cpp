@@ -27,8 +27,12 @@ bool startsWithFolder(const QString& path, const QString& folder, Qt::CaseSensit
 // "\\server\share" + the rest, "/" turned into "\"; a name holding a backslash of its own
 // cannot be written as a network path.
 UniversalName networkPath(const QString& server, const QString& share, const QString& rest) {
-    if (server.isEmpty() || share.isEmpty() || server.contains(u'\\') || share.contains(u'\\') ||
-        rest.contains(u'\\')) {
+    // A separator inside a server or share name (a decoded "%2f" of a GVFS mount) has no
+    // network path.
+    const auto badName = [](const QString& name) {
+        return name.isEmpty() || name.contains(u'\\') || name.contains(u'/');
+    };
+    if (badName(server) || badName(share) || rest.contains(u'\\')) {
         return {kNetErrorBadDevice, {}};
     }
     QString tail = rest;

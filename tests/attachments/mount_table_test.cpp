@@ -123,6 +123,9 @@ TEST(UniversalName, GvfsSmbShares) {
     EXPECT_EQ(name("/run/user/1000/gvfsx/smb-share:server=s,share=p/a", none).code,
               kNetErrorNotConnected);
     EXPECT_EQ(name("/run/user/1000/gvfs/smb-share:server=srv/a", none).code, kNetErrorBadDevice);
+    EXPECT_EQ(name("/run/user/1000/gvfs/smb-share:server=srv,share=a%2fb/x", none).code,
+              kNetErrorBadDevice)
+        << "a decoded separator in a share name has no network path";
 
     // An older GVFS mount elsewhere, known from the mount table.
     const auto legacy =
