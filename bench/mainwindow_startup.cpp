@@ -29,22 +29,13 @@
 #include "stores_history_generator.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
+#include "process_memory.h"
 #include "ui/dialog_seam.h"
 
 namespace {
 
 constexpr int kContacts = 100;
 constexpr int kHistoryEntries = 100000;
-
-long statusKilobytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
 
 void writeFile(const QString& path, const QByteArray& contents) {
     QFile file(path);

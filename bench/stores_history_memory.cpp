@@ -14,20 +14,10 @@
 #include "stores/application.h"
 #include "stores/history_file.h"
 #include "stores_history_generator.h"
+#include "process_memory.h"
 #include "ui/dialog_seam.h"
 
 namespace {
-
-// A field of /proc/self/status in kB ("VmHWM", "VmRSS").
-long statusKilobytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
 
 // Starts a new peak from the present resident size.
 void resetPeak() {
