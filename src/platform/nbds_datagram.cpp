@@ -81,8 +81,8 @@ QByteArray encodeMailslotDatagram(const MailslotDatagram& datagram) {
     const std::size_t lengthField = out.size();
     out.u16be(0);  // DGM_LENGTH, set below
     out.u16be(0);  // PACKET_OFFSET
-    out.bytes(encodeNetbiosName(datagram.source.name, datagram.source.suffix));
-    out.bytes(encodeNetbiosName(datagram.destination.name, datagram.destination.suffix));
+    writeNetbiosName(out, datagram.source.name, datagram.source.suffix);
+    writeNetbiosName(out, datagram.destination.name, datagram.destination.suffix);
     encodeMailslotWrite(out, datagram);
     out.patchU16be(lengthField, static_cast<std::uint16_t>(out.size() - nbds::kHeaderSize));
     return packet;

@@ -21,18 +21,27 @@ QByteArray paddedNetbiosName(QByteArrayView name) {
     return padded;
 }
 
+void writeNetbiosName(ByteWriter& out, QByteArrayView name, std::uint8_t suffix) {
+    // Built on the stack and appended at once: this runs for every datagram sent.
+    char encoded[kEncodedNameSize];
+    encoded[0] = static_cast<char>(kEncodedNameLabelLength);
+    const qsizetype length = std::min<qsizetype>(name.size(), kNetbiosNameLength);
+    for (qsizetype i = 0; i <= kNetbiosNameLength; ++i) {
+        const auto value = static_cast<std::uint8_t>(
+            i == kNetbiosNameLength ? static_cast<char>(suffix)
+                                    : (i < length ? upperAscii(name[i]) : kPadding));
+        encoded[1 + 2 * i] = static_cast<char>(kFirstLevelBase + (value >> 4));
+        encoded[2 + 2 * i] = static_cast<char>(kFirstLevelBase + (value & 0x0F));
+    }
+    encoded[kEncodedNameSize - 1] = static_cast<char>(kRootLabel);
+    out.bytes(QByteArrayView(encoded, kEncodedNameSize));
+}
+
 QByteArray encodeNetbiosName(QByteArrayView name, std::uint8_t suffix) {
-    QByteArray raw = paddedNetbiosName(name);
-    raw.append(static_cast<char>(suffix));
     QByteArray encoded;
     encoded.reserve(kEncodedNameSize);
-    encoded.append(static_cast<char>(kEncodedNameLabelLength));
-    for (const char byte : raw) {
-        const auto value = static_cast<std::uint8_t>(byte);
-        encoded.append(static_cast<char>(kFirstLevelBase + (value >> 4)));
-        encoded.append(static_cast<char>(kFirstLevelBase + (value & 0x0F)));
-    }
-    encoded.append(static_cast<char>(kRootLabel));
+    ByteWriter out(encoded);
+    writeNetbiosName(out, name, suffix);
     return encoded;
 }
 

@@ -29,6 +29,7 @@ QByteArray paddedNetbiosName(QByteArrayView name);
 
 // The 34-byte encoded name: 0x20, 32 letters, 0x00.
 QByteArray encodeNetbiosName(QByteArrayView name, std::uint8_t suffix);
+void writeNetbiosName(ByteWriter& out, QByteArrayView name, std::uint8_t suffix);
 
 // Reads one encoded name; nothing (and the reader's error set) when it is not a plain 32-letter
 // label followed by the zero label. Names with a scope are refused: they belong to another scope.
