@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "errorreport/error_trap.h"
 #include "platform/ansi_codec.h"
@@ -37,7 +38,7 @@ constexpr char kComputerNameFailedText[] =
 // The transport's threads and what they share. Destroyed at exit before the records above, so
 // the threads stop while everything they use still exists.
 struct Transport {
-    MailslotTransportConfig config;
+    std::optional<MailslotTransportConfig> config;  // set by gSetMailslotTransportConfig
     std::shared_ptr<NetbiosNameCache> names = std::make_shared<NetbiosNameCache>();
     std::unique_ptr<MailslotRouter> router;
     std::unique_ptr<MailslotSender> sender;
@@ -66,12 +67,22 @@ QString localComputerNameCached() {
     return state.localName;
 }
 
-QByteArray workgroupCached() {
+// What the transport runs with: the configuration set for it, else the NetBIOS ports of the
+// network. In scripted mode (tests) nothing goes on the network unless a test asks for it.
+const MailslotTransportConfig& activeConfig() {
+    static const MailslotTransportConfig network;
+    static const MailslotTransportConfig offline = MailslotTransportConfig::offline();
+    const Transport& state = transport();
+    if (state.config)
+        return *state.config;
+    return DialogSeam::isScripted() ? offline : network;
+}
+
+QByteArray workgroupFor(const QString& configured) {
+    if (!configured.isEmpty())
+        return pelimo::platform::unicodeToAnsi(configured);
     Transport& state = transport();
     const std::lock_guard lock(state.identityMutex);
-    if (!state.config.workgroup.isEmpty()) {
-        return pelimo::platform::unicodeToAnsi(state.config.workgroup);
-    }
     if (state.workgroup.isEmpty())
         state.workgroup = pelimo::platform::localWorkgroup();
     return pelimo::platform::unicodeToAnsi(state.workgroup);
@@ -101,8 +112,8 @@ void explainMissingPrivilege() {
                        "%1 and %2 need the right to bind ports below 1024. Grant it once with\n\n"
                        "sudo setcap cap_net_bind_service=+ep %3\n\n"
                        "and start the program again. Sending still works.")
-            .arg(state.config.datagramPort)
-            .arg(state.config.namePort)
+            .arg(activeConfig().datagramPort)
+            .arg(activeConfig().namePort)
             .arg(program),
         MsgBoxButtons::Ok, MsgBoxIcon::Exclamation, QString::fromLatin1(kInformationTitle));
 }
@@ -110,12 +121,13 @@ void explainMissingPrivilege() {
 // The router and the name service, started with the mailslot. Starting sends nothing.
 void startNetworkIntake() {
     Transport& state = transport();
-    if (!state.config.networkIntake || state.router)
+    const MailslotTransportConfig& config = activeConfig();
+    if (!config.networkIntake || state.router)
         return;
     pelimo::platform::NetbiosIdentity identity;
     identity.computerName = pelimo::platform::unicodeToAnsi(ownComputerName());
-    identity.workgroup = workgroupCached();
-    state.router = std::make_unique<MailslotRouter>(state.config, identity, state.names);
+    identity.workgroup = workgroupFor(config.workgroup);
+    state.router = std::make_unique<MailslotRouter>(config, identity, state.names);
     if (state.router->start().permissionDenied)
         explainMissingPrivilege();
 }
@@ -123,7 +135,10 @@ void startNetworkIntake() {
 MailslotSender& outgoingSender() {
     Transport& state = transport();
     if (!state.sender) {
-        state.sender = std::make_unique<MailslotSender>(state.config, workgroupCached, state.names);
+        const MailslotTransportConfig& config = activeConfig();
+        state.sender = std::make_unique<MailslotSender>(
+            config, [configured = config.workgroup] { return workgroupFor(configured); },
+            state.names);
     }
     return *state.sender;
 }
@@ -270,7 +285,7 @@ void gSetMailslotTransportConfig(const MailslotTransportConfig& config) {
 }
 
 const MailslotTransportConfig& gMailslotTransportConfig() {
-    return transport().config;
+    return activeConfig();
 }
 
 bool gFlushMailslotSends(int timeoutMs) {
@@ -289,7 +304,7 @@ void gResetMailSlot() {
         state.localName.clear();
         state.workgroup.clear();
     }
-    state.config = MailslotTransportConfig{};
+    state.config.reset();
     gInitMailslotControl();
     gComputerName.clear();
 }

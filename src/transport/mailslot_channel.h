@@ -60,9 +60,11 @@ qint32 gFctGetComputerName(QString& name);
 // The channel the mailslot is (or would be) opened on.
 QString gMessageChannel();
 
-// Replaces the transport's ports and destinations. Tests call this before opening the mailslot or
-// sending: MailslotTransportConfig::loopback(...) keeps everything on 127.0.0.1, ::offline()
-// starts no intake. Takes effect for the next gFctInitMailSlot and the next datagram sent.
+// Replaces the transport's ports and destinations. Without a call the transport uses the NetBIOS
+// ports of the network, except in the dialog seam's scripted mode (tests), where it uses
+// MailslotTransportConfig::offline() so a test never reaches the network by accident. Tests that
+// want the network path call this with MailslotTransportConfig::loopback(...). Takes effect for
+// the next gFctInitMailSlot and the next datagram sent.
 void gSetMailslotTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
 const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
 
@@ -70,6 +72,6 @@ const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
 // true when the queue is empty. For tools that exit after sending, and tests.
 bool gFlushMailslotSends(int timeoutMs);
 
-// Closes the mailslot, stops intake and sender, empties the table and gComputerName, and restores
-// the default transport configuration. Tests call it between cases.
+// Closes the mailslot, stops intake and sender, empties the table and gComputerName, and forgets
+// the configuration set by gSetMailslotTransportConfig. Tests call it between cases.
 void gResetMailSlot();

@@ -409,3 +409,22 @@ TEST_F(MailslotChannelTest, ComputerNameIsTheUpperCasedNetbiosName) {
     EXPECT_LE(name.size(), 15);
     EXPECT_EQ(name, name.toUpper());
 }
+
+TEST(MailslotTransportDefaults, ScriptedModeKeepsTheTransportOffTheNetwork) {
+    gResetMailSlot();
+    ASSERT_TRUE(DialogSeam::isScripted());
+    EXPECT_FALSE(gMailslotTransportConfig().networkSend);
+    EXPECT_FALSE(gMailslotTransportConfig().networkIntake);
+    DialogSeam::setScripted(false);
+    const MailslotTransportConfig program = gMailslotTransportConfig();
+    DialogSeam::setScripted(true);
+    EXPECT_TRUE(program.networkSend && program.networkIntake);
+    EXPECT_EQ(program.datagramPort, 138);
+    EXPECT_EQ(program.namePort, 137);
+    EXPECT_TRUE(program.broadcastOverride.isEmpty());
+    // A configuration that was set wins until the next reset.
+    gSetMailslotTransportConfig(MailslotTransportConfig::loopback(40000, 40001));
+    EXPECT_EQ(gMailslotTransportConfig().datagramPort, 40000);
+    gResetMailSlot();
+    EXPECT_FALSE(gMailslotTransportConfig().networkSend);
+}
