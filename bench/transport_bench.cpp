@@ -81,12 +81,10 @@ void BM_DecodePayload(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodePayload);
 
-std::uint16_t freePort() {
-    const auto opened = openUdpSocket(INADDR_LOOPBACK, 0, false);
+std::uint16_t boundPort(int socket) {
     sockaddr_in local;
     socklen_t length = sizeof local;
-    getsockname(opened.socket, reinterpret_cast<sockaddr*>(&local), &length);
-    ::close(opened.socket);
+    getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length);
     return ntohs(local.sin_port);
 }
 
@@ -94,7 +92,11 @@ std::uint16_t freePort() {
 bool openLoopbackMailslot(MailslotTransportConfig& config) {
     gResetMailSlot();
     Settings.MessageChannel = QStringLiteral("bench-%1").arg(getpid());
-    config = MailslotTransportConfig::loopback(freePort(), freePort());
+    const auto first = openUdpSocket(INADDR_LOOPBACK, 0, false);
+    const auto second = openUdpSocket(INADDR_LOOPBACK, 0, false);  // held together: they differ
+    config = MailslotTransportConfig::loopback(boundPort(first.socket), boundPort(second.socket));
+    ::close(first.socket);
+    ::close(second.socket);
     config.workgroup = QStringLiteral("BENCHGROUP");
     gSetMailslotTransportConfig(config);
     gComputerName = QStringLiteral("BENCH");

@@ -42,8 +42,7 @@ protected:
     }
     // A loopback configuration on fresh ports with our own workgroup.
     MailslotTransportConfig loopbackConfig() {
-        MailslotTransportConfig config =
-            MailslotTransportConfig::loopback(freeUdpPort(), freeUdpPort());
+        MailslotTransportConfig config = loopbackOnFreePorts();
         config.workgroup = QStringLiteral("TESTGROUP");
         config.nameQueryTimeoutMs = 100;
         return config;

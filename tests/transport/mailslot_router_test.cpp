@@ -17,8 +17,7 @@ namespace {
 constexpr int kWaitMs = 5000;
 
 MailslotTransportConfig routerConfig() {
-    MailslotTransportConfig config =
-        MailslotTransportConfig::loopback(freeUdpPort(), freeUdpPort());
+    MailslotTransportConfig config = loopbackOnFreePorts();
     config.routerRetryIntervalMs = 20;
     return config;
 }

@@ -40,8 +40,7 @@ TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     gResetSettings();
     const QByteArray channel = uniqueChannel("cli");
     Settings.MessageChannel = QString::fromLatin1(channel);
-    const auto config =
-        pelimo::platform::MailslotTransportConfig::loopback(freeUdpPort(), freeUdpPort());
+    const auto config = loopbackOnFreePorts();
     gSetMailslotTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot());
 

@@ -20,15 +20,26 @@ QByteArray uniqueChannel(const char* stem) {
            QByteArray::number(++counter);
 }
 
-std::uint16_t freeUdpPort() {
-    const auto opened = pelimo::platform::openUdpSocket(INADDR_LOOPBACK, 0, false);
-    if (opened.socket < 0)
-        return 0;
+namespace {
+
+std::uint16_t boundPort(int socket) {
     sockaddr_in local;
     socklen_t length = sizeof local;
-    getsockname(opened.socket, reinterpret_cast<sockaddr*>(&local), &length);
-    ::close(opened.socket);
+    getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length);
     return ntohs(local.sin_port);
+}
+
+}  // namespace
+
+pelimo::platform::MailslotTransportConfig loopbackOnFreePorts() {
+    // Both held open at once, so the two ports differ.
+    const auto first = pelimo::platform::openUdpSocket(INADDR_LOOPBACK, 0, false);
+    const auto second = pelimo::platform::openUdpSocket(INADDR_LOOPBACK, 0, false);
+    const auto config = pelimo::platform::MailslotTransportConfig::loopback(
+        boundPort(first.socket), boundPort(second.socket));
+    ::close(first.socket);
+    ::close(second.socket);
+    return config;
 }
 
 LoopbackPeer::LoopbackPeer(std::uint16_t port) {

@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/mailslot_transport_config.h"
 #include "platform/nbds_datagram.h"
 
 // A channel name unique to this process and call.
 QByteArray uniqueChannel(const char* stem);
 
-// A UDP port on 127.0.0.1 that was free a moment ago.
-std::uint16_t freeUdpPort();
+// The loopback configuration on two different UDP ports of 127.0.0.1 that were free a moment ago.
+pelimo::platform::MailslotTransportConfig loopbackOnFreePorts();
 
 // A UDP socket on 127.0.0.1:port that plays another computer in tests.
 class LoopbackPeer {
