@@ -97,6 +97,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     DialogSeam::setScripted(true);
+    // A host of the namespace test: the real NetBIOS ports of its own network, not the
+    // offline transport that scripted mode chooses by default.
+    gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig{});
 
     frmPelimo window;
     QObject::connect(
