@@ -236,7 +236,9 @@ void frmPelimo::buildSendPanel() {
     place(txtSendMessage, 30, 1635, 5760, kSendMessageDesignHeight);
     txtSendMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtSendMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txtSendMessage->setFrameShape(QFrame::NoFrame);
+    // The sunken frame of a text box shows where to type.
+    txtSendMessage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    txtSendMessage->setLineWidth(2);
     paint(txtSendMessage, kPanelColour, kWhite);
 }
 

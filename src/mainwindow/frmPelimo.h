@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <functional>
+#include <optional>
+
+#include "transport/decoded_message.h"
 
 class ErrorTrap;
 class LabelButton;
@@ -72,6 +75,12 @@ public:
     void mDisplayMessage();
     void mAddMessageToHistoric();
     void lblLabReceiveFrom_Click();
+    // At shutdown: every datagram still waiting is stored in the history (ordinary messages) or
+    // dropped (identification kinds).
+    void mDrainMailSlot();
+    // The longest receive tick so far, in nanoseconds (for measurements).
+    qint64 longestReceiveTickNs() const { return longestTickNs_; }
+    void resetReceiveTickStatistics() { longestTickNs_ = 0; }
 
     // --- sending
     void lblCmdSendNow_Click();
@@ -190,6 +199,9 @@ private:
     void connectHandlers();
     void Form_Resize();
     void showDefaultPhoto();
+    // Handles the datagram just scanned (entry MessageCount); an ordinary message is stored and
+    // becomes `newest`. `live` false (shutdown): identification datagrams are dropped.
+    void takeNewestDatagram(ErrorTrap& trap, bool live, std::optional<DecodedMessageData>& newest);
     void setSendMessageHeight(int twips);
     void setReceiveMessageHeight(int twips);
     void emptySendPanel();
@@ -199,6 +211,10 @@ private:
 
     bool unloaded_ = false;
     bool receiving_ = false;  // a tick of the receive loop is running
+    qint64 longestTickNs_ = 0;
+    quint64 lostShown_ = 0;  // lost datagrams the count line tells of
+    // The message the read panel shows, which Reply answers.
+    DecodedMessageData shownMessage_;
 };
 
 // ModGlobal: shows the tray icon of `form`.

@@ -9,8 +9,11 @@
 #include "mainwindow/artwork.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_count_line.h"
+#include "mainwindow/main_window_texts.h"
 #include "mainwindow/message_dates.h"
 #include "mainwindow/panel_state.h"
+#include "stores/language_file.h"
+#include "transport/mailslot_channel.h"
 
 namespace {
 
@@ -98,7 +101,14 @@ void frmPelimo::lblMenuReadMessage2_Click() {
 }
 
 void frmPelimo::mDisplayInfoNbHistoric() {
-    lblInfo1->setText(gFctHistoricCountLine());
+    QString line = gFctHistoricCountLine();
+    // Datagrams lost on their way in are told here, so the user knows messages were lost.
+    lostShown_ = gFctLostDatagrams();
+    if (lostShown_ > 0) {
+        line += QStringLiteral(" - ") + QString::number(lostShown_) + u' ' +
+                gFctGetMessage(MainWindowText::DatagramsLost);
+    }
+    lblInfo1->setText(line);
 }
 
 void frmPelimo::TimerDateTime_Timer() {

@@ -1,11 +1,17 @@
-// The receive loop: one datagram per tick of the receive timer, shown in the read panel and kept
-// in the history; identification datagrams mark their sender present.
+// The receive loop: each tick takes the datagrams waiting in the mailslot, within a time budget;
+// ordinary messages are kept in the history and the newest is shown in the read panel;
+// identification datagrams mark their sender present. At shutdown the mailslot is drained into
+// the history.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 #include "errorreport/error_trap.h"
 #include "mainwindow/artwork.h"
@@ -28,57 +34,94 @@ namespace {
 
 constexpr int kReceiveMessageHeight = 3405;
 constexpr int kReceiveMessageHeightWithFile = 3090;
+// Time one tick may spend taking datagrams, so the window stays responsive; what is left waits
+// for the next tick.
+constexpr qint64 kTickBudgetNs = 20'000'000;
+// At shutdown: how long the intake must stay quiet before the mailslot is taken as drained, and
+// the longest the drain may take while datagrams keep coming.
+constexpr int kDrainQuietChecks = 3;
+constexpr int kDrainQuietIntervalMs = 5;
+constexpr qint64 kDrainLimitMs = 3000;
 
 }  // namespace
 
 void frmPelimo::TimerMailSlot_Timer() {
     // A report window opened by this tick runs its own event loop, in which the timer fires
-    // again: the next datagram waits until this one has been handled.
+    // again: the datagrams still waiting are taken once this tick has ended.
     if (receiving_ || unloaded_)
         return;
     const QScopedValueRollback<bool> busy(receiving_, true);
+    QElapsedTimer clock;
+    clock.start();
 
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("TimerMailSlot_Timer"));
-    qint32 scan = 0;
-    trap.step([&scan] { scan = gFctScanMailSlot(); });
-    if (scan < 1)
-        return;
+    const qint32 firstStored = HistoryList.Count + 1;
+    std::optional<DecodedMessageData> newest;
+    do {
+        qint32 scan = 0;
+        trap.step([&scan] { scan = gFctScanMailSlot(); });
+        if (scan < 1)
+            break;
+        takeNewestDatagram(trap, true, newest);
+    } while (clock.nsecsElapsed() < kTickBudgetNs);
 
-    const qint32 newest = gStructureMailslotControl.MessageCount;
+    // Every message of the tick is stored; only the newest is shown, once.
+    if (HistoryList.Count >= firstStored)
+        trap.step([firstStored] { gAppendHistoricFrom(firstStored); });
+    if (newest) {
+        trap.step([this] { TimerTestRead->stop(); });
+        trap.step([this, &newest] {
+            DecodedMessage = *newest;
+            shownMessage_ = *newest;
+            mDisplayMessage();
+        });
+        trap.step([this] {
+            gCurrentPanel = kPanelRead;
+            mDisplayWindows();
+        });
+        trap.step([this] {
+            if (Settings.OpenWindows == 1)
+                mOpenWindowsTray();
+        });
+        trap.step([this] { TimerTestRead->start(); });
+    }
+    const quint64 lost = gFctLostDatagrams();
+    if (newest || lost != lostShown_)
+        trap.step([this] { mDisplayInfoNbHistoric(); });
+    longestTickNs_ = std::max(longestTickNs_, clock.nsecsElapsed());
+}
+
+void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
+                                   std::optional<DecodedMessageData>& newest) {
+    const qint32 index = gStructureMailslotControl.MessageCount;
     // The decoder fills only the fields of the kind it reads: start from an empty message so an
     // attachment path of the previous message never sticks to a plain one.
     trap.step([] { gClearCurrentMessage(); });
-    trap.step(
-        [newest] { DecodedMessage.Sender = gStructureMailslotControl.SenderList.value(newest); });
-    trap.step([newest] {
-        DecodedMessage.Addressee = gStructureMailslotControl.AddresseeList.value(newest);
+    trap.step([index] {
+        DecodedMessage.Sender = gStructureMailslotControl.SenderList.value(index);
+        DecodedMessage.Addressee = gStructureMailslotControl.AddresseeList.value(index);
+        gDecodeMessage(gStructureMailslotControl.TextList.value(index));
     });
-    trap.step([newest] { gDecodeMessage(gStructureMailslotControl.TextList.value(newest)); });
 
     switch (DecodedMessage.Kind) {
         case kKindPlain:
         case kKindAttachment: {
-            trap.step([this] { TimerTestRead->stop(); });
             trap.step([] {
                 const QDateTime now = QDateTime::currentDateTime();
                 DecodedMessage.ReceivedDate = gArrivalDateText(now.date());
                 DecodedMessage.ReceivedTime = gArrivalTimeText(now.time());
             });
-            trap.step([this] { mDisplayMessage(); });
-            trap.step([this] {
-                gCurrentPanel = kPanelRead;
-                mDisplayWindows();
+            trap.step([this, &newest] {
+                newest = DecodedMessage;
+                mAddMessageToHistoric();
             });
-            trap.step([this] {
-                if (Settings.OpenWindows == 1)
-                    mOpenWindowsTray();
-            });
-            trap.step([this] { mAddMessageToHistoric(); });
-            trap.step([this] { TimerTestRead->start(); });
             break;
         }
         case kKindIdentificationRequest:
         case kKindIdentificationAnswer: {
+            // At shutdown they are dropped: nobody is marked or answered any more.
+            if (!live)
+                break;
             const bool request = DecodedMessage.Kind == kKindIdentificationRequest;
             trap.step([] { gRecordPresence(DecodedMessage.Sender); });
             trap.step([request] {
@@ -91,6 +134,38 @@ void frmPelimo::TimerMailSlot_Timer() {
         default:
             break;
     }
+}
+
+void frmPelimo::mDrainMailSlot() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDrainMailSlot"));
+    const qint32 firstStored = HistoryList.Count + 1;
+    std::optional<DecodedMessageData> newest;
+    QElapsedTimer clock;
+    clock.start();
+    // The intake of this process may still hold datagrams it read from the network: the mailslot
+    // counts as drained once it and the intake have stayed empty for a few checks.
+    int quietChecks = 0;
+    while (quietChecks < kDrainQuietChecks && clock.elapsed() < kDrainLimitMs) {
+        qint32 scan = 0;
+        trap.step([&scan] { scan = gFctScanMailSlot(); });
+        if (scan < 0)
+            break;
+        if (scan == 1) {
+            quietChecks = 0;
+            takeNewestDatagram(trap, false, newest);
+            continue;
+        }
+        if (gFctIntakeHoldsDatagrams()) {
+            quietChecks = 0;
+        } else {
+            ++quietChecks;
+        }
+        QThread::msleep(kDrainQuietIntervalMs);
+    }
+    if (HistoryList.Count >= firstStored)
+        trap.step([firstStored] { gAppendHistoricFrom(firstStored); });
+    if (newest)
+        DecodedMessage = *newest;
 }
 
 void frmPelimo::mDisplayMessage() {
@@ -134,17 +209,19 @@ void frmPelimo::showDefaultPhoto() {
     picReceivePhoto->setPixmap(Artwork::defaultContactPhoto());
 }
 
+// The entry goes to the file with the others of its tick (gAppendHistoricFrom).
 void frmPelimo::mAddMessageToHistoric() {
     HistoryList.add(DecodedMessage);
-    gAppendHistoric();
 }
 
 void frmPelimo::TimerTestRead_Timer() {
     // Failures here are ignored: the marking is only a convenience.
     try {
         const bool seen = isVisible() && !(windowState() & Qt::WindowMinimized);
-        if (seen && HistoryList.Count > 0)
+        if (seen && HistoryList.Count > 0) {
             gMarkNewestHistoryEntryRead();
+            mDisplayInfoNbHistoric();
+        }
     } catch (...) {
     }
     TimerTestRead->stop();

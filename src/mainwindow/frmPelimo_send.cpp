@@ -42,39 +42,39 @@ void frmPelimo::lblCmdSendNow_Click() {
         askOrSay(refusal, MsgBoxButtons::Ok);
         return;
     }
-    trap.step([] { DecodedMessage.Sender = gComputerName; });
-
+    // The outgoing message is held here, not in the shared current message: a box shown below
+    // runs an event loop in which the receive timer may decode a datagram into that one.
+    qint16 kind = kKindPlain;
+    QString attachmentPath;
+    const QString sender = gComputerName;
     const QString typedAttachment = txtSendFiles->text();
     if (!typedAttachment.isEmpty()) {
-        trap.step([] {
-            DecodedMessage.Kind = kKindAttachment;
-            DecodedMessage.AttachmentPath.clear();
-        });
-        trap.step([&typedAttachment] {
+        kind = kKindAttachment;
+        trap.step([&typedAttachment, &attachmentPath] {
             const AttachmentConversion conversion = gConvertAttachment(typedAttachment);
             if (!conversion.warning.isEmpty()) {
                 DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::None,
                                        QString::fromLatin1(kApplicationName));
             } else {
-                DecodedMessage.AttachmentPath = conversion.path;
+                attachmentPath = conversion.path;
             }
         });
-    } else {
-        trap.step([] {
-            DecodedMessage.Kind = kKindPlain;
-            DecodedMessage.AttachmentPath.clear();
-        });
     }
-    trap.step([&text] { gEncodeMessage(text); });
+    QString payload;
+    trap.step([&] { payload = gFctEncodedPayload(kind, attachmentPath, text); });
     trap.step([this, &addresseeList] { mSendMessageGetMultiUserComputerName(addresseeList); });
     for (qint32 i = 1; i <= mNbComputerName; ++i) {
         // One datagram per addressee; a failure for one does not stop the others.
-        trap.step([this, i] {
-            DecodedMessage.Addressee = mComputerNames.value(i - 1);
-            SendToPelimo(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text);
+        trap.step([this, i, &sender, &payload] {
+            SendToPelimo(sender, mComputerNames.value(i - 1), payload);
         });
     }
-    trap.step([] { gClearCurrentMessage(); });
+    // The current message ends as a send leaves it: the payload kept, the rest emptied.
+    trap.step([&] {
+        DecodedMessage.Kind = kind;
+        DecodedMessage.Text = payload;
+        gClearCurrentMessage();
+    });
     trap.step([this] { emptySendPanel(); });
     trap.step([] {
         gDisplayFlashMessage(gFctGetMessage(MainWindowText::MessageSent), kFlashDurationMs);
@@ -102,13 +102,15 @@ void frmPelimo::lblCmdSendDel_Click() {
 }
 
 void frmPelimo::lblLabReceiveAnswer_Click() {
-    if (DecodedMessage.Sender.isEmpty())
+    // The message shown in the read panel is answered, also after a send emptied the current one.
+    const QString sender = shownMessage_.Sender;
+    if (sender.isEmpty())
         return;
     if (!txtSendMessage->toPlainText().isEmpty() || !txtSendUserList->toPlainText().isEmpty()) {
         if (askOrSay(MainWindowText::ConfirmClear, MsgBoxButtons::YesNo) == MsgBoxResult::No)
             return;
     }
-    txtSendUserList->setPlainText(DecodedMessage.Sender);
+    txtSendUserList->setPlainText(sender);
     setSendMessageHeight(kSendMessageHeightForReply);
     txtSendFiles->clear();
     txtSendMessage->clear();

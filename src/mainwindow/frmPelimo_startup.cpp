@@ -170,7 +170,11 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
         TimerTestRead->stop();
     });
     step("gCloseWave", [] { gCloseWave(); });
-    step("gCloseMailSlot", [] { gCloseMailSlot(); });
+    step("gCloseMailSlot", [this] {
+        // What the host accepted is stored before the mailslot goes.
+        mDrainMailSlot();
+        gCloseMailSlot();
+    });
     step("gSaveHistoric", [] { gSaveHistoric(); });
     step("otherWindows", [this] {
         for (QWidget* window : QApplication::topLevelWidgets()) {

@@ -5,7 +5,7 @@ namespace MainWindowText {
 
 inline constexpr int ReceivedFrom = 1;  // "From" before the sender
 inline constexpr int Reply = 2;         // reply button
-inline constexpr int AddressedTo = 2;   // "To" before the addressee
+inline constexpr int AddressedTo = 3;   // "Send to" before the addressee
 inline constexpr int SendTo = 3;        // addressee chooser; addressee caption
 inline constexpr int SendNow = 4;
 inline constexpr int Favorites = 5;
@@ -40,5 +40,6 @@ inline constexpr int MessageSent = 98;
 inline constexpr int OpenWindow = 99;
 inline constexpr int DeleteOne = 100;
 inline constexpr int DeleteAll = 101;
+inline constexpr int DatagramsLost = 132;  // after the count of messages lost on arrival
 
 }  // namespace MainWindowText

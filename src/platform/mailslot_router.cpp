@@ -1,13 +1,18 @@
 #include "platform/mailslot_router.h"
 
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <optional>
 
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
@@ -17,22 +22,46 @@
 namespace pelimo::platform {
 namespace {
 
-constexpr int kPendingRetryMs = 5;
+// Held-back datagrams are retried this often: a local mailslot takes only ten or so at a time.
+constexpr int kPendingRetryMs = 1;
 // Packets handled per socket per wake-up, so one busy socket cannot starve the other.
 constexpr int kPacketsPerRound = 64;
 
 using Clock = std::chrono::steady_clock;
 
-// Room for a burst of datagrams while the thread is busy delivering the previous ones.
-constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// Room for a burst of 5000 datagrams while the thread is busy delivering the previous ones. The
+// kernel charges each queued datagram its whole buffer (up to 4 KiB on common network drivers)
+// and doubles the size asked for. Without CAP_NET_ADMIN the size is capped at net.core.rmem_max.
+constexpr int kBurstDatagrams = 5000;
+constexpr int kChargePerDatagram = 4096;
+constexpr int kReceiveBufferBytes = kBurstDatagrams * kChargePerDatagram / 2;
 
-void enlargeReceiveBuffer(int socket) {
+// Returns the size the kernel granted.
+int enlargeReceiveBuffer(int socket) {
     if (socket < 0)
-        return;
+        return 0;
     const int size = kReceiveBufferBytes;
     if (setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
         setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     }
+    // Each datagram read then tells how many the socket has dropped so far.
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    getsockopt(socket, SOL_SOCKET, SO_RCVBUF, &granted, &length);
+    return granted;
+}
+
+// The datagrams the socket has dropped since it was opened, as the kernel counts them now.
+std::optional<std::uint32_t> socketDrops(int socket) {
+    std::uint32_t info[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof info;
+    if (socket < 0 || getsockopt(socket, SOL_SOCKET, SO_MEMINFO, info, &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof info[0]) {
+        return std::nullopt;
+    }
+    return info[SK_MEMINFO_DROPS];
 }
 
 bool isPermissionError(int error) {
@@ -74,7 +103,9 @@ RouterStartResult MailslotRouter::tryBind() {
     if (sockets_->datagram < 0) {
         const UdpOpenResult opened = openUdpSocket(address, config_.datagramPort, false);
         sockets_->datagram = opened.socket;
-        enlargeReceiveBuffer(opened.socket);
+        const int granted = enlargeReceiveBuffer(opened.socket);
+        if (granted > 0)
+            receiveBuffer_ = granted;
         result.permissionDenied = result.permissionDenied || isPermissionError(opened.error);
     }
     if (sockets_->name < 0) {
@@ -122,15 +153,31 @@ bool isOurDestination(const NetbiosName& destination, const NetbiosIdentity& ide
            sameNetbiosName(destination.name, identity.workgroup);
 }
 
-// Reads one packet; false when nothing more is waiting.
-bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer) {
-    socklen_t length = sizeof peer;
+// Reads one packet; false when nothing more is waiting. `drops` is raised to the socket's drop
+// count when the packet carries it.
+bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t* drops = nullptr) {
     buffer.resize(static_cast<qsizetype>(nbds::kMaxPacketSize) + 1);
-    const ssize_t size = ::recvfrom(socket, buffer.data(), static_cast<std::size_t>(buffer.size()),
-                                    MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&peer), &length);
+    iovec part{buffer.data(), static_cast<std::size_t>(buffer.size())};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(std::uint32_t))];
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t size = ::recvmsg(socket, &message, MSG_DONTWAIT);
     if (size < 0)
         return false;
     buffer.truncate(size);
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); drops != nullptr && header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SO_RXQ_OVFL) {
+            std::uint32_t count = 0;
+            std::memcpy(&count, CMSG_DATA(header), sizeof count);
+            *drops = std::max(*drops, count);
+        }
+    }
     return true;
 }
 
@@ -160,8 +207,10 @@ void MailslotRouter::run() {
 
         sockaddr_in peer;
         if ((fds[1].revents & POLLIN) != 0) {
-            for (int i = 0; i < kPacketsPerRound && receiveOne(sockets.datagram, buffer, peer);
-                 ++i) {
+            std::uint32_t drops = 0;
+            int taken = 0;
+            for (; taken < kPacketsPerRound && receiveOne(sockets.datagram, buffer, peer, &drops);
+                 ++taken) {
                 const DatagramDecodeResult decoded = decodeMailslotDatagram(buffer);
                 if (!decoded.datagram ||
                     !isOurDestination(decoded.datagram->destination, identity_)) {
@@ -177,8 +226,15 @@ void MailslotRouter::run() {
                     ++counters_.delivered;
                 } else {
                     ++counters_.dropped;
+                    if (delivery != MailslotDelivery::NoMailslot)
+                        ++counters_.lost;
                 }
             }
+            // Drops after the last packet read show only in the socket's own count.
+            if (taken < kPacketsPerRound)
+                drops = std::max(drops, socketDrops(sockets.datagram).value_or(0));
+            if (drops > overflowed_.load())
+                overflowed_ = drops;
         }
         if ((fds[2].revents & POLLIN) != 0) {
             for (int i = 0; i < kPacketsPerRound && receiveOne(sockets.name, buffer, peer); ++i) {
@@ -204,6 +260,10 @@ void MailslotRouter::run() {
         }
         if (sockets.writer.hasPending())
             sockets.writer.retryPending();
+        int queued = 0;
+        if (sockets.datagram >= 0 && ::ioctl(sockets.datagram, FIONREAD, &queued) != 0)
+            queued = 0;
+        backlog_ = sockets.writer.pendingCount() + (queued > 0 ? 1 : 0);
         if (unbound && Clock::now() >= nextRetry) {
             tryBind();
             nextRetry = Clock::now() + std::chrono::milliseconds(config_.routerRetryIntervalMs);

@@ -32,6 +32,8 @@ struct RouterStartResult {
 struct RouterCounters {
     std::atomic<std::uint64_t> delivered{0};  // written to (or held back for) a local mailslot
     std::atomic<std::uint64_t> dropped{0};    // malformed, not ours, or no such mailslot
+    // Ours but lost: the socket buffer overflowed, or the local mailslot could not take them.
+    std::atomic<std::uint64_t> lost{0};
     std::atomic<std::uint64_t> nameQueriesAnswered{0};
 };
 
@@ -50,6 +52,14 @@ public:
     bool isRouting() const { return datagramBound_.load(); }
     bool isAnsweringNames() const { return nameBound_.load(); }
     const RouterCounters& counters() const { return counters_; }
+    // Datagrams lost after the host accepted them or on their way in: socket overflows and
+    // failed deliveries to the local mailslot.
+    std::uint64_t lostDatagrams() const { return counters_.lost.load() + overflowed_.load(); }
+    // Datagrams read from the network but not yet written into a local mailslot, plus whether the
+    // datagram socket still holds some: zero when the router has nothing more to hand on.
+    std::size_t backlog() const { return backlog_.load(); }
+    // The datagram socket's receive buffer as the kernel granted it (0 before it is bound).
+    int receiveBufferBytes() const { return receiveBuffer_.load(); }
 
 private:
     struct Sockets;
@@ -63,6 +73,9 @@ private:
     std::atomic<bool> datagramBound_{false};
     std::atomic<bool> nameBound_{false};
     RouterCounters counters_;
+    std::atomic<std::uint64_t> overflowed_{0};
+    std::atomic<std::size_t> backlog_{0};
+    std::atomic<int> receiveBuffer_{0};
     int wakeFd_ = -1;
     std::thread thread_;
 };

@@ -545,6 +545,29 @@ void gAppendHistoric() {
     }
 }
 
+void gAppendHistoricFrom(qint32 first) {
+    try {
+        first = std::max<qint32>(first, 1);
+        if (first > HistoryList.Count)
+            return;
+        QByteArray bytes;
+        for (qint32 number = first; number <= HistoryList.Count; ++number) {
+            HistoryEntry& entry = HistoryList[number];
+            replaceQuotesOfMessage(entry);
+            bytes += gHistoryEntryBytes(entry);
+        }
+        if (fileState.needsRewrite && !fileState.unreadable && rewriteHistoryFile())
+            return;
+        QFile file(historyPath());
+        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+                             file.write(bytes) == bytes.size() && file.flush();
+        if (!written)
+            fileState.needsRewrite = true;
+    } catch (...) {
+        fileState.needsRewrite = true;
+    }
+}
+
 void gSaveHistoric() {
     bool saved = false;
     try {

@@ -42,6 +42,9 @@ void gLoadHistoric();
 // texts into apostrophes, in memory too.
 void gAppendHistoric();
 
+// Appends entries `first` to Count to the file in one write and one fdatasync.
+void gAppendHistoricFrom(qint32 first);
+
 // Replaces the file atomically by the whole table. When it cannot be written the old file stays
 // and the user is told once.
 void gSaveHistoric();

@@ -9,6 +9,7 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
 #include "platform/local_mailslot.h"
+#include "platform/mailslot_reader.h"
 #include "platform/mailslot_router.h"
 #include "platform/mailslot_sender.h"
 #include "stores/settings.h"
@@ -41,6 +42,7 @@ struct Transport {
     std::optional<MailslotTransportConfig> config;  // set by gSetMailslotTransportConfig
     std::shared_ptr<NetbiosNameCache> names = std::make_shared<NetbiosNameCache>();
     std::unique_ptr<MailslotRouter> router;
+    std::unique_ptr<pelimo::platform::MailslotReader> reader;  // empties the open mailslot
     std::unique_ptr<MailslotSender> sender;
     bool privilegeExplained = false;
 
@@ -49,6 +51,7 @@ struct Transport {
     QString workgroup;
 
     ~Transport() {
+        reader.reset();
         router.reset();
         sender.reset();
     }
@@ -175,12 +178,15 @@ QString gMessageChannel() {
 bool gFctInitMailSlot() {
     try {
         // A mailslot still open from an earlier call is closed first instead of being leaked.
+        transport().reader.reset();
         pelimo::platform::closeLocalMailslot(gStructureMailslotControl.MailSlotHandle);
         gStructureMailslotControl.MailSlotHandle = kInvalidHandleValue;
         gStructureMailslotControl.MailSlotHandle = pelimo::platform::createLocalMailslot(
             pelimo::platform::unicodeToAnsi(gMessageChannel()));
         if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue)
             return false;
+        transport().reader = std::make_unique<pelimo::platform::MailslotReader>(
+            gStructureMailslotControl.MailSlotHandle);
         startNetworkIntake();
         return true;
     } catch (...) {
@@ -191,17 +197,16 @@ bool gFctInitMailSlot() {
 
 qint32 gFctScanMailSlot() {
     try {
-        const int handle = gStructureMailslotControl.MailSlotHandle;
-        const pelimo::platform::LocalMailslotInfo info =
-            pelimo::platform::queryLocalMailslot(handle);
-        if (!info.ok)
+        pelimo::platform::MailslotReader* reader = transport().reader.get();
+        if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue || reader == nullptr)
             return -1;
-        if (info.waiting == 0)
-            return 0;
-        // The handle stays open: further waiting messages are read by the following scans.
-        const auto message = pelimo::platform::readLocalMailslot(handle, info.nextSize);
-        // A zero-length message has been read and is dropped.
-        if (!message || message->isEmpty())
+        // The handle stays open: further waiting messages are read by the following scans. A
+        // zero-length message is read and dropped, and the next one taken.
+        std::optional<QByteArray> message;
+        do {
+            message = reader->take();
+        } while (message && message->isEmpty());
+        if (!message)
             return 0;
         QString sender;
         QString addressee;
@@ -239,7 +244,24 @@ void gInitMailslotControl() {
     gStructureMailslotControl.TextList.clear();
 }
 
+quint64 gFctLostDatagrams() {
+    const Transport& state = transport();
+    return (state.router ? state.router->lostDatagrams() : 0) +
+           (state.reader ? state.reader->dropped() : 0);
+}
+
+bool gFctIntakeHoldsDatagrams() {
+    const Transport& state = transport();
+    return state.router && state.router->backlog() > 0;
+}
+
+int gFctIntakeReceiveBufferBytes() {
+    const Transport& state = transport();
+    return state.router ? state.router->receiveBufferBytes() : 0;
+}
+
 void gCloseMailSlot() {
+    transport().reader.reset();
     pelimo::platform::closeLocalMailslot(gStructureMailslotControl.MailSlotHandle);
     gStructureMailslotControl.MailSlotHandle = kInvalidHandleValue;
     transport().router.reset();

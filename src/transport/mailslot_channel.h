@@ -46,6 +46,16 @@ void gAddMessageToMailslotControl(const QString& sender, const QString& addresse
 // MessageCount = 0 and the three lists emptied.
 void gInitMailslotControl();
 
+// Datagrams for this host lost on their way in since the mailslot was opened: the network
+// intake's socket overflowed or could not hand them to a local mailslot. 0 without an intake.
+quint64 gFctLostDatagrams();
+
+// Whether the network intake still holds datagrams it has not written into a local mailslot.
+bool gFctIntakeHoldsDatagrams();
+
+// The receive buffer the network intake's datagram socket was granted, in bytes (0 without one).
+int gFctIntakeReceiveBufferBytes();
+
 // Closes the local mailslot and stops the network intake.
 void gCloseMailSlot();
 

@@ -64,6 +64,8 @@ MsgBoxResult messageBox(const QString& text, MsgBoxButtons buttons, MsgBoxIcon i
     if (state().scripted) {
         record(request);
         const auto answer = takeAnswer();
+        if (answer && answer->act)
+            answer->act(nullptr);  // what happens while the box is open
         return answer ? answer->button : defaultButton(buttons);
     }
     if (state().backend)

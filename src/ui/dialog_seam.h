@@ -48,7 +48,8 @@ struct DialogAnswer {
     QString fileName;                         // file dialogs; empty means cancelled
     bool accepted = true;                     // print dialogs
     std::function<int(QObject* window)> act;  // modal windows: acts on the shown window and
-                                              // returns its result instead of waiting
+                                              // returns its result instead of waiting; message
+                                              // boxes: runs while the box is open (no window)
 };
 
 class DialogBackend {

@@ -7,6 +7,7 @@
 //   reply TEXT         clicks reply on the read panel, types the text and clicks send
 //   request NAME       sends an identification request to NAME
 //   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
+//   stats              "stats LONGEST_TICK_US LOST RECEIVE_BUFFER", then forgets the longest tick
 //   ping               answers "pong"
 //   quit               runs the shutdown without its question
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
@@ -84,6 +85,11 @@ void execute(frmPelimo& window, const QString& line) {
                     QString::number(contact.Ready)});
         }
         report({QStringLiteral("end")});
+    } else if (command == QStringLiteral("stats")) {
+        report({QStringLiteral("stats"), QString::number(window.longestReceiveTickNs() / 1000),
+                QString::number(gFctLostDatagrams()),
+                QString::number(gFctIntakeReceiveBufferBytes())});
+        window.resetReceiveTickStatistics();
     } else if (command == QStringLiteral("ping")) {
         report({QStringLiteral("pong")});
     } else if (command == QStringLiteral("quit")) {

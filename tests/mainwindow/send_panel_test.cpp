@@ -232,22 +232,40 @@ TEST_F(SendPanelTest, ReplyingAddressesTheSenderOfTheMessageShown) {
     EXPECT_TRUE(window.txtSendMessage->text().isEmpty());
 }
 
-TEST_F(SendPanelTest, AfterASendTheReplyDoesNothing) {
+TEST_F(SendPanelTest, AfterASendTheReplyStillAnswersTheShownMessage) {
     frmPelimo& window = start();
     receive("PC7", "ME", "1question?");
     type(window, QStringLiteral("NOBODY-HERE"), QStringLiteral("answer"));
     clickSend(window);
-    DialogSeam::clearShown();
     QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
-    EXPECT_TRUE(DialogSeam::shown().empty());
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
-    // A refused send clears the current message too.
-    receive("PC7", "ME", "1again");
+    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC7"));
+    // A refused send clears the current message too; the shown one is still answered.
+    receive("PC8", "ME", "1again");
     type(window, QString(), QString());
     clickSend(window);
-    DialogSeam::clearShown();
     QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
+    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC8"));
+}
+
+TEST_F(SendPanelTest, ADatagramTakenWhileABoxIsOpenDoesNotChangeTheOutgoingMessage) {
+    frmPelimo& window = start();
+    window.TimerMailSlot->stop();
+    // The empty first item shows "Error, no user name"; meanwhile the receive loop runs.
+    DialogAnswer whileOpen;
+    whileOpen.act = [&](QObject*) {
+        deliver("PC9", "ME", "1somebody else's text");
+        deliver("PC9", "ME", "3Pelimo : Identification Request");
+        window.TimerMailSlot_Timer();
+        return 0;
+    };
+    DialogSeam::pushAnswer(whileOpen);
+    type(window, QStringLiteral(";") + gComputerName, QStringLiteral("typed text"));
+    clickSend(window);
+    window.TimerMailSlot->start();
+    waitForArrivals(2);
+    EXPECT_EQ(HistoryList[1].Text, QStringLiteral("somebody else's text"));
+    EXPECT_EQ(HistoryList[2].Sender, gComputerName);
+    EXPECT_EQ(HistoryList[2].Text, QStringLiteral("typed text"));
 }
 
 TEST_F(SendPanelTest, PickedContactsAreAppendedToTheAddresseeList) {
