@@ -200,13 +200,10 @@ qint32 gFctScanMailSlot() {
         pelimo::platform::MailslotReader* reader = transport().reader.get();
         if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue || reader == nullptr)
             return -1;
-        // The handle stays open: further waiting messages are read by the following scans. A
-        // zero-length message is read and dropped, and the next one taken.
-        std::optional<QByteArray> message;
-        do {
-            message = reader->take();
-        } while (message && message->isEmpty());
-        if (!message)
+        // The handle stays open: further waiting messages are read by the following scans.
+        const std::optional<QByteArray> message = reader->take();
+        // A zero-length message has been read and is dropped.
+        if (!message || message->isEmpty())
             return 0;
         QString sender;
         QString addressee;
