@@ -11,21 +11,29 @@ rounds="${2:-5}" messages="${3:-5000}"
 [ "$(id -u)" -eq 0 ] || { echo "needs root (network namespaces)"; exit 77; }
 source "$(dirname "$0")/../tests/lan/intake_hosts.sh"
 
+# Asks for the statistics and prints the answer (the n-th "stats" line for the n-th request).
+asked=0
+stats() {
+    asked=$((asked + 1))
+    printf 'stats\n' >&3
+    for _ in $(seq 500); do
+        [ "$(grep -a -c '^stats	' "$work/A.out")" -ge "$asked" ] && break
+        sleep 0.02
+    done
+    grep -a '^stats	' "$work/A.out" | sed -n "${asked}p"
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 start_peer
 : >"$work/rates" && : >"$work/ticks" && : >"$work/delays"
 for round in $(seq "$rounds"); do
-    printf 'stats\n' >&3
-    wait_for "^stats	" >/dev/null
-    : >"$work/A.out"
+    stats >/dev/null
     first="$(flood "$messages" 0 "1r$round-{n}" | awk '/^first/ { print $2 }')"
     shown="$(wait_for "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-$messages	" 60 | cut -f2)"
-    printf 'stats\n' >&3
-    read -r _ tick lost buffer < <(wait_for '^stats	')
-    stored="$(grep -c -E "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-" "$work/A.out")"
+    read -r _ tick lost buffer < <(stats)
+    stored="$(grep -a -c -E "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-" "$work/A.out")"
     rate=$((stored * 1000000 / (shown - first)))
-    : >"$work/A.out"
     out="$(flood 300 0 '4Pelimo : Identification Answer' 'PMPEER{n}' "1behind $round")"
     last="$(awk '/^last/ { print $2 }' <<<"$out")"
     behind="$(wait_for "^shown	[0-9]+	PMFLOOD	PMHOSTA	behind $round	" | cut -f2)"

@@ -7,12 +7,14 @@
 //   reply TEXT         clicks reply on the read panel, types the text and clicks send
 //   request NAME       sends an identification request to NAME
 //   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
-//   stats              "stats LONGEST_TICK_US LOST RECEIVE_BUFFER", then forgets the longest tick
+//   stats              "stats LONGEST_TICK_US LOST RECEIVE_BUFFER COUNT_LINE", then forgets the
+//                      longest tick
 //   ping               answers "pong"
 //   quit               runs the shutdown without its question
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -88,7 +90,7 @@ void execute(frmPelimo& window, const QString& line) {
     } else if (command == QStringLiteral("stats")) {
         report({QStringLiteral("stats"), QString::number(window.longestReceiveTickNs() / 1000),
                 QString::number(gFctLostDatagrams()),
-                QString::number(gFctIntakeReceiveBufferBytes())});
+                QString::number(gFctIntakeReceiveBufferBytes()), window.lblInfo1->text()});
         window.resetReceiveTickStatistics();
     } else if (command == QStringLiteral("ping")) {
         report({QStringLiteral("pong")});
