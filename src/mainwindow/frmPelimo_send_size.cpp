@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int kSizeLineHeight = 210;  // twips
+// Room for two lines of the small font: the warning beyond a limit wraps onto the second.
+constexpr int kSizeLineHeight = 390;  // twips
 
 }  // namespace
 
@@ -21,7 +22,8 @@ void frmPelimo::buildSendSizeLine() {
     lblLabSendSize = new QLabel(picSendMessage);
     lblLabSendSize->setObjectName(QStringLiteral("lblLabSendSize"));
     lblLabSendSize->setTextFormat(Qt::PlainText);
-    lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    lblLabSendSize->setWordWrap(true);
     lblLabSendSize->setAttribute(Qt::WA_TransparentForMouseEvents);
     QFont font = lblLabSendSize->font();
     font.setPointSizeF(font.pointSizeF() - 1);
