@@ -53,6 +53,13 @@ void frmPelimo::buildHistoricGrid() {
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid1->setWordWrap(false);
     MSFlexGrid1->setSortingEnabled(false);
+    // A white grid with black text, whatever the panel's colours.
+    QPalette colours = MSFlexGrid1->palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::WindowText, Qt::black);
+    MSFlexGrid1->setPalette(colours);
     // Fixed row heights and column widths: the view never measures its 100 000 rows.
     QHeaderView* rows = MSFlexGrid1->verticalHeader();
     rows->hide();

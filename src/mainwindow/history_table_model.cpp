@@ -1,5 +1,6 @@
 #include "mainwindow/history_table_model.h"
 
+#include <QHash>
 #include <algorithm>
 #include <numeric>
 
@@ -56,32 +57,60 @@ void HistoryTableModel::reorder(Reorder&& sortRows) {
 
 void HistoryTableModel::sortBySender() {
     reorder([this] {
-        struct Key {
+        // Few computers send many messages: the distinct senders are ordered once, then the
+        // entries are placed by the rank of their sender, in arrival order within one sender.
+        struct Sender {
             bool isNumber;
             double value;
             QString text;
-            qint32 entry;
         };
-        std::vector<Key> keys;
-        keys.reserve(rows_.size());
-        for (const qint32 entry : rows_) {
+        std::vector<Sender> senders;
+        QHash<QString, int> senderIds;
+        std::vector<int> senderOfEntry(rows_.size() + 1, 0);
+        for (qint32 entry = 1; entry <= static_cast<qint32>(rows_.size()); ++entry) {
             const QString& sender = HistoryList[entry].Sender;
-            bool isNumber = false;
-            const double value = sender.trimmed().toDouble(&isNumber);
-            keys.push_back({isNumber, isNumber ? value : 0.0,
-                            isNumber ? QString() : sender.toCaseFolded(), entry});
+            auto found = senderIds.constFind(sender);
+            if (found == senderIds.constEnd()) {
+                bool isNumber = false;
+                const double value = sender.trimmed().toDouble(&isNumber);
+                found = senderIds.insert(sender, static_cast<int>(senders.size()));
+                senders.push_back({isNumber, isNumber ? value : 0.0,
+                                   isNumber ? QString() : sender.toCaseFolded()});
+            }
+            senderOfEntry[static_cast<std::size_t>(entry)] = found.value();
         }
-        std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        std::vector<int> byOrder(senders.size());
+        std::iota(byOrder.begin(), byOrder.end(), 0);
+        std::sort(byOrder.begin(), byOrder.end(), [&senders](int left, int right) {
+            const Sender& a = senders[static_cast<std::size_t>(left)];
+            const Sender& b = senders[static_cast<std::size_t>(right)];
             if (a.isNumber != b.isNumber)
                 return a.isNumber;
             if (a.isNumber && a.value != b.value)
                 return a.value < b.value;
             if (const int order = a.text.compare(b.text); order != 0)
                 return order < 0;
-            return a.entry < b.entry;
+            return left < right;  // same text in other cases: the first seen first
         });
-        for (std::size_t row = 0; row < keys.size(); ++row)
-            rows_[row] = keys[row].entry;
+        // Senders equal under the ordering share a rank, so their entries mix in arrival order.
+        std::vector<int> rank(senders.size(), 0);
+        for (std::size_t i = 1; i < byOrder.size(); ++i) {
+            const Sender& a = senders[static_cast<std::size_t>(byOrder[i - 1])];
+            const Sender& b = senders[static_cast<std::size_t>(byOrder[i])];
+            const bool same = a.isNumber == b.isNumber && a.value == b.value && a.text == b.text;
+            rank[static_cast<std::size_t>(byOrder[i])] =
+                rank[static_cast<std::size_t>(byOrder[i - 1])] + (same ? 0 : 1);
+        }
+        std::vector<std::size_t> start(senders.size() + 1, 0);
+        for (std::size_t entry = 1; entry < senderOfEntry.size(); ++entry)
+            ++start[static_cast<std::size_t>(rank[static_cast<std::size_t>(senderOfEntry[entry])]) +
+                    1];
+        std::partial_sum(start.begin(), start.end(), start.begin());
+        for (std::size_t entry = 1; entry < senderOfEntry.size(); ++entry) {
+            const auto r =
+                static_cast<std::size_t>(rank[static_cast<std::size_t>(senderOfEntry[entry])]);
+            rows_[start[r]++] = static_cast<qint32>(entry);
+        }
     });
 }
 

@@ -11,8 +11,8 @@ PrintSurface::PrintSurface(QPagedPaintDevice& device, QString deviceName)
     font_.setPointSizeF(10);
     if (!painter_.begin(&device_))
         fail(QStringLiteral("printing could not start"));
-    painter_.setFont(font_);
     painter_.setPen(Qt::black);
+    fontChanged();
 }
 
 PrintSurface::~PrintSurface() {
@@ -29,6 +29,7 @@ double PrintSurface::toDeviceY(int twips) const {
 }
 
 void PrintSurface::setX(int twips) {
+    keptText_.clear();
     x_ = toDeviceX(twips);
 }
 
@@ -36,7 +37,8 @@ void PrintSurface::setY(int twips) {
     y_ = toDeviceY(twips);
 }
 
-int PrintSurface::x() const {
+int PrintSurface::x() {
+    advancePastKeptText();
     return static_cast<int>(std::lround(x_ * kTwipsPerInch / device_.logicalDpiX()));
 }
 
@@ -47,24 +49,39 @@ int PrintSurface::y() const {
 void PrintSurface::setFont(const QString& family, double pointSize) {
     font_.setFamily(family);
     font_.setPointSizeF(pointSize);
-    painter_.setFont(font_);
+    fontChanged();
 }
 
 void PrintSurface::setBold(bool bold) {
     font_.setBold(bold);
-    painter_.setFont(font_);
+    fontChanged();
 }
 
 void PrintSurface::setItalic(bool italic) {
     font_.setItalic(italic);
+    fontChanged();
+}
+
+void PrintSurface::fontChanged() {
+    // The advance of a kept text is measured in the font it was printed with.
+    advancePastKeptText();
     painter_.setFont(font_);
+    metrics_.emplace(font_, &device_);
+}
+
+void PrintSurface::advancePastKeptText() {
+    if (keptText_.isEmpty())
+        return;
+    x_ += metrics_->horizontalAdvance(keptText_);
+    keptText_.clear();
 }
 
 double PrintSurface::lineHeight() const {
-    return QFontMetricsF(font_, &device_).lineSpacing();
+    return metrics_->lineSpacing();
 }
 
 void PrintSurface::printLine(const QString& line) {
+    advancePastKeptText();
     if (line.isEmpty())
         return;
     const double height = lineHeight();
@@ -75,12 +92,13 @@ void PrintSurface::printLine(const QString& line) {
         ++pages_;
         y_ = 0;
     }
-    const QFontMetricsF metrics(font_, &device_);
-    painter_.drawText(QPointF(x_, y_ + metrics.ascent()), line);
-    x_ += metrics.horizontalAdvance(line);
+    painter_.drawText(QPointF(x_, y_ + metrics_->ascent()), line);
+    // Measured only when the next text follows it on the line, not after a new x.
+    keptText_ = line;
 }
 
 void PrintSurface::newLine() {
+    keptText_.clear();
     x_ = 0;
     y_ += lineHeight();
 }

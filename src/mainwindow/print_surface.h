@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPixmap>
 #include <QString>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -23,7 +25,7 @@ public:
 
     void setX(int twips);
     void setY(int twips);
-    int x() const;  // in twips
+    int x();  // in twips
     int y() const;
 
     void setFont(const QString& family, double pointSize);
@@ -46,6 +48,8 @@ private:
     double toDeviceX(int twips) const;
     double toDeviceY(int twips) const;
     double lineHeight() const;
+    void fontChanged();
+    void advancePastKeptText();
     void printLine(const QString& line);
     [[noreturn]] void fail(const QString& what) const;
 
@@ -53,7 +57,9 @@ private:
     QString deviceName_;
     QPainter painter_;
     QFont font_;
-    double x_ = 0;  // device units
+    std::optional<QFontMetricsF> metrics_;
+    QString keptText_;  // the last text printed on the line, not yet measured
+    double x_ = 0;      // device units
     double y_ = 0;
     int pages_ = 1;
 };
