@@ -13,6 +13,8 @@
 #include "transport/decoded_message.h"
 
 class ErrorTrap;
+class HistoryTableModel;
+struct Letterhead;
 class LabelButton;
 class LimitedTextBox;
 class QAction;
@@ -21,7 +23,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QSystemTrayIcon;
-class QTableWidget;
+class QTableView;
 class QTimer;
 class QWidget;
 
@@ -90,6 +92,24 @@ public:
     // Adds the user name of the contact at `Index` (1-based) to the addressee box; 0 shows
     // language message 88.
     void mAddUserToSendUserList(qint16 Index);
+    // Recounts the size line from the panel's boxes.
+    void mDisplaySendSize();
+
+    // --- history panel and printing
+    void lblMenuHistoric_Click();
+    void lblMenuHistoric2_Click();
+    void mDisplayHistoric();
+    void CmdHistoricRead_Click();
+    void MSFlexGrid1_DblClick();
+    void CmdHistoricDisplay_Click();
+    void MTriSender_Click();
+    void MTriDate_Click();
+    void lblCmdDeleteHistoric_Click();
+    void MHide2DelOne_Click();
+    void MHide2DelAll_Click();
+    void lblLabReceivePrint_Click();
+    void lblCmdSendPrint_Click();
+    void CmdHistoricPrint_Click();
 
     // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
     qint32 mNbComputerName = 0;
@@ -124,6 +144,8 @@ public:
     LimitedTextBox* txtSendMessage;
     QLabel* lblLabSendFiles;
     QLineEdit* txtSendFiles;
+    // The size line at the foot of the message box.
+    QLabel* lblLabSendSize;
 
     // read panel
     QWidget* picReadMessage;
@@ -148,7 +170,8 @@ public:
     LabelButton* CmdHistoricDisplay;
     LabelButton* CmdHistoricPrint;
     LabelButton* lblCmdDeleteHistoric;
-    QTableWidget* MSFlexGrid1;
+    QTableView* MSFlexGrid1;
+    HistoryTableModel* MSFlexGrid1Model;
     QLabel* picMessRead;
     QLabel* picMessNoRead;
     QLabel* picMessfileRead;
@@ -192,6 +215,8 @@ private:
     void buildLayout();
     void buildPanelBar();
     void buildSendPanel();
+    void buildSendSizeLine();
+    void placeSendSizeLine();
     void buildReadPanel();
     void buildHistoricPanel();
     void buildMenus();
@@ -205,6 +230,11 @@ private:
     void setSendMessageHeight(int twips);
     void setReceiveMessageHeight(int twips);
     void emptySendPanel();
+    void buildHistoricGrid();
+    void connectHistoricHandlers();
+    // The entry number shown in the history grid's current row; 0 for none.
+    qint32 mCurrentHistoricNumber() const;
+    Letterhead mLetterhead() const;
     // Runs one named step of start-up or shutdown in `trap`.
     template <class Statement>
     void runStep(ErrorTrap& trap, const char* name, Statement&& statement);

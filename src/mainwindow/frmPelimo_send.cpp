@@ -61,7 +61,7 @@ void frmPelimo::lblCmdSendNow_Click() {
         });
     }
     QString payload;
-    trap.step([&] { payload = gFctEncodedPayload(kind, attachmentPath, text); });
+    trap.step([&] { payload = gFctMessagePayload(kind, attachmentPath, text); });
     trap.step([this, &addresseeList] { mSendMessageGetMultiUserComputerName(addresseeList); });
     for (qint32 i = 1; i <= mNbComputerName; ++i) {
         // One datagram per addressee; a failure for one does not stop the others.

@@ -40,6 +40,12 @@ inline constexpr int MessageSent = 98;
 inline constexpr int OpenWindow = 99;
 inline constexpr int DeleteOne = 100;
 inline constexpr int DeleteAll = 101;
+// The size line of the send panel.
+inline constexpr int SizeInBytes = 105;
+inline constexpr int SizeForSamba = 106;
+inline constexpr int SizeForWindows = 107;
+inline constexpr int SizeSambaMisses = 108;
+inline constexpr int SizeNeitherReceives = 109;
 inline constexpr int DatagramsLost = 132;  // after the count of messages lost on arrival
 
 }  // namespace MainWindowText

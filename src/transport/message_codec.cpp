@@ -64,7 +64,7 @@ void sendIdentification(const QString& computerName, qint16 kind, const char* bo
 
 }  // namespace
 
-QString gFctEncodedPayload(qint16 kind, const QString& attachmentPath, const QString& body) {
+QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QString& body) {
     if (kind < kKindPlain || kind > kKindIdentificationAnswer)
         return {};
     QString payload = QString::number(kind);
@@ -82,7 +82,7 @@ void gEncodeMessage(const QString& body) {
     const qint16 kind = DecodedMessage.Kind;
     if (kind < kKindPlain || kind > kKindIdentificationAnswer)
         return;
-    DecodedMessage.Text = gFctEncodedPayload(kind, DecodedMessage.AttachmentPath, body);
+    DecodedMessage.Text = gFctMessagePayload(kind, DecodedMessage.AttachmentPath, body);
 }
 
 void gDecodeMessage(const QString& payload) {
