@@ -82,6 +82,11 @@ public:
     // language message 88.
     void mAddUserToSendUserList(qint16 Index);
 
+    // --- attachments
+    void lblCmdSendJoin_Click();
+    void txtSendFiles_LostFocus();
+    void lblLabReceiveSaveFile_Click();
+
     // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
     qint32 mNbComputerName = 0;
     QStringList mComputerNames;
@@ -188,6 +193,7 @@ private:
     void buildMenus();
     void buildTimers();
     void connectHandlers();
+    void connectAttachmentHandlers();
     void Form_Resize();
     void showDefaultPhoto();
     void setSendMessageHeight(int twips);

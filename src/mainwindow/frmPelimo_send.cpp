@@ -46,18 +46,20 @@ void frmPelimo::lblCmdSendNow_Click() {
 
     const QString typedAttachment = txtSendFiles->text();
     if (!typedAttachment.isEmpty()) {
-        trap.step([] {
+        AttachmentConversion conversion{
+            .path = {},
+            .warning = gFctGetMessage(kAttachmentNotReachableText) + u'\n' + typedAttachment};
+        trap.step([&] { conversion = gConvertAttachment(typedAttachment); });
+        if (conversion.path.isEmpty()) {
+            // Nothing goes: the addressee could not fetch the file.
+            DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                                   QString::fromLatin1(kApplicationName));
+            trap.step([] { gClearCurrentMessage(); });
+            return;
+        }
+        trap.step([&conversion] {
             DecodedMessage.Kind = kKindAttachment;
-            DecodedMessage.AttachmentPath.clear();
-        });
-        trap.step([&typedAttachment] {
-            const AttachmentConversion conversion = gConvertAttachment(typedAttachment);
-            if (!conversion.warning.isEmpty()) {
-                DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::None,
-                                       QString::fromLatin1(kApplicationName));
-            } else {
-                DecodedMessage.AttachmentPath = conversion.path;
-            }
+            DecodedMessage.AttachmentPath = conversion.path;
         });
     } else {
         trap.step([] {
