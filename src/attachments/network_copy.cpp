@@ -49,6 +49,7 @@ SmbFetchResult fetchWhileHandlingEvents(const NetworkPath& path, const QString& 
     SmbFetchControl control;
     std::atomic<bool> done{false};
     SmbFetchResult result;
+    QEventLoop loop;
     std::thread worker([&] {
         if (const auto address = connectAddress(path.server)) {
             result = fetchSmbFile(smbUrlOf(path, *address), destination, credentials, control);
@@ -56,8 +57,9 @@ SmbFetchResult fetchWhileHandlingEvents(const NetworkPath& path, const QString& 
             result = {SmbFetchStatus::Failed, QStringLiteral("unknown computer ") + path.server};
         }
         done = true;
+        // Wakes the loop at once instead of at its next tick.
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    QEventLoop loop;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
         if (progress && !control.cancel &&

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -72,6 +75,66 @@ private:
     SMBCCTX* context_;
 };
 
+// Writes chunks on a thread of its own, one chunk at a time.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(AtomicFileWriter& output)
+        : output_(output), thread_([this] { run(); }) {}
+    ~ChunkWriter() { finish(); }
+    ChunkWriter(const ChunkWriter&) = delete;
+    ChunkWriter& operator=(const ChunkWriter&) = delete;
+
+    // Swaps `chunk` with the writer's free buffer once the previous chunk is written; false when
+    // a write failed.
+    bool hand(std::vector<char>& chunk) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !pending_ || failed_; });
+        if (failed_)
+            return false;
+        std::swap(chunk, next_);
+        pending_ = true;
+        changed_.notify_all();
+        return true;
+    }
+    // Waits for the last chunk; false when a write failed.
+    bool finish() {
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !pending_ || failed_; });
+            stopping_ = true;
+            changed_.notify_all();
+        }
+        if (thread_.joinable())
+            thread_.join();
+        return !failed_;
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return pending_ || stopping_; });
+            if (!pending_)
+                return;
+            lock.unlock();
+            const bool written = output_.write(QByteArrayView(next_.data(), qsizetype(next_.size())));
+            lock.lock();
+            failed_ = failed_ || !written;
+            pending_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    AtomicFileWriter& output_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<char> next_;
+    bool pending_ = false;
+    bool stopping_ = false;
+    bool failed_ = false;
+    std::thread thread_;
+};
+
 bool isRefusal(int error) {
     return error == EACCES || error == EPERM;
 }
@@ -117,6 +180,8 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
     AtomicFileWriter output(destination);
     if (!output.isOpen())
         return {SmbFetchStatus::Failed, QStringLiteral("create: ") + output.errorString()};
+    // The network is read while the previous chunk is written: two buffers change hands.
+    ChunkWriter writer(output);
     std::vector<char> buffer(kReadBytes);
     for (;;) {
         if (control.cancel)
@@ -126,10 +191,14 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
             return failure("read", errno);
         if (read == 0)
             break;
-        if (!output.write(QByteArrayView(buffer.data(), read)))
+        buffer.resize(std::size_t(read));
+        if (!writer.hand(buffer))
             return {SmbFetchStatus::Failed, QStringLiteral("write: ") + output.errorString()};
+        buffer.resize(kReadBytes);
         control.copied += read;
     }
+    if (!writer.finish())
+        return {SmbFetchStatus::Failed, QStringLiteral("write: ") + output.errorString()};
     if (control.cancel)
         return {SmbFetchStatus::Cancelled, {}};
     if (!output.commit())
