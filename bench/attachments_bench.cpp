@@ -3,6 +3,7 @@
 // file touched before each one, as every send did before the shares were kept) and kept.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <QDir>
