@@ -40,7 +40,7 @@ cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
-    [ -n "${PELIMO_KEEP:-}" ] || rm -rf "$work"
+    rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -140,8 +140,19 @@ on() {  # side command...
         on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
 }
 
+# The same as the last command of a background subshell: the subshell becomes the program, so
+# its PID is the program's and the cleanup ends it.
+start_on() {  # side command...
+    local side="$1"; shift
+    local ns="$nsA" host=pmhosta
+    [ "$side" = B ] && { ns="$nsB"; host=pmhostb; }
+    exec ip netns exec "$ns" unshare --uts --mount sh -c \
+        'hostname "$1"; mount --bind "$2" /etc/samba; shift 2; exec "$@"' \
+        on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
+}
+
 start_smbd() {
-    on A smbd --foreground --no-process-group -s "$work/etcA/smb.conf" </dev/null >"$work/smbd.out" 2>&1 &
+    start_on A smbd --foreground -s "$work/etcA/smb.conf" </dev/null >"$work/smbd.out" 2>&1 &
     smbd_pid=$!
     pids+=("$smbd_pid")
     for _ in $(seq 100); do
@@ -156,7 +167,7 @@ start_smbd
 start_peer() {  # side
     local side="$1"
     mkfifo "$work/$side.in"
-    on "$side" env QT_QPA_PLATFORM=offscreen "$work/$side/pelimo" <"$work/$side.in" >"$work/$side.out" 2>"$work/$side.err" &
+    start_on "$side" env QT_QPA_PLATFORM=offscreen "$work/$side/pelimo" <"$work/$side.in" >"$work/$side.out" 2>"$work/$side.err" &
     pids+=("$!")
 }
 
