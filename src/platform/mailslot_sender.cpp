@@ -57,10 +57,7 @@ struct MailslotSender::Worker {
         return queryNetbiosName(socket, name, config);
     }
 
-    void sendDatagram(MailslotDatagram& datagram, std::uint32_t destination,
-                      std::uint32_t sourceIp) {
-        datagram.sourceIp = sourceIp;
-        datagram.datagramId = randomId();
+    void sendDatagram(const MailslotDatagram& datagram, std::uint32_t destination) {
         const QByteArray packet = encodeMailslotDatagram(datagram);
         if (!packet.isEmpty())
             sendUdp(socket, destination, config.datagramPort, packet);
@@ -106,12 +103,18 @@ struct MailslotSender::Worker {
                 unicast = addresses.front();
         }
         datagram.messageType = group ? nbds::kDirectGroup : nbds::kDirectUnique;
+        datagram.datagramId = randomId();
         if (unicast) {
-            sendDatagram(datagram, *unicast, sourceAddressFor(*unicast).value_or(0));
+            datagram.sourceIp = sourceAddressFor(*unicast).value_or(0);
+            sendDatagram(datagram, *unicast);
             return;
         }
-        for (const Ipv4Interface& target : broadcastTargets(config)) {
-            sendDatagram(datagram, target.broadcast, target.address);
+        // The copies on the several interfaces are one datagram (same id, source and bytes), so
+        // a receiver that gets more than one of them keeps only the first.
+        const std::vector<Ipv4Interface> targets = broadcastTargets(config);
+        for (const Ipv4Interface& target : targets) {
+            datagram.sourceIp = targets.front().address;
+            sendDatagram(datagram, target.broadcast);
         }
     }
 };

@@ -71,6 +71,16 @@ QString gMessageChannel();
 void gSetMailslotTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
 const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
 
+// What the network intake of this process has done since the mailslot was opened.
+struct MailslotIntakeFigures {
+    bool routing = false;      // this process routes (the datagram port or nmbd's socket)
+    bool readingNmbd = false;  // through nmbd's socket
+    quint64 delivered = 0;
+    quint64 dropped = 0;
+    quint64 duplicates = 0;
+};
+MailslotIntakeFigures gMailslotIntakeFigures();
+
 // Resolves computer names to IPv4 addresses as the sender does (learnt names, a name query, the
 // system resolver). The function may be called on any thread and blocks for a moment.
 using ComputerNameResolver = std::function<std::optional<std::uint32_t>(const QString& name)>;

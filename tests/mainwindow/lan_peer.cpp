@@ -13,12 +13,16 @@
 //                      question with USER and PASSWORD); then reports "saved EXISTS MICROSECONDS
 //                      ERROR" (whether PATH exists, the time the save took, the copier's reason)
 //   cancelhalf [off]   the next copies are cancelled in their progress window half way (or not)
+//   size LIST TEXT     types the addressees and the text and reports the size line: "size LINE"
+//   intake             reports the network intake: "intake ROUTING NMBD DELIVERED DROPPED
+//                      DUPLICATES"
 //   ping               answers "pong"
 //   quit               runs the shutdown without its question
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -125,6 +129,15 @@ void execute(frmPelimo& window, const QString& line) {
         } else {
             gSetCopyProgressFactory([] { return std::make_unique<HalfWayCancel>(); });
         }
+    } else if (command == QStringLiteral("size")) {
+        window.txtSendUserList->setPlainText(fields.value(1));
+        window.txtSendMessage->setText(typedText(fields.value(2)));
+        report({QStringLiteral("size"), window.lblLabSendSize->text()});
+    } else if (command == QStringLiteral("intake")) {
+        const MailslotIntakeFigures figures = gMailslotIntakeFigures();
+        report({QStringLiteral("intake"), QString::number(figures.routing),
+                QString::number(figures.readingNmbd), QString::number(figures.delivered),
+                QString::number(figures.dropped), QString::number(figures.duplicates)});
     } else if (command == QStringLiteral("ping")) {
         report({QStringLiteral("pong")});
     } else if (command == QStringLiteral("quit")) {
