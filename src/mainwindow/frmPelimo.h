@@ -110,6 +110,10 @@ public:
     void lblLabReceivePrint_Click();
     void lblCmdSendPrint_Click();
     void CmdHistoricPrint_Click();
+    // --- attachments
+    void lblCmdSendJoin_Click();
+    void txtSendFiles_LostFocus();
+    void lblLabReceiveSaveFile_Click();
 
     // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
     qint32 mNbComputerName = 0;
@@ -222,6 +226,7 @@ private:
     void buildMenus();
     void buildTimers();
     void connectHandlers();
+    void connectAttachmentHandlers();
     void Form_Resize();
     void showDefaultPhoto();
     // Handles the datagram just scanned (entry MessageCount); an ordinary message is stored and

@@ -69,6 +69,7 @@ void frmPelimo::connectHandlers() {
             &frmPelimo::lblLabReceiveAnswer_Click);
     lblLabReceiveFrom->installEventFilter(this);
     connectHistoricHandlers();
+    connectAttachmentHandlers();
 
     // Each icon entry of the panel bar lights its text entry.
     const std::pair<LabelButton*, LabelButton*> barEntries[] = {

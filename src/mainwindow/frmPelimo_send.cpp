@@ -49,16 +49,19 @@ void frmPelimo::lblCmdSendNow_Click() {
     const QString sender = gComputerName;
     const QString typedAttachment = txtSendFiles->text();
     if (!typedAttachment.isEmpty()) {
+        AttachmentConversion conversion{
+            .path = {},
+            .warning = gFctGetMessage(kAttachmentNotReachableText) + u'\n' + typedAttachment};
+        trap.step([&] { conversion = gConvertAttachment(typedAttachment); });
+        if (conversion.path.isEmpty()) {
+            // Nothing goes: the addressee could not fetch the file.
+            DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                                   QString::fromLatin1(kApplicationName));
+            trap.step([] { gClearCurrentMessage(); });
+            return;
+        }
         kind = kKindAttachment;
-        trap.step([&typedAttachment, &attachmentPath] {
-            const AttachmentConversion conversion = gConvertAttachment(typedAttachment);
-            if (!conversion.warning.isEmpty()) {
-                DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::None,
-                                       QString::fromLatin1(kApplicationName));
-            } else {
-                attachmentPath = conversion.path;
-            }
-        });
+        attachmentPath = conversion.path;
     }
     QString payload;
     trap.step([&] { payload = gFctMessagePayload(kind, attachmentPath, text); });

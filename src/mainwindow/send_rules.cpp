@@ -2,6 +2,8 @@
 
 #include "attachments/unc_name.h"
 #include "mainwindow/main_window_texts.h"
+#include "platform/network_path.h"
+#include "stores/language_file.h"
 
 int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
     if (messageText.isEmpty())
@@ -14,12 +16,15 @@ int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
 }
 
 AttachmentConversion gConvertAttachment(const QString& typedPath) {
+    if (pelimo::platform::parseNetworkPath(typedPath))
+        return {.path = typedPath, .warning = {}};
     QString localPath = typedPath;
     const QString network = gFctGetUNCName(localPath);
-    if (network.compare(typedPath, Qt::CaseInsensitive) == 0) {
-        return {.path = {},
-                .warning = QString::fromLatin1(gShareAccessDenied ? kAccessDeniedWarning
-                                                                  : kNotSharedWarning)};
-    }
-    return {.path = network, .warning = {}};
+    if (!network.isEmpty() && network.compare(typedPath, Qt::CaseInsensitive) != 0)
+        return {.path = network, .warning = {}};
+    // Sent without its path, the message would announce a file nobody can fetch.
+    QString warning = gFctGetMessage(kAttachmentNotReachableText) + u'\n' + typedPath;
+    if (gShareAccessDenied)
+        warning += u'\n' + QString::fromLatin1(kAccessDeniedWarning);
+    return {.path = {}, .warning = warning};
 }

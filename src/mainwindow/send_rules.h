@@ -14,12 +14,17 @@ inline constexpr char kNotSharedWarning[] = "[Selected file not on shared device
 // longer than 424 characters (59), an empty addressee list (58); 0 when the send may go on.
 int gFctSendRefusal(const QString& messageText, const QString& addresseeList);
 
+// Language message: the attached file cannot be reached from other computers (the file follows).
+inline constexpr int kAttachmentNotReachableText = 123;
+
 struct AttachmentConversion {
-    QString path;     // the network path to send; empty when the file is on no shared device
-    QString warning;  // one of the two bracketed warnings, or empty
+    QString path;     // the network path to send; empty when the message must not go
+    QString warning;  // why not, naming the file; empty when `path` is set
 };
 
-// Converts the typed local path of the attached file. The result equal to the typed path
-// (without regard to case) means the file is on no shared device: the warning says whether the
-// shares could not be read for lack of rights, and no path is sent.
+// Converts the typed path of the attached file. A path typed as "\\server\share\..." goes as it
+// is. A local path goes as its network path; when it has none (no share or SMB mount holds it)
+// or the typed path is no usable path at all, the warning names the file and says that it must
+// lie in a shared folder or on a network drive (and that rights were missing, when the shares
+// could not all be read).
 AttachmentConversion gConvertAttachment(const QString& typedPath);

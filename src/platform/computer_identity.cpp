@@ -6,8 +6,11 @@
 #include <QStandardPaths>
 
 #include <climits>
+#include <map>
+#include <mutex>
 
 #include "platform/atomic_file.h"
+#include "platform/file_stamp.h"
 
 namespace pelimo::platform {
 namespace {
@@ -65,12 +68,29 @@ QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
 }
 
 QString sambaGlobalParameter(const QString& name, const SambaConfigSource& source) {
+    // testparm takes a good part of a second: its answers are kept until the file changes.
+    struct Known {
+        FileStamp stamp;
+        QString value;
+    };
+    static std::mutex mutex;
+    static std::map<QString, Known> known;
+    const QString key = source.testparmProgram + u'\n' + source.configFile + u'\n' + name;
+    const FileStamp stamp = fileStamp(source.configFile);
+    {
+        const std::lock_guard lock(mutex);
+        const auto found = known.find(key);
+        if (found != known.end() && found->second.stamp == stamp)
+            return found->second.value;
+    }
     QString value = fromTestparm(name, source);
     if (value.isEmpty()) {
         if (const auto bytes = readWholeFile(source.configFile)) {
             value = parseSambaGlobalParameter(*bytes, name);
         }
     }
+    const std::lock_guard lock(mutex);
+    known[key] = {stamp, value};
     return value;
 }
 

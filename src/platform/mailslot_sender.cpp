@@ -1,7 +1,6 @@
 #include "platform/mailslot_sender.h"
 
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QRandomGenerator>
@@ -9,10 +8,10 @@
 #include <chrono>
 
 #include "platform/ansi_codec.h"
+#include "platform/computer_name_resolver.h"
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
 #include "platform/nbds_datagram.h"
-#include "platform/netbios_name_query.h"
 
 namespace pelimo::platform {
 namespace {
@@ -21,16 +20,9 @@ constexpr int kPendingRetryMs = 5;
 constexpr int kStopFlushMs = 1000;
 constexpr char kEveryComputer[] = "*";
 
-using Clock = std::chrono::steady_clock;
-
 std::uint16_t randomId() {
     return static_cast<std::uint16_t>(QRandomGenerator::global()->generate());
 }
-
-struct NameAnswer {
-    std::uint32_t address = 0;
-    bool group = false;
-};
 
 }  // namespace
 
@@ -61,60 +53,8 @@ struct MailslotSender::Worker {
         return workgroup;
     }
 
-    std::vector<Ipv4Interface> broadcastTargets() const {
-        if (config.broadcastOverride.isEmpty())
-            return broadcastInterfaces();
-        std::vector<Ipv4Interface> targets;
-        for (const QString& text : config.broadcastOverride) {
-            const auto broadcast = parseIpv4(text);
-            if (!broadcast)
-                continue;
-            targets.push_back({sourceAddressFor(*broadcast).value_or(*broadcast), *broadcast});
-        }
-        return targets;
-    }
-
-    // One broadcast NAME QUERY REQUEST and up to the query time-out for a positive answer.
     std::optional<NameAnswer> queryName(const QByteArray& name) {
-        if (socket < 0)
-            return std::nullopt;
-        NameQueryRequest request;
-        request.transactionId = randomId();
-        request.name = {paddedNetbiosName(name).trimmed(), kSuffixWorkstation};
-        const QByteArray packet = encodeNameQueryRequest(request);
-        bool sent = false;
-        for (const Ipv4Interface& target : broadcastTargets()) {
-            sent = sendUdp(socket, target.broadcast, config.namePort, packet) || sent;
-        }
-        if (!sent)
-            return std::nullopt;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(config.nameQueryTimeoutMs);
-        QByteArray buffer(static_cast<qsizetype>(nbds::kMaxPacketSize), '\0');
-        for (;;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0)
-                return std::nullopt;
-            pollfd readable{socket, POLLIN, 0};
-            if (::poll(&readable, 1, static_cast<int>(left.count())) <= 0)
-                continue;
-            sockaddr_in peer;
-            socklen_t length = sizeof peer;
-            const ssize_t size =
-                ::recvfrom(socket, buffer.data(), static_cast<std::size_t>(buffer.size()),
-                           MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&peer), &length);
-            if (size <= 0)
-                continue;
-            const auto response =
-                decodePositiveNameQueryResponse(QByteArrayView(buffer).first(size));
-            if (!response || response->transactionId != request.transactionId ||
-                !sameNetbiosName(response->name.name, name) ||
-                response->name.suffix != kSuffixWorkstation) {
-                continue;
-            }
-            const NameQueryAddress& first = response->addresses.front();
-            return NameAnswer{first.address, first.group};
-        }
+        return queryNetbiosName(socket, name, config);
     }
 
     void sendDatagram(const MailslotDatagram& datagram, std::uint32_t destination) {
@@ -171,7 +111,7 @@ struct MailslotSender::Worker {
         }
         // The copies on the several interfaces are one datagram (same id, source and bytes), so
         // a receiver that gets more than one of them keeps only the first.
-        const std::vector<Ipv4Interface> targets = broadcastTargets();
+        const std::vector<Ipv4Interface> targets = broadcastTargets(config);
         for (const Ipv4Interface& target : targets) {
             datagram.sourceIp = targets.front().address;
             sendDatagram(datagram, target.broadcast);

@@ -1,12 +1,15 @@
 #include "platform/samba_shares.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QStringList>
+#include <mutex>
 
 #include "platform/atomic_file.h"
+#include "platform/file_stamp.h"
 
 namespace pelimo::platform {
 namespace {
@@ -171,6 +174,28 @@ std::optional<UsershareListing> usershareListing(const SambaShareSource& source)
     return UsershareListing{net->output, net->errors};
 }
 
+constexpr char kDefaultUsershareFolder[] = "/var/lib/samba/usershares";
+
+// What the shares were read from: the configuration file, the usershare folder and its files.
+struct SambaFilesState {
+    FileStamp config;
+    QString usershareFolder;
+    FileStamp folder;
+    std::vector<std::pair<QString, FileStamp>> usershares;
+    bool operator==(const SambaFilesState&) const = default;
+};
+
+SambaFilesState sambaFilesState(const QString& configFile, const QString& usershareFolder) {
+    SambaFilesState state{.config = fileStamp(configFile), .usershareFolder = usershareFolder};
+    if (usershareFolder.isEmpty())
+        return state;
+    state.folder = fileStamp(usershareFolder);
+    const QDir folder(usershareFolder);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        state.usershares.emplace_back(name, fileStamp(folder.filePath(name)));
+    return state;
+}
+
 }  // namespace
 
 std::vector<SambaShare> parseSambaShares(QByteArrayView config) {
@@ -247,7 +272,30 @@ std::vector<SambaShare> parseUsershareListing(const UsershareListing& listing) {
 }
 
 std::vector<SambaShare> readLocalSambaShares(const SambaShareSource& source) {
-    std::vector<SambaShare> shares = parseSambaShares(configurationText(source));
+    // testparm and net take a good part of a second each: what they gave is kept while the
+    // configuration file and the usershare files stay as they were.
+    const bool fromSystem = !source.configText && !source.usershares;
+    struct Known {
+        QString program;
+        SambaFilesState files;
+        std::vector<SambaShare> shares;
+    };
+    static std::mutex mutex;
+    static std::optional<Known> known;
+    const QString program = source.config.testparmProgram + u'\n' + source.config.configFile +
+                            u'\n' + source.netProgram;
+    SambaFilesState files;
+    if (fromSystem) {
+        const std::lock_guard lock(mutex);
+        files = sambaFilesState(source.config.configFile, known && known->program == program
+                                                              ? known->files.usershareFolder
+                                                              : QString());
+        if (known && known->program == program && known->files == files)
+            return known->shares;
+    }
+
+    const QByteArray config = configurationText(source);
+    std::vector<SambaShare> shares = parseSambaShares(config);
     const qsizetype configured = qsizetype(shares.size());
     if (const auto listing = usershareListing(source)) {
         for (SambaShare& usershare : parseUsershareListing(*listing)) {
@@ -259,6 +307,17 @@ std::vector<SambaShare> readLocalSambaShares(const SambaShareSource& source) {
             if (!taken)
                 shares.push_back(std::move(usershare));
         }
+    }
+    if (fromSystem) {
+        QString folder = parseSambaGlobalParameter(config, QStringLiteral("usershare path"));
+        if (folder.isEmpty())
+            folder = QString::fromLatin1(kDefaultUsershareFolder);
+        const std::lock_guard lock(mutex);
+        // Stamped before reading, so a change made meanwhile is read next time; the usershare
+        // folder of a new configuration is known only now.
+        if (files.usershareFolder != folder)
+            files = sambaFilesState(source.config.configFile, folder);
+        known = Known{program, files, shares};
     }
     return shares;
 }

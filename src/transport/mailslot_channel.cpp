@@ -10,6 +10,7 @@
 #include "errorreport/error_trap.h"
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
+#include "platform/computer_name_resolver.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
 #include "platform/mailslot_router.h"
@@ -340,6 +341,13 @@ void gSetMailslotTransportConfig(const MailslotTransportConfig& config) {
 
 const MailslotTransportConfig& gMailslotTransportConfig() {
     return activeConfig();
+}
+
+ComputerNameResolver gComputerNameResolver() {
+    return [config = activeConfig(), names = transport().names](const QString& name) {
+        return pelimo::platform::resolveComputerName(pelimo::platform::unicodeToAnsi(name), config,
+                                                     *names);
+    };
 }
 
 MailslotIntakeFigures gMailslotIntakeFigures() {

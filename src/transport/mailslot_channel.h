@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "platform/mailslot_transport_config.h"
 
@@ -87,6 +90,11 @@ struct MailslotIntakeFigures {
     quint64 duplicates = 0;
 };
 MailslotIntakeFigures gMailslotIntakeFigures();
+
+// Resolves computer names to IPv4 addresses as the sender does (learnt names, a name query, the
+// system resolver). The function may be called on any thread and blocks for a moment.
+using ComputerNameResolver = std::function<std::optional<std::uint32_t>(const QString& name)>;
+ComputerNameResolver gComputerNameResolver();
 
 // Waits until every datagram queued by SendToPelimo has been written (or the timeout passed);
 // true when the queue is empty. For tools that exit after sending, and tests.

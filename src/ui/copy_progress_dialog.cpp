@@ -24,11 +24,23 @@ CopyProgressDialog::CopyProgressDialog() : dialog_(QApplication::activeWindow())
     dialog_.setMinimumDuration(DialogSeam::isScripted() ? std::numeric_limits<int>::max()
                                                         : kShowAfterMilliseconds);
     dialog_.setValue(0);
+    elapsed_.start();
+}
+
+QString gCopyProgressText(qint64 copied, qint64 total, qint64 elapsedMs) {
+    constexpr double kMegabyte = 1024.0 * 1024.0;
+    const double speed =
+        elapsedMs > 0 ? double(copied) / kMegabyte * 1000.0 / double(elapsedMs) : 0;
+    return QStringLiteral("%1 MB / %2 MB  (%3 MB/s)")
+        .arg(double(copied) / kMegabyte, 0, 'f', 1)
+        .arg(double(total) / kMegabyte, 0, 'f', 1)
+        .arg(speed, 0, 'f', 1);
 }
 
 bool CopyProgressDialog::progress(qint64 copied, qint64 total) {
     const int value =
         total > 0 ? static_cast<int>(std::min<qint64>(copied, total) * kScale / total) : kScale;
+    dialog_.setLabelText(gCopyProgressText(copied, total, elapsed_.elapsed()));
     // A modal progress dialog processes pending events here, so Cancel can be pressed.
     if (!DialogSeam::isScripted())
         dialog_.setValue(value);

@@ -2,6 +2,7 @@
 // lasts longer than a moment. In scripted mode (tests) it is never shown and never cancels.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QProgressDialog>
 
 #include "stores/file_operations.h"
@@ -17,7 +18,11 @@ public:
 
 private:
     QProgressDialog dialog_;
+    QElapsedTimer elapsed_;
 };
+
+// The window's line: bytes copied, the file's size and the mean speed so far.
+QString gCopyProgressText(qint64 copied, qint64 total, qint64 elapsedMs);
 
 // Makes every ShFileCopy show this window.
 void gInstallCopyProgressDialog();

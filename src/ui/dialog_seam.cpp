@@ -116,6 +116,22 @@ void showReport(const QString& windowName, const QString& title, const QString& 
     printToConsole(request);
 }
 
+bool askCredentials(const QString& title, const QString& text, const QStringList& fieldLabels,
+                    QString& user, QString& password) {
+    const DialogRecord request{
+        .kind = DialogKind::Credentials, .title = title, .text = text, .fields = fieldLabels};
+    if (state().scripted) {
+        record(request);
+        const auto answer = takeAnswer();
+        if (!answer || !answer->accepted)
+            return false;
+        user = answer->userName;
+        password = answer->password;
+        return true;
+    }
+    return state().backend && state().backend->credentials(request, user, password);
+}
+
 void setBackend(std::unique_ptr<DialogBackend> backend) {
     state().backend = std::move(backend);
 }

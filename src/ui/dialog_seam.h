@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,7 +29,7 @@ enum class MsgBoxIcon {
 };
 enum class MsgBoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
-enum class DialogKind { MessageBox, OpenFile, SaveFile, Print, ModalWindow, Report };
+enum class DialogKind { MessageBox, OpenFile, SaveFile, Print, ModalWindow, Report, Credentials };
 
 // What was shown.
 struct DialogRecord {
@@ -37,9 +38,10 @@ struct DialogRecord {
     QString text;  // message text; report text
     MsgBoxButtons buttons = MsgBoxButtons::Ok;
     MsgBoxIcon icon = MsgBoxIcon::None;
-    QString directory;  // file dialogs: initial folder or file
-    QString filter;     // file dialogs: name filter
-    QString window;     // modal windows and reports: the window's object name
+    QString directory;   // file dialogs: initial folder or file
+    QString filter;      // file dialogs: name filter
+    QString window;      // modal windows and reports: the window's object name
+    QStringList fields;  // credentials: the labels of the user name and password fields
 };
 
 // A scripted answer, taken by the next dialog shown.
@@ -50,6 +52,8 @@ struct DialogAnswer {
     std::function<int(QObject* window)> act;  // modal windows: acts on the shown window and
                                               // returns its result instead of waiting; message
                                               // boxes: runs while the box is open (no window)
+    QString userName;                         // credentials (when accepted)
+    QString password;
 };
 
 class DialogBackend {
@@ -59,6 +63,11 @@ public:
     virtual QString openFileName(const DialogRecord& request) = 0;
     virtual QString saveFileName(const DialogRecord& request) = 0;
     virtual void showReport(const DialogRecord& request) = 0;
+    // Asks for a user name and a password; false when cancelled.
+    virtual bool credentials(const DialogRecord& request, QString& user, QString& password) {
+        (void)request, (void)user, (void)password;
+        return false;
+    }
 };
 
 namespace DialogSeam {
@@ -69,6 +78,10 @@ QString openFileName(const QString& title, const QString& directory, const QStri
 QString saveFileName(const QString& title, const QString& directory, const QString& filter);
 // A plain text report shown modally (used where no window class is available).
 void showReport(const QString& windowName, const QString& title, const QString& text);
+// Asks for a user name and a password under `text`; false when the user cancelled. Scripted: an
+// answer that is accepted gives its userName and password; no answer cancels.
+bool askCredentials(const QString& title, const QString& text, const QStringList& fieldLabels,
+                    QString& user, QString& password);
 
 void setBackend(std::unique_ptr<DialogBackend> backend);
 

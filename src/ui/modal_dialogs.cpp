@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -67,6 +71,21 @@ MsgBoxResult resultOf(int button, MsgBoxButtons buttons) {
     }
 }
 
+// "Description|pattern|Description|pattern" as the file dialogs take it: "Description (pattern)"
+// entries joined by ";;". "*.*" means every file, also those without a dot.
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(u';', u' ');
+        if (pattern.trimmed() == u"*.*")
+            pattern = QStringLiteral("*");
+        entries.append(parts[i] + QStringLiteral(" (") + pattern + u')');
+    }
+    return entries.isEmpty() ? filter : entries.join(QStringLiteral(";;"));
+}
+
 class WidgetBackend final : public DialogBackend {
 public:
     MsgBoxResult messageBox(const DialogRecord& request) override {
@@ -77,11 +96,11 @@ public:
     }
     QString openFileName(const DialogRecord& request) override {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title,
-                                            request.directory, request.filter);
+                                            request.directory, qtFilter(request.filter));
     }
     QString saveFileName(const DialogRecord& request) override {
         return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
-                                            request.directory, request.filter);
+                                            request.directory, qtFilter(request.filter));
     }
     void showReport(const DialogRecord& request) override {
         QDialog dialog(QApplication::activeWindow());
@@ -92,6 +111,29 @@ public:
         auto* layout = new QVBoxLayout(&dialog);
         layout->addWidget(text);
         dialog.exec();
+    }
+    bool credentials(const DialogRecord& request, QString& user, QString& password) override {
+        QDialog dialog(QApplication::activeWindow());
+        dialog.setObjectName(QStringLiteral("CredentialsDialog"));
+        dialog.setWindowTitle(request.title);
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+        auto* layout = new QFormLayout(&dialog);
+        layout->addRow(new QLabel(request.text, &dialog));
+        auto* userBox = new QLineEdit(user, &dialog);
+        auto* passwordBox = new QLineEdit(&dialog);
+        passwordBox->setEchoMode(QLineEdit::Password);
+        layout->addRow(request.fields.value(0), userBox);
+        layout->addRow(request.fields.value(1), passwordBox);
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addRow(buttons);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        user = userBox->text();
+        password = passwordBox->text();
+        return true;
     }
 };
 

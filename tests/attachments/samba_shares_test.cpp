@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 #include "common/test_folder.h"
@@ -134,4 +135,38 @@ TEST(SambaShares, ReadsThroughTheRealSambaTools) {
     const auto refused = readLocalSambaShares(source);
     ASSERT_EQ(namesOf(refused), QStringList({"extra", "conf", "mine"}));
     EXPECT_FALSE(refused[2].pathReadable);
+}
+
+TEST(SambaShares, TheSystemsSharesAreReadAgainOnlyWhenTheirFilesChange) {
+    TestFolder folder;
+    const QString calls = folder.path(QStringLiteral("calls"));
+    // Stand-ins for testparm and net that count their runs.
+    for (const char* tool : {"testparm", "net"}) {
+        const QString script = folder.path(QString::fromLatin1(tool));
+        folder.write(QString::fromLatin1(tool),
+                     "#!/bin/sh\necho " + QByteArray(tool) + " >>'" + calls.toUtf8() + "'\n" +
+                         (QByteArray(tool) == "testparm" ? "cat \"$2\"\n" : ""));
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QDir().mkpath(folder.path(QStringLiteral("usershares")));
+    const QByteArray global =
+        "[global]\nusershare path = " + folder.path(QStringLiteral("usershares")).toUtf8() + "\n";
+    folder.write(QStringLiteral("smb.conf"), global + "[one]\npath = /srv/one\n");
+    SambaShareSource source;
+    source.config = {folder.path(QStringLiteral("testparm")),
+                     folder.path(QStringLiteral("smb.conf"))};
+    source.netProgram = folder.path(QStringLiteral("net"));
+    auto runs = [&] { return folder.read(QStringLiteral("calls")).count('\n'); };
+
+    EXPECT_EQ(namesOf(readLocalSambaShares(source)), QStringList({"one"}));
+    EXPECT_EQ(runs(), 2);
+    EXPECT_EQ(namesOf(readLocalSambaShares(source)), QStringList({"one"}));
+    EXPECT_EQ(runs(), 2) << "nothing changed: nothing is run again";
+
+    folder.write(QStringLiteral("smb.conf"), global + "[two]\npath = /srv/two\n");
+    EXPECT_EQ(namesOf(readLocalSambaShares(source)), QStringList({"two"}));
+    EXPECT_EQ(runs(), 4);
+    folder.write(QStringLiteral("usershares/mine"), "path=/srv/mine\n");
+    readLocalSambaShares(source);
+    EXPECT_EQ(runs(), 6) << "a new usershare is read";
 }

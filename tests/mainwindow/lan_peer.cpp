@@ -7,6 +7,12 @@
 //   reply TEXT         clicks reply on the read panel, types the text and clicks send
 //   request NAME       sends an identification request to NAME
 //   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
+//   attach PATH        chooses PATH in the attach dialog of the send panel
+//   save PATH [USER PASSWORD]
+//                      saves the attachment of the message shown to PATH (answering a password
+//                      question with USER and PASSWORD); then reports "saved EXISTS MICROSECONDS
+//                      ERROR" (whether PATH exists, the time the save took, the copier's reason)
+//   cancelhalf [off]   the next copies are cancelled in their progress window half way (or not)
 //   size LIST TEXT     types the addressees and the text and reports the size line: "size LINE"
 //   intake             reports the network intake: "intake ROUTING NMBD DELIVERED DROPPED
 //                      DUPLICATES"
@@ -17,6 +23,7 @@
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,8 +35,10 @@
 #include <string>
 #include <thread>
 
+#include "attachments/network_copy.h"
 #include "mainwindow/frmPelimo.h"
 #include "stores/contacts.h"
+#include "stores/file_operations.h"
 #include "stores/history_file.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
@@ -63,6 +72,18 @@ void report(const QStringList& fields) {
     std::fflush(stdout);
 }
 
+// A progress window whose user presses Cancel once half the file has arrived.
+class HalfWayCancel final : public CopyProgressWindow {
+public:
+    bool progress(qint64 copied, qint64 total) override {
+        if (total > 0 && copied * 2 >= total) {
+            report({QStringLiteral("cancelling"), QString::number(copied)});
+            return false;
+        }
+        return true;
+    }
+};
+
 void typeAndSend(frmPelimo& window, const QString* addressees, const QString& text) {
     if (addressees != nullptr)
         window.txtSendUserList->setPlainText(*addressees);
@@ -90,6 +111,26 @@ void execute(frmPelimo& window, const QString& line) {
                     QString::number(contact.Ready)});
         }
         report({QStringLiteral("end")});
+    } else if (command == QStringLiteral("attach")) {
+        DialogSeam::pushAnswer(DialogAnswer{.fileName = fields.value(1)});
+        QTest::mouseClick(window.lblCmdSendJoin, Qt::LeftButton);
+    } else if (command == QStringLiteral("save")) {
+        DialogSeam::pushAnswer(DialogAnswer{.fileName = fields.value(1)});
+        if (fields.size() > 3) {
+            DialogSeam::pushAnswer(
+                DialogAnswer{.userName = fields.value(2), .password = fields.value(3)});
+        }
+        const qint64 start = nowMicroseconds();
+        QTest::mouseClick(window.lblLabReceiveSaveFile, Qt::LeftButton);
+        report({QStringLiteral("saved"),
+                QFileInfo::exists(fields.value(1)) ? QStringLiteral("1") : QStringLiteral("0"),
+                QString::number(nowMicroseconds() - start), gLastNetworkCopyError()});
+    } else if (command == QStringLiteral("cancelhalf")) {
+        if (fields.value(1) == QStringLiteral("off")) {
+            gSetCopyProgressFactory({});
+        } else {
+            gSetCopyProgressFactory([] { return std::make_unique<HalfWayCancel>(); });
+        }
     } else if (command == QStringLiteral("size")) {
         window.txtSendUserList->setPlainText(fields.value(1));
         window.txtSendMessage->setText(typedText(fields.value(2)));

@@ -48,11 +48,12 @@ TEST_F(AttachmentConversionTest, ASharedFileGivesItsNetworkPath) {
     EXPECT_TRUE(conversion.warning.isEmpty());
 }
 
-TEST_F(AttachmentConversionTest, AFileOnNoShareIsWarnedAndSendsNoPath) {
-    const AttachmentConversion conversion =
-        gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
+TEST_F(AttachmentConversionTest, AFileOnNoShareIsRefusedNamingTheFile) {
+    const QString file = folder_.path(QStringLiteral("elsewhere.txt"));
+    const AttachmentConversion conversion = gConvertAttachment(file);
     EXPECT_TRUE(conversion.path.isEmpty());
-    EXPECT_EQ(conversion.warning, QStringLiteral("[Selected file not on shared device.]"));
+    EXPECT_TRUE(conversion.warning.endsWith(u'\n' + file)) << qPrintable(conversion.warning);
+    EXPECT_FALSE(conversion.warning.contains(QStringLiteral("Access Denied")));
 }
 
 TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeniedWarning) {
@@ -69,14 +70,20 @@ TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeni
     const AttachmentConversion conversion =
         gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
     EXPECT_TRUE(conversion.path.isEmpty());
-    EXPECT_EQ(conversion.warning, QStringLiteral("[Access Denied: Need Admin Priviledges]"));
+    EXPECT_TRUE(conversion.warning.contains(folder_.path(QStringLiteral("elsewhere.txt"))));
+    EXPECT_TRUE(
+        conversion.warning.endsWith(QStringLiteral("[Access Denied: Need Admin Priviledges]")));
 }
 
-TEST_F(AttachmentConversionTest, ATypedNetworkPathGoesWithoutWarningAndWithoutPath) {
-    const AttachmentConversion conversion =
-        gConvertAttachment(QStringLiteral("\\\\SERVER\\share\\file.txt"));
-    EXPECT_TRUE(conversion.path.isEmpty());
+TEST_F(AttachmentConversionTest, ATypedNetworkPathGoesAsItIsAndAHostileOneIsRefused) {
+    const QString typed = QStringLiteral("\\\\SERVER\\share\\file.txt");
+    const AttachmentConversion conversion = gConvertAttachment(typed);
+    EXPECT_EQ(conversion.path, typed);
     EXPECT_TRUE(conversion.warning.isEmpty());
+    const QString hostile = QStringLiteral("\\\\SERVER\\share\\..\\etc\\passwd");
+    EXPECT_TRUE(gConvertAttachment(hostile).path.isEmpty());
+    EXPECT_TRUE(gConvertAttachment(QStringLiteral("relative.txt"))
+                    .warning.endsWith(QStringLiteral("relative.txt")));
 }
 
 }  // namespace

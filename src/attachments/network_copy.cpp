@@ -1,0 +1,146 @@
+#include "attachments/network_copy.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "platform/network_path.h"
+#include "stores/application.h"
+#include "stores/file_operations.h"
+#include "stores/language_file.h"
+#include "ui/dialog_seam.h"
+
+using namespace pelimo::platform;
+
+namespace {
+
+constexpr int kProgressIntervalMs = 50;
+
+QString& lastError() {
+    static QString error;
+    return error;
+}
+
+ComputerNameResolver& resolverOverride() {
+    static ComputerNameResolver resolver;
+    return resolver;
+}
+
+// The address to connect to: the server when it is an address, else the address its name
+// resolves to; nothing for a computer that cannot be found.
+std::optional<QString> connectAddress(const QString& server) {
+    if (!QHostAddress(server).isNull())
+        return server;
+    const ComputerNameResolver resolver =
+        resolverOverride() ? resolverOverride() : gComputerNameResolver();
+    if (const auto address = resolver(server))
+        return QHostAddress(*address).toString();
+    return std::nullopt;
+}
+
+// One fetch on its own thread; the calling thread keeps handling events and reports progress.
+SmbFetchResult fetchWhileHandlingEvents(const NetworkPath& path, const QString& destination,
+                                        const std::optional<SmbCredentials>& credentials,
+                                        const CopyProgress& progress) {
+    SmbFetchControl control;
+    std::atomic<bool> done{false};
+    SmbFetchResult result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        if (const auto address = connectAddress(path.server)) {
+            result = fetchSmbFile(smbUrlOf(path, *address), destination, credentials, control);
+        } else {
+            result = {SmbFetchStatus::Failed, QStringLiteral("unknown computer ") + path.server};
+        }
+        done = true;
+        // Wakes the loop at once instead of at its next tick.
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (progress && !control.cancel &&
+            !progress(control.copied, std::max<qint64>(control.total, 0))) {
+            control.cancel = true;
+        }
+        if (done)
+            loop.quit();
+    });
+    tick.start(kProgressIntervalMs);
+    if (!done)
+        loop.exec();
+    worker.join();
+    if (result.status == SmbFetchStatus::Copied && progress)
+        progress(control.copied, control.copied);
+    return result;
+}
+
+std::optional<SmbCredentials> askCredentials(const NetworkPath& path) {
+    SmbCredentials credentials;
+    const QString share = QStringLiteral("\\\\") + path.server + u'\\' + path.share;
+    if (!DialogSeam::askCredentials(
+            QString::fromLatin1(kApplicationName),
+            gFctGetMessage(AttachmentText::AskCredentials) + u'\n' + share,
+            {gFctGetMessage(AttachmentText::UserName), gFctGetMessage(AttachmentText::Password)},
+            credentials.user, credentials.password)) {
+        return std::nullopt;
+    }
+    // "DOMAIN\user" names the user's domain or workgroup.
+    const qsizetype slash = credentials.user.indexOf(u'\\');
+    if (slash > 0) {
+        credentials.workgroup = credentials.user.left(slash);
+        credentials.user = credentials.user.mid(slash + 1);
+    }
+    return credentials;
+}
+
+CopyOutcome outcomeOf(SmbFetchStatus status) {
+    switch (status) {
+        case SmbFetchStatus::Copied:
+            return CopyOutcome::Copied;
+        case SmbFetchStatus::Cancelled:
+            return CopyOutcome::Cancelled;
+        case SmbFetchStatus::Failed:
+        case SmbFetchStatus::AccessDenied:
+            break;
+    }
+    return CopyOutcome::Failed;
+}
+
+}  // namespace
+
+CopyOutcome gCopyFromNetworkPath(const QString& source, const QString& destination,
+                                 const CopyProgress& progress) {
+    const std::optional<NetworkPath> path = parseNetworkPath(source);
+    if (!path || destination.isEmpty()) {
+        lastError() = QStringLiteral("not a usable network path: ") + source;
+        return CopyOutcome::Failed;
+    }
+    QString target = destination;
+    if (QFileInfo(destination).isDir()) {
+        target = destination + (destination.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+                 path->components.last();
+    }
+    SmbFetchResult result = fetchWhileHandlingEvents(*path, target, std::nullopt, progress);
+    if (result.status == SmbFetchStatus::AccessDenied) {
+        if (const auto credentials = askCredentials(*path))
+            result = fetchWhileHandlingEvents(*path, target, credentials, progress);
+    }
+    lastError() = result.error;
+    return outcomeOf(result.status);
+}
+
+QString gLastNetworkCopyError() {
+    return lastError();
+}
+
+void gInstallNetworkFileCopy() {
+    gSetNetworkFileCopy(gCopyFromNetworkPath);
+}
+
+void gSetNetworkCopyResolver(ComputerNameResolver resolver) {
+    resolverOverride() = std::move(resolver);
+}

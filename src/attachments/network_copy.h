@@ -1,0 +1,33 @@
+// Copying an attached file from the sender's share: the copier of network paths that ShFileCopy
+// uses. The file is read with libsmbclient on a thread of its own while the caller's thread keeps
+// handling events (the window goes on receiving) and follows the progress, so Cancel works.
+#pragma once
+
+#include <QString>
+
+#include "platform/file_copy.h"
+#include "platform/smb_file_fetch.h"
+#include "transport/mailslot_channel.h"
+
+namespace AttachmentText {
+inline constexpr int AskCredentials = 124;  // before the share's network path
+inline constexpr int UserName = 125;
+inline constexpr int Password = 126;
+}  // namespace AttachmentText
+
+// Copies `source` ("\\server\share\dir\file") to `destination` (a folder receives the file under
+// its own name). Only a well-formed network path is read (see parseNetworkPath); anything else
+// fails with nothing written. Guest access first; when the share refuses it, the user is asked
+// once for a user name and password and the copy is tried again with them.
+pelimo::platform::CopyOutcome gCopyFromNetworkPath(const QString& source,
+                                                   const QString& destination,
+                                                   const pelimo::platform::CopyProgress& progress);
+
+// What made the last copy from a network path fail, for the developer; empty after a success.
+QString gLastNetworkCopyError();
+
+// Makes ShFileCopy use gCopyFromNetworkPath for network paths.
+void gInstallNetworkFileCopy();
+
+// Replaces how server names are resolved (tests); an empty function restores the transport's.
+void gSetNetworkCopyResolver(ComputerNameResolver resolver);

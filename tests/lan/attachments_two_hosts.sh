@@ -1,0 +1,355 @@
+#!/usr/bin/env bash
+# An attached file fetched from the sender's share, end to end, on two hosts (network namespaces
+# joined by a bridge, each with its own hostname and its own Samba configuration):
+#   - A runs a real smbd sharing a folder for guests and one for a user; A attaches a 50 MB file of
+#     the shared folder and sends to B; the datagram on the wire carries \\PMHOSTA\share\big.bin;
+#   - B saves it over an existing file: the copy is byte-identical;
+#   - a copy cancelled half way leaves neither the file nor a temporary one;
+#   - a datagram from another program naming \\PMHOSTA\share\..\..\etc\passwd is refused, nothing
+#     is written;
+#   - a password-protected share copies once the user gave the right user name and password;
+#   - with A's smbd stopped the copy fails with the copy error.
+# With --bench SIZE_MB it instead fetches a file of that size three times with Pelimo and with
+# smbclient and prints both medians and their ratio.
+# Needs root; skipped (exit 77) otherwise. Everything runs inside namespaces this script creates.
+set -euo pipefail
+
+build="${1:?usage: $0 BUILD-DIRECTORY [--bench SIZE_MB]}"
+bench_mb=""
+[ "${2:-}" = "--bench" ] && bench_mb="${3:-200}"
+skip() { echo "SKIP: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
+for tool in ip unshare tshark smbd smbpasswd smbclient sha256sum; do
+    command -v "$tool" >/dev/null || skip "$tool is missing"
+done
+[ -d /etc/samba ] || skip "/etc/samba is missing (the private configuration is mounted over it)"
+peer="$build/tests/mainwindow/pelimo-lan-peer"
+[ -x "$peer" ] || skip "pelimo-lan-peer is not built"
+python=/usr/bin/python3
+[ -x "$python" ] || skip "$python is missing"
+
+tag="pf$$"
+nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
+ipA=10.77.6.1 ipB=10.77.6.2
+work="$(mktemp -d /tmp/pm-attach.XXXXXX)"
+password="pm-secret-$$"
+pids=()
+smbd_pid=""
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    {
+        echo "FAIL: $*"
+        for side in A B; do
+            echo "--- output of $side"
+            cat "$work/$side.out" "$work/$side.err" 2>/dev/null || true
+        done
+        tail -n 30 "$work/smbA/log.smbd" 2>/dev/null || true
+    } >&2
+    exit 1
+}
+
+for ns in "$nsA" "$nsB" "$nsBridge"; do
+    ip netns add "$ns"
+    ip -n "$ns" link set lo up
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.default.disable_ipv6=1
+done
+ip -n "$nsBridge" link add br0 type bridge
+ip -n "$nsBridge" link set br0 up
+for side in A B; do
+    ns="$nsA"; ip="$ipA"
+    [ "$side" = B ] && { ns="$nsB"; ip="$ipB"; }
+    ip link add "${tag}$side" type veth peer name "port$side" netns "$nsBridge"
+    ip link set "${tag}$side" netns "$ns"
+    ip -n "$ns" link set "${tag}$side" name eth0
+    ip -n "$ns" addr add "$ip/24" broadcast 10.77.6.255 dev eth0
+    ip -n "$ns" link set eth0 up
+    ip -n "$nsBridge" link set "port$side" master br0
+    ip -n "$nsBridge" link set "port$side" up
+done
+
+# Each host's own /etc/samba (mounted over the real one inside its namespace) and HOME.
+for side in A B; do
+    mkdir -p "$work/$side" "$work/etc$side" "$work/home$side/.smb" "$work/smb$side"/{private,lock,state,cache,run,ncalrpc,usershares}
+    chmod 1770 "$work/smb$side/usershares"
+    cp "$peer" "$work/$side/pelimo"
+    cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
+    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
+done
+mkdir -p "$work/shareA" "$work/secretA"
+chmod 755 "$work" "$work/shareA" "$work/secretA"
+common_global() {  # side netbios-name
+    cat <<CONF
+[global]
+    netbios name = $2
+    workgroup = PMWG
+    server role = standalone server
+    map to guest = Bad User
+    private dir = $work/smb$1/private
+    lock directory = $work/smb$1/lock
+    state directory = $work/smb$1/state
+    cache directory = $work/smb$1/cache
+    pid directory = $work/smb$1/run
+    ncalrpc dir = $work/smb$1/ncalrpc
+    usershare path = $work/smb$1/usershares
+    passdb backend = tdbsam:$work/smb$1/private/passdb.tdb
+    log file = $work/smb$1/log.%m
+    load printers = no
+    printcap name = /dev/null
+    disable spoolss = yes
+    client min protocol = SMB2
+    name resolve order = host
+CONF
+}
+{
+    common_global A PMHOSTA
+    cat <<CONF
+    interfaces = $ipA/24
+    bind interfaces only = yes
+    smb ports = 445
+[share]
+    path = $work/shareA
+    guest ok = yes
+    read only = yes
+[secret]
+    path = $work/secretA
+    guest ok = no
+    valid users = root
+    read only = yes
+CONF
+} >"$work/etcA/smb.conf"
+common_global B PMHOSTB >"$work/etcB/smb.conf"
+cp "$work/etcB/smb.conf" "$work/homeB/.smb/smb.conf"
+cp "$work/etcA/smb.conf" "$work/homeA/.smb/smb.conf"
+
+# Runs a command on a host: its namespace, hostname, /etc/samba and HOME.
+on() {  # side command...
+    local side="$1"; shift
+    local ns="$nsA" host=pmhosta
+    [ "$side" = B ] && { ns="$nsB"; host=pmhostb; }
+    ip netns exec "$ns" unshare --uts --mount sh -c \
+        'hostname "$1"; mount --bind "$2" /etc/samba; shift 2; exec "$@"' \
+        on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
+}
+
+# The same as the last command of a background subshell: the subshell becomes the program, so
+# its PID is the program's and the cleanup ends it.
+start_on() {  # side command...
+    local side="$1"; shift
+    local ns="$nsA" host=pmhosta
+    [ "$side" = B ] && { ns="$nsB"; host=pmhostb; }
+    exec ip netns exec "$ns" unshare --uts --mount sh -c \
+        'hostname "$1"; mount --bind "$2" /etc/samba; shift 2; exec "$@"' \
+        on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
+}
+
+start_smbd() {
+    start_on A smbd --foreground -s "$work/etcA/smb.conf" </dev/null >"$work/smbd.out" 2>&1 &
+    smbd_pid=$!
+    pids+=("$smbd_pid")
+    for _ in $(seq 100); do
+        ip netns exec "$nsA" ss -ltn 2>/dev/null | grep -q ":445 " && return 0
+        sleep 0.1
+    done
+    fail "smbd did not start"
+}
+printf '%s\n%s\n' "$password" "$password" | on A smbpasswd -c "$work/etcA/smb.conf" -s -a root >/dev/null
+start_smbd
+
+start_peer() {  # side
+    local side="$1"
+    mkfifo "$work/$side.in"
+    start_on "$side" env QT_QPA_PLATFORM=offscreen "$work/$side/pelimo" <"$work/$side.in" >"$work/$side.out" 2>"$work/$side.err" &
+    pids+=("$!")
+}
+
+wait_for() {  # side pattern [seconds]
+    local side="$1" pattern="$2" seconds="${3:-20}" line
+    local deadline=$((SECONDS + seconds))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        line="$(grep -E -m1 -- "$pattern" "$work/$side.out" 2>/dev/null || true)"
+        if [ -n "$line" ]; then
+            printf '%s\n' "$line"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "$side never printed /$pattern/"
+}
+count_lines() { grep -c -E -- "$2" "$work/$1.out" 2>/dev/null || true; }
+# Waits until the side's output has `count` lines matching the pattern (dialogs are reported on
+# the receive timer's next tick).
+wait_count() {  # side pattern count message
+    local deadline=$((SECONDS + 10))
+    until [ "$(count_lines "$1" "$2")" -ge "$3" ]; do
+        [ "$SECONDS" -le "$deadline" ] || fail "$4"
+        sleep 0.05
+    done
+}
+# Waits for the next "saved" report of B after `before` of them.
+wait_saved() {  # before
+    local deadline=$((SECONDS + 120))
+    while [ "$(count_lines B '^saved')" -le "$1" ]; do
+        [ "$SECONDS" -le "$deadline" ] || fail "B never finished saving"
+        sleep 0.05
+    done
+    grep -E '^saved' "$work/B.out" | tail -n 1
+}
+
+start_peer A
+exec 3>"$work/A.in"
+wait_for A '^ready	PMHOSTA$' >/dev/null
+start_peer B
+exec 4>"$work/B.in"
+wait_for B '^ready	PMHOSTB$' >/dev/null
+
+if [ -n "$bench_mb" ]; then
+    head -c "$((bench_mb * 1024 * 1024))" /dev/urandom >"$work/shareA/bench.bin"
+    printf 'attach\t%s\n' "$work/shareA/bench.bin" >&3
+    printf 'send\tPMHOSTB\tbench\n' >&3
+    wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	bench' >/dev/null
+    mkdir -p "$work/B/get"
+    ours=() theirs=()
+    for round in 1 2 3; do
+        rm -f "$work/B/bench.bin" "$work/B/get/bench.bin"
+        before="$(count_lines B '^saved')"
+        printf 'save\t%s\n' "$work/B/bench.bin" >&4
+        line="$(wait_saved "$before")"
+        ours+=("$(echo "$line" | cut -f3)")
+        start=$(date +%s%N)
+        (cd "$work/B/get" && on B smbclient //$ipA/share -N -c 'get bench.bin' >/dev/null 2>&1) || fail "smbclient failed"
+        theirs+=("$(( ($(date +%s%N) - start) / 1000 ))")
+        cmp -s "$work/shareA/bench.bin" "$work/B/bench.bin" || fail "Pelimo's copy differs"
+    done
+    printf '%s\n' "${ours[@]}" | sort -n | sed -n 2p >"$work/ours.median"
+    printf '%s\n' "${theirs[@]}" | sort -n | sed -n 2p >"$work/theirs.median"
+    awk -v mb="$bench_mb" -v o="$(cat "$work/ours.median")" -v t="$(cat "$work/theirs.median")" \
+        -v runs_o="${ours[*]}" -v runs_t="${theirs[*]}" 'BEGIN {
+        printf "fetch of %d MB: Pelimo median %.0f ms (%.1f MB/s; runs %s us), smbclient median %.0f ms (%.1f MB/s; runs %s us), Pelimo/smbclient throughput %.2f\n",
+            mb, o / 1000, mb / (o / 1e6), runs_o, t / 1000, mb / (t / 1e6), runs_t, t / o }'
+    printf 'quit\n' >&3
+    printf 'quit\n' >&4
+    exit 0
+fi
+
+# A 50 MB file in A's shared folder, attached on A's send panel and sent to B.
+head -c $((50 * 1024 * 1024)) /dev/urandom >"$work/shareA/big.bin"
+# Live capture on B, one packet per line: the frame's mailslot name and the UDP payload in hex.
+ip netns exec "$nsB" tshark -l -i eth0 -f "udp port 138" -d udp.port==138,nbdgm \
+    -T fields -e mailslot.name -e udp.payload >"$work/send.txt" 2>"$work/tshark.log" &
+capture=$!
+pids+=("$capture")
+# Probes (junk to port 138, dropped by Pelimo) until the capture sees them.
+for _ in $(seq 100); do
+    ip netns exec "$nsA" "$python" -c 'import socket,sys; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).sendto(b"probe", (sys.argv[1], 138))' "$ipB"
+    [ -s "$work/send.txt" ] && break
+    sleep 0.1
+done
+[ -s "$work/send.txt" ] || fail "the capture on B never started"
+printf 'attach\t%s\n' "$work/shareA/big.bin" >&3
+printf 'send\tPMHOSTB\there is the file\n' >&3
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	here is the file	\\\\\\\\PMHOSTA\\\\share\\\\big.bin$' >/dev/null
+deadline=$((SECONDS + 10))
+until grep -q 'MAILSLOT' "$work/send.txt"; do
+    [ "$SECONDS" -le "$deadline" ] || fail "tshark does not see a mailslot write to \\MAILSLOT\\pelimo"
+    sleep 0.05
+done
+kill -INT "$capture"
+wait "$capture" 2>/dev/null || true
+grep -F '\MAILSLOT\pelimo' "$work/send.txt" | cut -f2 | "$python" -c '
+import sys
+data = b"".join(bytes.fromhex(line.strip().replace(":", "")) for line in sys.stdin if line.strip())
+sys.exit(0 if rb"\\PMHOSTA\share\big.bin" in data else 1)' ||
+    fail "the datagram on the wire lacks \\\\PMHOSTA\\share\\big.bin"
+echo "ok: A sent \\\\PMHOSTA\\share\\big.bin, as tshark decodes it"
+
+# B saves it over an older file of that name.
+echo "older content" >"$work/B/big.bin"
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$work/B/big.bin" >&4
+wait_saved "$before" >/dev/null
+[ "$(sha256sum <"$work/B/big.bin")" = "$(sha256sum <"$work/shareA/big.bin")" ] || fail "B's copy differs from A's file"
+[ "$(count_lines B '^dialog	(Information|Pelimo)	')" -eq 0 ] || fail "saving showed a message box"
+echo "ok: B's copy is byte-identical (sha256) and replaced the older file"
+
+# Cancelled half way: neither the file nor a temporary one stays.
+printf 'cancelhalf\n' >&4
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$work/B/cancelled.bin" >&4
+wait_saved "$before" >/dev/null
+wait_for B '^cancelling' >/dev/null
+[ ! -e "$work/B/cancelled.bin" ] || fail "a cancelled copy left its file"
+leftovers="$(ls -A "$work/B" | grep -v -E '^(pelimo|orglng.lng|Settings.ini|Histo.dat|User.dat|big.bin)$' || true)"
+[ -z "$leftovers" ] || fail "a cancelled copy left: $leftovers"
+wait_for B '^dialog	Pelimo	Operation Failed,\(ShFileCopy\)\.$' >/dev/null
+wait_for B "^dialog	Information	Error during copy" >/dev/null
+echo "ok: a cancelled copy leaves nothing and says so"
+printf 'cancelhalf\toff\n' >&4
+
+# Another program's datagram naming a path out of the share.
+ip netns exec "$nsA" "$python" - "$ipB" "$ipA" <<'PY'
+import socket, struct, sys
+
+def netbios(name, suffix=0):
+    raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
+    return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
+
+path = rb"\\PMHOSTA\share\..\..\etc\passwd"
+payload = b"2" + b"%04d" % len(path) + path + b"take this"
+data = b"PMHOSTA\0PMHOSTB\0" + payload + b"\0"
+name = b"\\MAILSLOT\\pelimo\0"
+offset = 69 + len(name)
+offset += -offset % 4
+words = struct.pack("<HHHHBBHIHHHHHBBHHH", 0, len(data), 0, 0, 0, 0, 2, 0, 0, 0, offset, len(data),
+                    offset, 3, 0, 1, 0, 2)
+smb = b"\xffSMB\x25" + bytes(27) + b"\x11" + words
+smb += struct.pack("<H", offset - 69 + len(data)) + name + bytes(offset - 69 - len(name)) + data
+body = netbios("PMHOSTA") + netbios("PMHOSTB") + smb
+header = struct.pack(">BBH4sHHH", 0x10, 0x02, 4712, socket.inet_aton(sys.argv[2]), 138, len(body), 0)
+sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+sock.bind((sys.argv[2], 0))
+sock.sendto(header + body, (sys.argv[1], 138))
+PY
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	take this	.*passwd$' >/dev/null
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$work/B/passwd" >&4
+wait_saved "$before" >/dev/null
+[ ! -e "$work/B/passwd" ] || fail "a path out of the share was copied"
+wait_count B "^dialog	Information	Error during copy" 2 "the refused path gave no copy error"
+echo "ok: \\\\PMHOSTA\\share\\..\\..\\etc\\passwd is refused and nothing is written"
+
+# A password-protected share: guest access refused, then the user's name and password.
+echo "for root only" >"$work/secretA/secret.txt"
+printf 'attach\t\\\\PMHOSTA\\secret\\secret.txt\n' >&3
+printf 'send\tPMHOSTB\tsecret\n' >&3
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	secret	' >/dev/null
+before="$(count_lines B '^saved')"
+printf 'save\t%s\troot\t%s\n' "$work/B/secret.txt" "$password" >&4
+wait_saved "$before" >/dev/null
+cmp -s "$work/B/secret.txt" "$work/secretA/secret.txt" || fail "the password-protected file was not copied"
+wait_for B '^dialog	Pelimo	This shared folder asks' >/dev/null
+echo "ok: a password-protected share copies with the user's name and password"
+
+# A's smbd stopped: the copy error.
+kill "$smbd_pid"
+wait "$smbd_pid" 2>/dev/null || true
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$work/B/after-stop.bin" >&4
+wait_saved "$before" >/dev/null
+[ ! -e "$work/B/after-stop.bin" ] || fail "a copy from a stopped server left a file"
+wait_count B "^dialog	Information	Error during copy" 3 "a stopped server gave no copy error"
+echo "ok: with A's smbd stopped the copy fails with the copy error"
+
+printf 'quit\n' >&3
+printf 'quit\n' >&4
+wait_for A '^bye$' >/dev/null
+wait_for B '^bye$' >/dev/null
+echo "PASS"
