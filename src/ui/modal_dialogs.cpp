@@ -80,8 +80,10 @@ public:
                                             request.directory, request.filter);
     }
     QString saveFileName(const DialogRecord& request) override {
+        // The callers ask their own question about an existing file, or replace it silently.
         return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
-                                            request.directory, request.filter);
+                                            request.directory, request.filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
     void showReport(const DialogRecord& request) override {
         QDialog dialog(QApplication::activeWindow());
