@@ -33,9 +33,6 @@ constexpr int ReplaceFile = 79;
 
 const QColor kWindowColour(38, 60, 153);
 const QColor kTitleColour(22, 34, 108);
-const QColor kBandColour(64, 64, 64);
-const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
 
 constexpr int kWidth = 5895;
 constexpr int kHeight = 6090;
@@ -51,18 +48,15 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
     setObjectName(kModule);
     setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
     setFont(gArial(8));
-    gPaint(this, kWindowColour, kWhite);
+    gPaint(this, kWindowColour, kDesignWhite);
     setWindowTitle(QStringLiteral("Message Favoris"));
 
-    lblLabSendTitle = gPlainLabel(this, "lblLabSendTitle");
-    gPlace(lblLabSendTitle, 0, 0, kWidth, 390);
-    lblLabSendTitle->setFont(gArial(12, true));
-    lblLabSendTitle->setIndent(gTwipsToPixels(120));
-    gPaint(lblLabSendTitle, kTitleColour, kWhite);
+    lblLabSendTitle = gTitleLabel(this, "lblLabSendTitle", kWidth, 12);
+    gPaint(lblLabSendTitle, kTitleColour, kDesignWhite);
     lblLabSendTitle->setText(QStringLiteral("Messages Pré-Définis"));
     Label2 = gPlainLabel(this, "Label2");
     gPlace(Label2, 0, 390, kWidth, 675);
-    gPaint(Label2, kBandColour, kWhite);
+    gPaint(Label2, kDesignBand, kDesignWhite);
 
     lblCmdSelectionner =
         gCommandLabel(this, "lblCmdSelectionner", 75, kCommandTop, kCommandWidth, kCommandHeight);
@@ -83,12 +77,12 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
 
     File1 = gNamed(new QListWidget(this), "File1");
     gPlace(File1, 105, 1410, 5685, 1140);
-    gPaint(File1, kWhite, kBlack);
+    gPaint(File1, kDesignWhite, kDesignBlack);
 
     txtFavoris = gNamed(new LimitedTextBox(this), "txtFavoris");
     gPlace(txtFavoris, 105, 2595, 5670, 3405);
     txtFavoris->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    gPaint(txtFavoris, kWhite, kBlack);
+    gPaint(txtFavoris, kDesignWhite, kDesignBlack);
 
     // A selection made with the mouse or the keys loads its file; clicking the selected file
     // again keeps the edits.

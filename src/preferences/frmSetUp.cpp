@@ -38,10 +38,7 @@ constexpr int Minimized = 95;
 
 const QColor kWindowColour(22, 34, 108);
 const QColor kSettingsColour(66, 83, 157);
-const QColor kBandColour(64, 64, 64);
 const QColor kSignColour(224, 224, 224);
-const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
 
 constexpr int kWidth = 5625;
 constexpr int kHeight = 4845;
@@ -51,15 +48,12 @@ const QString kModule = QStringLiteral("frmSetUp");
 QWidget* panel(QWidget* parent, const char* name, const QColor& colour) {
     auto* widget = gNamed(new QWidget(parent), name);
     gPlace(widget, 0, 0, kWidth, kHeight);
-    gPaint(widget, colour, kWhite);
+    gPaint(widget, colour, kDesignWhite);
     return widget;
 }
 
 QLabel* title(QWidget* parent, const char* name, const QString& text) {
-    QLabel* label = gPlainLabel(parent, name);
-    gPlace(label, 0, 0, kWidth, 390);
-    label->setFont(gArial(14.25, true));
-    label->setIndent(gTwipsToPixels(120));
+    QLabel* label = gTitleLabel(parent, name, kWidth, 14.25);
     label->setText(text);
     return label;
 }
@@ -67,7 +61,7 @@ QLabel* title(QWidget* parent, const char* name, const QString& text) {
 QLabel* band(QWidget* parent, const char* name, int left, int width) {
     QLabel* label = gPlainLabel(parent, name);
     gPlace(label, left, 390, width, 675);
-    gPaint(label, kBandColour, kWhite);
+    gPaint(label, kDesignBand, kDesignWhite);
     return label;
 }
 
@@ -101,7 +95,7 @@ frmSetUp::frmSetUp(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromLatin1(kApplicationName));
     setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
     setFont(gArial(8));
-    gPaint(this, kWindowColour, kWhite);
+    gPaint(this, kWindowColour, kDesignWhite);
     buildSettingsPanel();
     buildAboutPanel();
     connect(cmdValide, &LabelButton::clicked, this, &frmSetUp::cmdValide_Click);
@@ -128,14 +122,14 @@ void frmSetUp::buildSettingsPanel() {
                             QStringLiteral("Réduire Pelimo après l'envoi d'un message"));
     lblSign = gPlainLabel(picSettings, "lblSign");
     gPlace(lblSign, 390, 2220, 4785, 240);
-    gPaint(lblSign, kSignColour, kBlack);
+    gPaint(lblSign, kSignColour, kDesignBlack);
     lblSign->setText(QStringLiteral("Votre Signature"));
     txtSign = gNamed(new LimitedTextBox(picSettings), "txtSign");
     gPlace(txtSign, 390, 2460, 4785, 1005);
-    gPaint(txtSign, kWhite, kBlack);
+    gPaint(txtSign, kDesignWhite, kDesignBlack);
     txtLanguage = gNamed(new QLineEdit(picSettings), "txtLanguage");
     gPlace(txtLanguage, 375, 4170, 4215, 315);
-    gPaint(txtLanguage, kWhite, kBlack);
+    gPaint(txtLanguage, kDesignWhite, kDesignBlack);
     Command1 = gNamed(new QPushButton(QStringLiteral("..."), picSettings), "Command1");
     gPlace(Command1, 4605, 4170, 570, 330);
 }

@@ -32,6 +32,14 @@ QFont gArial(double points, bool bold) {
     return font;
 }
 
+QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points) {
+    QLabel* title = gPlainLabel(parent, name);
+    gPlace(title, 0, 0, width, 390);
+    title->setFont(gArial(points, true));
+    title->setIndent(gTwipsToPixels(120));
+    return title;
+}
+
 LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,
                            int height) {
     auto* button = gNamed(new LabelButton(LabelButton::Look::Command, parent), name);

@@ -9,6 +9,11 @@ class LabelButton;
 class QLabel;
 class QWidget;
 
+// Colours shared by the windows' designs.
+inline const QColor kDesignWhite(255, 255, 255);
+inline const QColor kDesignBlack(0, 0, 0);
+inline const QColor kDesignBand(64, 64, 64);  // the dark bands behind the command rows
+
 // Gives `widget` its design name and returns it.
 template <class Widget>
 Widget* gNamed(Widget* widget, const char* name) {
@@ -27,6 +32,9 @@ QLabel* gPlainLabel(QWidget* parent, const char* name);
 
 // Arial in `points`, bold when asked.
 QFont gArial(double points, bool bold = false);
+
+// A window or panel title: 390 twips high at the top, bold Arial in `points`, indented.
+QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points);
 
 // A command-row label-button with its text centred (no icon).
 LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,

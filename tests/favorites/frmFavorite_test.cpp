@@ -167,18 +167,4 @@ TEST_F(FavoriteTest, AMissingFolderIsReportedEachTimeTheListIsFilled) {
     EXPECT_EQ(reports(), 2);
 }
 
-TEST_F(FavoriteTest, HoverLightsOneCommandAtATimeAndTheTextBoxResetsThem) {
-    frmFavorite& window = open();
-    gMoveOnto(window.lblCmdNouveau);
-    EXPECT_TRUE(gOrange(window.lblCmdNouveau));
-    gMoveOnto(window.lblCmdQuit);
-    EXPECT_FALSE(gOrange(window.lblCmdNouveau));
-    EXPECT_TRUE(gOrange(window.lblCmdQuit));
-    gMoveOnto(window.txtFavoris);
-    EXPECT_FALSE(gOrange(window.lblCmdQuit));
-    gMoveOnto(window.lblCmdSelectionner);
-    gMoveOnto(window.File1);
-    EXPECT_FALSE(gOrange(window.lblCmdSelectionner));
-}
-
 }  // namespace

@@ -9,7 +9,6 @@
 #include "preferences/frmSetUp.h"
 #include "ui/label_button_tables.h"
 #include "ui/pointing_hand_cursor.h"
-#include "ui/window_parts.h"
 #include "ui/window_test_support.h"
 
 namespace {
@@ -31,23 +30,6 @@ TEST(LabelButtonTables, EveryNamedControlExistsInItsWindow) {
             << window->objectName().toStdString() << ": "
             << hover.missingControls().join(u' ').toStdString();
     }
-}
-
-TEST(LabelButtonTables, AResetRunsItsFollowerAndOnlyItsGroup) {
-    QWidget window;
-    auto* a = gNamed(new LabelButton(LabelButton::Look::Command, &window), "a");
-    auto* b = gNamed(new LabelButton(LabelButton::Look::Command, &window), "b");
-    auto* c = gNamed(new LabelButton(LabelButton::Look::Command, &window), "c");
-    // A loop in a table must not hang.
-    gInstallLabelButtons(
-        &window,
-        {.groups = {{"first", {"a"}, "second"}, {"second", {"b"}, "first"}, {"third", {"c"}}}});
-    for (LabelButton* label : {a, b, c})
-        label->setHighlighted(true);
-    gResetLabelButtons(&window, "first");
-    EXPECT_FALSE(a->isHighlighted());
-    EXPECT_FALSE(b->isHighlighted());
-    EXPECT_TRUE(c->isHighlighted());
 }
 
 TEST(PointingHandCursor, IsTheProgramsHandWithItsHotSpotAtTheFingerTip) {
