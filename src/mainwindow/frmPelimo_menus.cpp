@@ -69,6 +69,7 @@ void frmPelimo::connectHandlers() {
     connect(lblLabReceiveAnswer, &LabelButton::clicked, this,
             &frmPelimo::lblLabReceiveAnswer_Click);
     lblLabReceiveFrom->installEventFilter(this);
+    connectHistoricHandlers();
 
     connect(lblCmdSendFavori, &LabelButton::clicked, this, &frmPelimo::lblCmdSendFavori_Click);
     connect(MenuSetting, &QAction::triggered, this, &frmPelimo::MenuSetting_Click);
