@@ -1,6 +1,7 @@
 // Draws the program's pictures into a folder: the panel bar background, the panel bar and
-// command icons, the window icon, the four history state icons, the default contact photo and
-// the letterhead. Build the target pelimo-draw-artwork and run it with resources/images.
+// command icons, the window icon, the four history state icons, the default contact photo, the
+// letterhead, the two logos of the About panel and the label-buttons' pointing-hand cursor. Build
+// the target pelimo-draw-artwork and run it with resources/images.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -340,6 +341,72 @@ void letterhead() {
     });
 }
 
+void aboutLogos() {
+    save("about_logo.png", 172, 37, [](QPainter& p) {
+        envelope(p, QRectF(3, 8, 30, 21), kPaper, kInk, false);
+        arrow(p, QPointF(22, 27), QPointF(38, 6), kOrange, 3);
+        QFont name(QStringLiteral("DejaVu Sans"));
+        name.setPixelSize(26);
+        name.setBold(true);
+        name.setItalic(true);
+        p.setFont(name);
+        p.setPen(kWhite);
+        p.drawText(QRectF(44, 0, 128, 32), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Pelimo"));
+        p.setPen(pen(kOrange, 2));
+        p.drawLine(QPointF(46, 33), QPointF(166, 33));
+    });
+    save("about_banner.png", 373, 40, [](QPainter& p) {
+        QLinearGradient band(0, 0, 373, 0);
+        band.setColorAt(0, kNavy);
+        band.setColorAt(0.6, kPanelBlue);
+        band.setColorAt(1, kWindowBlue);
+        p.fillRect(QRectF(0, 0, 373, 40), band);
+        p.fillRect(QRectF(0, 0, 373, 2), kOrange);
+        // Envelopes flying from one computer of the network to the next.
+        for (int i = 0; i < 5; ++i) {
+            const double left = 14 + i * 72;
+            p.setPen(pen(QColor(255, 255, 255, 170), 1.2));
+            p.setBrush(QColor(255, 255, 255, 30));
+            p.drawRoundedRect(QRectF(left, 12, 22, 15), 2, 2);
+            p.drawLine(QPointF(left + 6, 31), QPointF(left + 16, 31));
+            if (i < 4) {
+                envelope(p, QRectF(left + 34, 14, 14, 9), kPaper, kInk, false);
+                p.setPen(QPen(kOrange, 1.2, Qt::DotLine));
+                p.drawLine(QPointF(left + 24, 19), QPointF(left + 33, 19));
+                p.drawLine(QPointF(left + 49, 19), QPointF(left + 70, 19));
+            }
+        }
+    });
+}
+
+// The label-buttons' cursor: a hand pointing up, white with a black outline, the tip of the
+// index finger at the hot spot (13, 5).
+void pointingHand() {
+    save("hand_cursor.png", 32, 32, [](QPainter& p) {
+        QPainterPath hand;
+        hand.addRoundedRect(QRectF(10.5, 3.5, 5.5, 17), 2.75, 2.75);  // index finger
+        hand.addRoundedRect(QRectF(15.5, 11.5, 4.5, 10), 2.25, 2.25);
+        hand.addRoundedRect(QRectF(19.5, 12.5, 4.5, 9), 2.25, 2.25);
+        hand.addRoundedRect(QRectF(23.5, 14, 4, 8), 2, 2);
+        hand.addRoundedRect(QRectF(10.5, 16, 17, 11), 4, 4);  // palm
+        QPainterPath thumb;
+        thumb.addRoundedRect(QRectF(-3, -2.25, 9, 4.5), 2.25, 2.25);
+        hand += QTransform().translate(8.5, 20).rotate(40).map(thumb);
+        hand = hand.simplified();
+        p.setPen(QPen(QColor(0, 0, 0), 1.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(kWhite);
+        p.drawPath(hand);
+        // The folds between the fingers and the cuff.
+        p.setPen(QPen(QColor(0, 0, 0), 0.9));
+        for (const double x : {16.0, 20.0, 24.0})
+            p.drawLine(QPointF(x, 15), QPointF(x, 19));
+        p.setPen(Qt::NoPen);
+        p.setBrush(kPanelBlue);
+        p.drawRect(QRectF(12.5, 27.5, 13, 3.5));
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -358,5 +425,7 @@ int main(int argc, char** argv) {
     stateIcons();
     defaultPhoto();
     letterhead();
+    aboutLogos();
+    pointingHand();
     return gFailures == 0 ? 0 : 1;
 }

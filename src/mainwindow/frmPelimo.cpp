@@ -16,6 +16,7 @@
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"
+#include "ui/window_parts.h"
 
 namespace {
 
@@ -45,30 +46,22 @@ constexpr int kSendMessageDesignHeight = 3450;
 constexpr int kReceiveMessageDesignHeight = 3405;
 constexpr double kWindowPointSize = 8.0;
 
+// The shared window builders under the names this file uses.
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
+    return gNamed(widget, name);
 }
 
 void place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(gTwipsRect(left, top, width, height));
+    gPlace(widget, left, top, width, height);
 }
 
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
-    QPalette colours = widget->palette();
-    colours.setColor(QPalette::Window, background);
-    colours.setColor(QPalette::Base, background);
-    colours.setColor(QPalette::WindowText, text);
-    colours.setColor(QPalette::Text, text);
-    widget->setPalette(colours);
-    widget->setAutoFillBackground(true);
+    gPaint(widget, background, text);
 }
 
 QLabel* plainLabel(QWidget* parent, const char* name) {
-    auto* label = named(new QLabel(parent), name);
-    label->setTextFormat(Qt::PlainText);
-    return label;
+    return gPlainLabel(parent, name);
 }
 
 QLabel* panelTitle(QWidget* panel, const char* name) {

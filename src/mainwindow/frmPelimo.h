@@ -71,6 +71,12 @@ public:
     // Resets the highlighting of the panel bar's text entries.
     void mColorLabelMenuStop();
 
+    // --- the favorites and preferences windows
+    void lblCmdSendFavori_Click();
+    void MenuSetting_Click();
+    void MenuAbout_Click();
+    void MHideAbout_Click();
+
     // --- receiving
     void TimerMailSlot_Timer();
     void TimerTestRead_Timer();

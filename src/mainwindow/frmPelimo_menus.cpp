@@ -6,6 +6,7 @@
 
 #include "mainwindow/frmPelimo.h"
 #include "ui/label_button.h"
+#include "ui/label_button_tables.h"
 
 namespace {
 
@@ -71,28 +72,15 @@ void frmPelimo::connectHandlers() {
     connectHistoricHandlers();
     connectAttachmentHandlers();
 
-    // Each icon entry of the panel bar lights its text entry.
-    const std::pair<LabelButton*, LabelButton*> barEntries[] = {
-        {lblMenuSendMessage2, lblMenuSendMessage},
-        {lblMenuReadMessage2, lblMenuReadMessage},
-        {lblMenuHistoric2, lblMenuHistoric},
-        {lblMenuAddressBook2, lblMenuAddressBook},
-    };
-    for (const auto& [icon, text] : barEntries) {
-        for (LabelButton* source : {icon, text}) {
-            connect(source, &LabelButton::mouseMoved, this, [this, target = text] {
-                mColorLabelMenuStop();
-                target->setHighlighted(true);
-            });
-        }
-    }
+    connect(lblCmdSendFavori, &LabelButton::clicked, this, &frmPelimo::lblCmdSendFavori_Click);
+    connect(MenuSetting, &QAction::triggered, this, &frmPelimo::MenuSetting_Click);
+    connect(MenuAbout, &QAction::triggered, this, &frmPelimo::MenuAbout_Click);
+    connect(MHideAbout, &QAction::triggered, this, &frmPelimo::MHideAbout_Click);
+    gInstallLabelButtons(this, gMainWindowLabelButtons());
 }
 
 void frmPelimo::mColorLabelMenuStop() {
-    for (LabelButton* label :
-         {lblMenuSendMessage, lblMenuReadMessage, lblMenuHistoric, lblMenuAddressBook}) {
-        label->setHighlighted(false);
-    }
+    gResetLabelButtons(this, "mColorLabelMenuStop");
 }
 
 void frmPelimo::MenuQuit_Click() {

@@ -23,6 +23,7 @@
 #include "mainwindow/presence.h"
 #include "sound/wave_player.h"
 #include "stores/contacts.h"
+#include "stores/data_file_search.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
@@ -177,15 +178,19 @@ void frmPelimo::mDisplayMessage() {
                                                    blank + contact.UserName));
         QPixmap photo;
         if (!contact.UserPicturePath.isEmpty())
-            photo.load(contact.UserPicturePath);
+            photo.load(
+                gFctFindDataFile(contact.UserPicturePath, QString::fromLatin1(kPictureFolderName)));
         if (photo.isNull()) {
             showDefaultPhoto();
         } else {
             picReceivePhoto->setPixmap(photo.scaled(picReceivePhoto->size(), Qt::KeepAspectRatio,
                                                     Qt::SmoothTransformation));
         }
-        if (!contact.UserSoundPath.isEmpty() && Settings.PlaySound == 1)
-            gFctPlayWave(contact.UserSoundPath);
+        if (!contact.UserSoundPath.isEmpty() && Settings.PlaySound == 1) {
+            const QString found =
+                gFctFindDataFile(contact.UserSoundPath, QString::fromLatin1(kSoundFolderName));
+            gFctPlayWave(found.isEmpty() ? contact.UserSoundPath : found);
+        }
     } else {
         lblLabReceiveFrom->setText(gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) +
                                                    blank + DecodedMessage.Sender));

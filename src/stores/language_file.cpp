@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/profile_file.h"
+#include "stores/data_file_search.h"
 #include "stores/number_text.h"
 #include "stores/settings.h"
 #include "ui/dialog_seam.h"
@@ -34,7 +35,7 @@ void gLoadLanguageFile(const QString& path) {
                                MsgBoxIcon::Critical, QStringLiteral("Information"));
         return;
     }
-    const pelimo::platform::ProfileReader reader(path);
+    const pelimo::platform::ProfileReader reader(gFctLanguageFilePath(path));
     const QString section = QString::fromLatin1(kLanguageSection);
     const double declared = gLeadingNumber(
         reader.get(section, QString::fromLatin1(kLanguageCountKey), u"error", kProfileBufferSize),

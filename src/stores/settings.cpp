@@ -73,7 +73,11 @@ void gDecodeLineBreaks(QString& text) {
 }
 
 void gEncodeLineBreaks(QString& text) {
+    // A text box may hold LF or CR alone as its line breaks: written raw they would cut the
+    // one-line value, so every form of line break is stored as "||".
     text.replace(QStringLiteral("\r\n"), QStringLiteral("||"));
+    text.replace(u'\r', QStringLiteral("||"));
+    text.replace(u'\n', QStringLiteral("||"));
 }
 
 void gResetSettings() {

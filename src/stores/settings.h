@@ -30,7 +30,7 @@ void gSaveSettingsIni();
 
 // "||" -> CR LF, in place.
 void gDecodeLineBreaks(QString& text);
-// CR LF -> "||", in place; a lone CR or LF stays.
+// CR LF, a lone CR and a lone LF -> "||", in place.
 void gEncodeLineBreaks(QString& text);
 
 void gResetSettings();

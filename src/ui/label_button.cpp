@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/pointing_hand_cursor.h"
+
 const QColor LabelButton::kNormalColour(255, 255, 255);
 const QColor LabelButton::kHighlightColour(255, 144, 48);
 
@@ -19,7 +21,7 @@ LabelButton::LabelButton(Look look, QWidget* parent) : QLabel(parent), look_(loo
     setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
-    setCursor(Qt::PointingHandCursor);
+    setCursor(gPointingHandCursor());
     setMouseTracking(true);
     QFont font(QStringLiteral("Arial"));
     if (look_ == Look::Menu) {

@@ -99,8 +99,10 @@ public:
                                             request.directory, qtFilter(request.filter));
     }
     QString saveFileName(const DialogRecord& request) override {
+        // The callers ask their own question about an existing file, or replace it silently.
         return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
-                                            request.directory, qtFilter(request.filter));
+                                            request.directory, qtFilter(request.filter), nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
     void showReport(const DialogRecord& request) override {
         QDialog dialog(QApplication::activeWindow());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -75,6 +76,21 @@ TEST_F(LanguageFile, FilesThatLoadNothingKeepTheTable) {
     EXPECT_EQ(DialogSeam::shown()[0].text, "Invalid language file");
     EXPECT_EQ(DialogSeam::shown()[0].title, "Information");
     EXPECT_EQ(DialogSeam::shown()[0].icon, MsgBoxIcon::Critical);
+}
+
+// A setting written on another computer names its file by that computer's path.
+TEST_F(LanguageFile, AMissingFileIsLookedForByNameThenTheDefaultIsTaken) {
+    TestFolder folder;
+    QDir(folder.path()).mkdir("Language");
+    folder.write("Language/French.lng", "[Langage]\r\nNbMessage=1\r\n00001=Envoyer\r\n");
+    folder.write("orglng.lng", "[Langage]\r\nNbMessage=1\r\n00001=Send\r\n");
+    gLoadLanguageFile("C:\\Program Files\\Pelimo\\Language\\French.lng");
+    EXPECT_EQ(gFctGetMessage(1), "Envoyer");
+    gLoadLanguageFile("/elsewhere/English.lng");
+    EXPECT_EQ(gFctGetMessage(1), "Send");
+    folder.write("English.lng", "[Langage]\r\nNbMessage=1\r\n00001=Beside\r\n");
+    gLoadLanguageFile("D:\\English.lng");
+    EXPECT_EQ(gFctGetMessage(1), "Beside") << "the application folder comes first";
 }
 
 TEST_F(LanguageFile, HandEditedFiles) {

@@ -59,6 +59,25 @@ TEST(Settings, SavedFormatAndRoundTrip) {
     EXPECT_TRUE(shownMessageTexts().empty());
 }
 
+// A text box may hold LF or CR alone: every line break is stored as "||", so the value stays on
+// its line and the keys after it survive.
+TEST(Settings, ASignatureWithAnyLineBreaksKeepsTheFileWhole) {
+    TestFolder folder;
+    loadFresh();
+    Settings.MessageChannel = "team";
+    Settings.Signup = "one\ntwo\rthree\r\nfour";
+    gSaveSettingsIni();
+    EXPECT_TRUE(folder.read("Settings.ini").endsWith("Signup=one||two||three||four\r\n"));
+    folder.write("Settings.ini", folder.read("Settings.ini") + "[Other]\r\nkey=v\r\n");
+    Settings.Signup = "a\nb\nc";
+    gSaveSettingsIni();
+    loadFresh();
+    EXPECT_EQ(Settings.Signup, "a\r\nb\r\nc");
+    EXPECT_EQ(Settings.MessageChannel, "team");
+    EXPECT_DOUBLE_EQ(Settings.IdentificationSendDelay, 0.15);
+    EXPECT_TRUE(folder.read("Settings.ini").endsWith("[Other]\r\nkey=v\r\n"));
+}
+
 TEST(Settings, HandEditedValues) {
     TestFolder folder;
     folder.write("Settings.ini",
@@ -145,7 +164,7 @@ TEST(LineBreaks, DecodeAndEncode) {
     EXPECT_EQ(text, "\r\n\r\n");
     text = "a\r\nb\rc\nd\r\n";
     gEncodeLineBreaks(text);
-    EXPECT_EQ(text, "a||b\rc\nd||") << "a lone CR or LF stays";
+    EXPECT_EQ(text, "a||b||c||d||") << "a lone CR or LF is a line break too";
 }
 
 TEST(NumberText, LeadingNumbersAndFormat) {

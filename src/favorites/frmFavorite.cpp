@@ -1,0 +1,222 @@
+#include "favorites/frmFavorite.h"
+
+#include <QListWidget>
+
+#include "errorreport/error_trap.h"
+#include "favorites/favorite_library.h"
+#include "stores/file_operations.h"
+#include "stores/language_file.h"
+#include "ui/dialog_seam.h"
+#include "ui/label_button.h"
+#include "ui/label_button_tables.h"
+#include "ui/limited_text_box.h"
+#include "ui/twips.h"
+#include "ui/window_parts.h"
+
+QString gFavoriteText;
+QString gFavoriteFileText;
+
+namespace {
+
+namespace Text {
+constexpr int Favorites = 5;  // the save dialog's file name and second half of its title
+constexpr int Quit = 13;
+constexpr int Select = 14;
+constexpr int New = 16;
+constexpr int Save = 17;
+constexpr int ListHeading = 38;
+constexpr int BoxTitle = 56;
+constexpr int WindowTitle = 62;
+constexpr int Heading = 63;
+constexpr int ReplaceFile = 79;
+}  // namespace Text
+
+const QColor kWindowColour(38, 60, 153);
+const QColor kTitleColour(22, 34, 108);
+
+constexpr int kWidth = 5895;
+constexpr int kHeight = 6090;
+constexpr int kCommandTop = 450;
+constexpr int kCommandWidth = 1035;
+constexpr int kCommandHeight = 570;
+
+const QString kModule = QStringLiteral("frmFavorite");
+
+}  // namespace
+
+frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
+    setObjectName(kModule);
+    setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
+    setFont(gArial(8));
+    gPaint(this, kWindowColour, kDesignWhite);
+    setWindowTitle(QStringLiteral("Message Favoris"));
+
+    lblLabSendTitle = gTitleLabel(this, "lblLabSendTitle", kWidth, 12);
+    gPaint(lblLabSendTitle, kTitleColour, kDesignWhite);
+    lblLabSendTitle->setText(QStringLiteral("Messages Pré-Définis"));
+    Label2 = gPlainLabel(this, "Label2");
+    gPlace(Label2, 0, 390, kWidth, 675);
+    gPaint(Label2, kDesignBand, kDesignWhite);
+
+    lblCmdSelectionner =
+        gCommandLabel(this, "lblCmdSelectionner", 75, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdSelectionner->setText(QStringLiteral("Selectionner"));
+    lblCmdNouveau =
+        gCommandLabel(this, "lblCmdNouveau", 1230, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdNouveau->setText(QStringLiteral("Nouveau"));
+    lblCmdEnregistrer =
+        gCommandLabel(this, "lblCmdEnregistrer", 2385, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdEnregistrer->setText(QStringLiteral("Enregistrer"));
+    lblCmdQuit =
+        gCommandLabel(this, "lblCmdQuit", 4785, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdQuit->setText(QStringLiteral("Quitter"));
+
+    lblLabInfo1 = gPlainLabel(this, "lblLabInfo1");
+    gPlace(lblLabInfo1, 105, 1140, 5685, 255);
+    lblLabInfo1->setText(QStringLiteral("Messages pré-définis disponible"));
+
+    File1 = gNamed(new QListWidget(this), "File1");
+    gPlace(File1, 105, 1410, 5685, 1140);
+    gPaint(File1, kDesignWhite, kDesignBlack);
+
+    txtFavoris = gNamed(new LimitedTextBox(this), "txtFavoris");
+    gPlace(txtFavoris, 105, 2595, 5670, 3405);
+    txtFavoris->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    gPaint(txtFavoris, kDesignWhite, kDesignBlack);
+
+    // A selection made with the mouse or the keys loads its file; clicking the selected file
+    // again keeps the edits.
+    connect(File1, &QListWidget::itemSelectionChanged, this, &frmFavorite::File1_Click);
+    connect(File1, &QListWidget::itemDoubleClicked, this, &frmFavorite::File1_DblClick);
+    connect(lblCmdSelectionner, &LabelButton::clicked, this,
+            &frmFavorite::lblCmdSelectionner_Click);
+    connect(lblCmdNouveau, &LabelButton::clicked, this, &frmFavorite::lblCmdNouveau_Click);
+    connect(lblCmdEnregistrer, &LabelButton::clicked, this, &frmFavorite::lblCmdEnregistrer_Click);
+    connect(lblCmdQuit, &LabelButton::clicked, this, &frmFavorite::lblCmdQuit_Click);
+    gInstallLabelButtons(this, gFavoriteLabelButtons());
+    Form_Load();
+}
+
+void frmFavorite::Form_Load() {
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    mDisplayLanguage();
+    mInitInterface();
+    mInitFavorisDirectory();
+    gFavoriteText.clear();
+    mFavoriteFileName.clear();
+}
+
+void frmFavorite::mDisplayLanguage() {
+    ErrorTrap trap(kModule, QStringLiteral("mDisplayLanguage"));
+    trap.step([this] { setWindowTitle(gFctGetMessage(Text::WindowTitle)); });
+    const std::pair<QLabel*, int> captions[] = {
+        {lblLabSendTitle, Text::Heading}, {lblCmdSelectionner, Text::Select},
+        {lblCmdNouveau, Text::New},       {lblCmdEnregistrer, Text::Save},
+        {lblCmdQuit, Text::Quit},         {lblLabInfo1, Text::ListHeading},
+    };
+    for (const auto& caption : captions)
+        trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
+}
+
+void frmFavorite::mInitInterface() {
+    txtFavoris->setMaxLength(kFavoriteMaxLength);
+    txtFavoris->clear();
+}
+
+void frmFavorite::mInitFavorisDirectory() {
+    ErrorTrap trap(kModule, QStringLiteral("mInitFavorisDirectory"));
+    trap.step([this] { File1->clear(); });
+    trap.step([this] { File1->addItems(gFctFavoriteFileNames()); });
+    trap.step([this] { File1->clearSelection(); });
+}
+
+int frmFavorite::mFileSelectClick() {
+    ErrorTrap trap(kModule, QStringLiteral("mFileSelectClick"));
+    const QList<QListWidgetItem*> selected = File1->selectedItems();
+    if (selected.isEmpty())
+        return 0;
+    const QString name = selected.front()->text();
+    trap.step([this, &name] { mFavoriteFileName = gFctFavoriteFolder() + u'/' + name; });
+    int loaded = 0;
+    trap.step([this, &loaded] { loaded = gFctLoadTextFile(mFavoriteFileName, gFavoriteFileText); });
+    if (loaded == 0)
+        return 0;
+    trap.step([this] { txtFavoris->setText(gFavoriteFileText); });
+    gFavoriteFileText.clear();
+    return 1;
+}
+
+void frmFavorite::File1_Click() {
+    mFileSelectClick();
+}
+
+void frmFavorite::File1_DblClick() {
+    if (mFileSelectClick() == 1)
+        lblCmdSelectionner_Click();
+}
+
+void frmFavorite::lblCmdSelectionner_Click() {
+    gFavoriteText = txtFavoris->text();
+    accept();
+}
+
+void frmFavorite::lblCmdNouveau_Click() {
+    mFavoriteFileName.clear();
+    File1->clearSelection();
+    txtFavoris->clear();
+    txtFavoris->setFocus();
+}
+
+void frmFavorite::lblCmdEnregistrer_Click() {
+    ErrorTrap trap(kModule, QStringLiteral("lblCmdEnregistrer_Click"));
+    if (!mFavoriteFileName.isEmpty()) {
+        trap.step([this] { gFavoriteFileText = txtFavoris->text(); });
+        trap.step([this] { gFctSaveTextFile(mFavoriteFileName, gFavoriteFileText); });
+        trap.step([this] { mInitFavorisDirectory(); });
+        return;
+    }
+    QString chosen;
+    trap.step([&chosen] {
+        const QString title =
+            gFctGetMessage(Text::Save) + QStringLiteral(" ") + gFctGetMessage(Text::Favorites);
+        chosen = DialogSeam::saveFileName(
+            title, gFctFavoriteFolder() + u'/' + gFctGetMessage(Text::Favorites),
+            QStringLiteral("txt (*.txt)"));
+    });
+    if (chosen.isEmpty())
+        return;
+    // The name is used as returned: no extension is added.
+    trap.step([this, &chosen] {
+        mFavoriteFileName = chosen;
+        gFavoriteFileText = txtFavoris->text();
+    });
+    bool cancelled = false;
+    trap.step([this, &cancelled] {
+        if (gFctGetFileAttributes(mFavoriteFileName) == -1)
+            return;
+        cancelled = DialogSeam::messageBox(gFctGetMessage(Text::ReplaceFile),
+                                           MsgBoxButtons::OkCancel, MsgBoxIcon::None,
+                                           gFctGetMessage(Text::BoxTitle)) == MsgBoxResult::Cancel;
+    });
+    if (cancelled) {
+        mFavoriteFileName.clear();
+        gFavoriteFileText.clear();
+        return;
+    }
+    trap.step([this] { gFctSaveTextFile(mFavoriteFileName, gFavoriteFileText); });
+    trap.step([this] { mInitFavorisDirectory(); });
+}
+
+void frmFavorite::lblCmdQuit_Click() {
+    gFavoriteText.clear();
+    reject();
+}
+
+void frmFavorite::mColorLabelFavoriteStop() {
+    gResetLabelButtons(this, "mColorLabelFavoriteStop");
+}
+
+void gResetFavorites() {
+    gFavoriteText.clear();
+    gFavoriteFileText.clear();
+}

@@ -1,0 +1,10 @@
+// The label-buttons of every window, by the object names of the windows' controls: their reset
+// groups, the controls that light them and the controls whose mouse moves only reset.
+#pragma once
+
+#include "ui/label_button_hover.h"
+
+const LabelButtonTable& gMainWindowLabelButtons();
+const LabelButtonTable& gFavoriteLabelButtons();
+const LabelButtonTable& gAddressBookLabelButtons();
+const LabelButtonTable& gSetUpLabelButtons();

@@ -1,0 +1,49 @@
+#include "ui/window_parts.h"
+
+#include <QLabel>
+
+#include "ui/label_button.h"
+#include "ui/twips.h"
+
+void gPlace(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(gTwipsRect(left, top, width, height));
+}
+
+void gPaint(QWidget* widget, const QColor& background, const QColor& text) {
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::Window, background);
+    colours.setColor(QPalette::Base, background);
+    colours.setColor(QPalette::WindowText, text);
+    colours.setColor(QPalette::Text, text);
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* gPlainLabel(QWidget* parent, const char* name) {
+    auto* label = gNamed(new QLabel(parent), name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QFont gArial(double points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points) {
+    QLabel* title = gPlainLabel(parent, name);
+    gPlace(title, 0, 0, width, 390);
+    title->setFont(gArial(points, true));
+    title->setIndent(gTwipsToPixels(120));
+    return title;
+}
+
+LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,
+                           int height) {
+    auto* button = gNamed(new LabelButton(LabelButton::Look::Command, parent), name);
+    gPlace(button, left, top, width, height);
+    button->setAlignment(Qt::AlignCenter);
+    return button;
+}

@@ -1,0 +1,41 @@
+// Small builders shared by the secondary windows: controls named after their design, placed at
+// their twips, painted with their design colours.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class LabelButton;
+class QLabel;
+class QWidget;
+
+// Colours shared by the windows' designs.
+inline const QColor kDesignWhite(255, 255, 255);
+inline const QColor kDesignBlack(0, 0, 0);
+inline const QColor kDesignBand(64, 64, 64);  // the dark bands behind the command rows
+
+// Gives `widget` its design name and returns it.
+template <class Widget>
+Widget* gNamed(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Places `widget` at a rectangle given in twips.
+void gPlace(QWidget* widget, int left, int top, int width, int height);
+
+// Fills `widget` with `background` and writes its texts in `text`.
+void gPaint(QWidget* widget, const QColor& background, const QColor& text);
+
+// A plain-text label.
+QLabel* gPlainLabel(QWidget* parent, const char* name);
+
+// Arial in `points`, bold when asked.
+QFont gArial(double points, bool bold = false);
+
+// A window or panel title: 390 twips high at the top, bold Arial in `points`, indented.
+QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points);
+
+// A command-row label-button with its text centred (no icon).
+LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,
+                           int height);

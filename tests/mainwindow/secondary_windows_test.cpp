@@ -1,0 +1,120 @@
+// The main window's label-button highlighting driven by real mouse moves, the favorites and
+// preferences windows opened from it, and data files found by name when their stored path is
+// another computer's.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QPlainTextEdit>
+
+#include "favorites/frmFavorite.h"
+#include "main_window_fixture.h"
+#include "preferences/frmSetUp.h"
+#include "stores/settings.h"
+#include "ui/limited_text_box.h"
+#include "ui/window_test_support.h"
+
+namespace {
+
+class SecondaryWindowsTest : public MainWindowTest {
+protected:
+    frmPelimo& startExposed() {
+        frmPelimo& window = start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        return window;
+    }
+};
+
+TEST_F(SecondaryWindowsTest, MovingFromOneCommandToTheNextLightsOnlyTheNext) {
+    frmPelimo& window = startExposed();
+    gMoveOnto(window.lblCmdSendNow);
+    EXPECT_TRUE(gOrange(window.lblCmdSendNow));
+    gMoveOnto(window.lblCmdSendJoin);
+    EXPECT_FALSE(gOrange(window.lblCmdSendNow));
+    EXPECT_TRUE(gOrange(window.lblCmdSendJoin));
+}
+
+TEST_F(SecondaryWindowsTest, ThePanelBarIsResetOverTheSendPanelsTitleAndTextBoxes) {
+    frmPelimo& window = startExposed();
+    gMoveOnto(window.lblMenuHistoric2);
+    EXPECT_TRUE(gOrange(window.lblMenuHistoric)) << "the icon lights its text label";
+    gMoveOnto(window.lblLabSendTitle);
+    EXPECT_FALSE(gOrange(window.lblMenuHistoric));
+    for (QWidget* box : {static_cast<QWidget*>(window.txtSendMessage),
+                         static_cast<QWidget*>(window.txtSendUserList)}) {
+        gMoveOnto(window.lblCmdSendDel);
+        gMoveOnto(window.lblMenuSendMessage);
+        ASSERT_TRUE(gOrange(window.lblMenuSendMessage) && gOrange(window.lblCmdSendDel));
+        gMoveOnto(box);
+        EXPECT_FALSE(gOrange(window.lblMenuSendMessage)) << box->objectName().toStdString();
+        EXPECT_FALSE(gOrange(window.lblCmdSendDel)) << box->objectName().toStdString();
+    }
+}
+
+TEST_F(SecondaryWindowsTest, LeavingTheWindowStraightFromALabelKeepsItOrange) {
+    frmPelimo& window = startExposed();
+    QWidget elsewhere;
+    elsewhere.setGeometry(window.frameGeometry().right() + 50, 0, 100, 100);
+    elsewhere.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&elsewhere));
+    gMoveOnto(window.lblMenuReadMessage);
+    gMoveOnto(&elsewhere);
+    EXPECT_TRUE(gOrange(window.lblMenuReadMessage));
+}
+
+TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) {
+    QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
+    frmPelimo& window = startExposed();
+    window.txtSendUserList->setPlainText(QStringLiteral("PC7"));
+    window.txtSendMessage->setText(QStringLiteral("draft"));
+    const QString longText(425, u'x');
+    DialogSeam::pushAnswer({.act = [&](QObject* shown) {
+        auto* favorite = qobject_cast<frmFavorite*>(shown);
+        favorite->txtFavoris->setText(longText);
+        QTest::mouseClick(favorite->lblCmdSelectionner, Qt::LeftButton);
+        return favorite->result();
+    }});
+    QTest::mouseClick(window.lblCmdSendFavori, Qt::LeftButton);
+    EXPECT_EQ(DialogSeam::shown().front().window, "frmFavorite");
+    EXPECT_EQ(window.txtSendMessage->text(), longText);
+    EXPECT_EQ(window.txtSendUserList->toPlainText(), "PC7");
+    QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton);
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"T59"});
+
+    // Leaving the window without taking a text changes nothing.
+    DialogSeam::pushAnswer({.act = [](QObject* shown) {
+        QTest::mouseClick(qobject_cast<frmFavorite*>(shown)->lblCmdQuit, Qt::LeftButton);
+        return 0;
+    }});
+    QTest::mouseClick(window.lblCmdSendFavori, Qt::LeftButton);
+    EXPECT_EQ(window.txtSendMessage->text(), longText);
+}
+
+TEST_F(SecondaryWindowsTest, TheMenusOpenThePreferencesOrTheAboutPanel) {
+    frmPelimo& window = startExposed();
+    std::vector<bool> preferencesShown;
+    const auto look = [&](QObject* shown) {
+        preferencesShown.push_back(qobject_cast<frmSetUp*>(shown)->picSettings->isVisible());
+        return 0;
+    };
+    for (QAction* entry : {window.MenuSetting, window.MenuAbout, window.MHideAbout}) {
+        DialogSeam::pushAnswer({.act = look});
+        entry->trigger();
+    }
+    EXPECT_EQ(preferencesShown, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(DialogSeam::shown().back().window, "frmSetUp");
+}
+
+TEST_F(SecondaryWindowsTest, PhotoAndSoundPathsOfAnotherComputerAreFoundByName) {
+    QDir(folder_.path()).mkpath(QStringLiteral("Picture"));
+    QDir(folder_.path()).mkpath(QStringLiteral("Sound"));
+    writePicture(QStringLiteral("Picture/alice.bmp"), Qt::green);
+    folder_.write(QStringLiteral("Sound/ding.wav"), "RIFF....WAVEfmt ");
+    writeContacts({{"Alice", "PC7", "C:\\Pelimo\\Picture\\alice.bmp", "C:\\Pelimo\\ding.wav"}});
+    frmPelimo& window = start();
+    receive("PC7", "ME", "1hello");
+    EXPECT_EQ(shownImage(window.picReceivePhoto).pixelColor(32, 32), QColor(Qt::green));
+    EXPECT_EQ(sounds_->opened, QStringList{folder_.path(QStringLiteral("Sound/ding.wav"))});
+}
+
+}  // namespace
