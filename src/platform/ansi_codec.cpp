@@ -29,11 +29,13 @@ QString ansiToUnicode(QByteArrayView bytes) {
     QChar* out = nullptr;
     for (qsizetype at = 0; at < bytes.size(); at += 8) {
         const qsizetype count = std::min<qsizetype>(8, bytes.size() - at);
-        quint64 word = 0;
-        std::memcpy(&word, bytes.data() + at, static_cast<size_t>(count));
-        // A byte 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
-        if ((word & ~(word << 1) & ~(word << 2) & kHighBits) == 0)
-            continue;
+        if (count == 8) {
+            quint64 word;
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            // A byte 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
+            if ((word & ~(word << 1) & ~(word << 2) & kHighBits) == 0)
+                continue;
+        }
         if (out == nullptr)
             out = text.data();
         for (qsizetype i = at; i < at + count; ++i) {

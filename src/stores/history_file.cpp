@@ -206,29 +206,28 @@ public:
     QString decode(QByteArrayView bytes) {
         if (bytes.size() > kMaxCachedBytes)
             return pelimo::platform::ansiToUnicode(bytes);
-        QString& slot = slots_[qHash(bytes) & (kSlots - 1)];
-        if (!sameText(bytes, slot))
-            slot = pelimo::platform::ansiToUnicode(bytes);
-        return slot;
+        // The bytes are kept in the slot itself, so a look-up reads one place in memory.
+        Slot& slot = slots_[qHash(bytes) & (kSlots - 1)];
+        if (slot.size != bytes.size() ||
+            std::memcmp(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size())) != 0) {
+            slot.size = static_cast<quint8>(bytes.size());
+            std::memcpy(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size()));
+            slot.text = pelimo::platform::ansiToUnicode(bytes);
+        }
+        return slot.text;
     }
 
 private:
-    static constexpr std::size_t kSlots = 4096;
-    static constexpr qsizetype kMaxCachedBytes = 64;
+    static constexpr std::size_t kSlots = 16384;
+    static constexpr qsizetype kMaxCachedBytes = 39;
 
-    // Only bytes that decode to their own code are compared; a text with others is decoded anew.
-    static bool sameText(QByteArrayView bytes, const QString& text) {
-        if (bytes.size() != text.size())
-            return false;
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            if ((byte & 0xE0) == 0x80 || text[i].unicode() != byte)
-                return false;
-        }
-        return true;
-    }
+    struct Slot {
+        quint8 size = 0xFF;  // no text yet
+        char bytes[kMaxCachedBytes];
+        QString text;
+    };
 
-    std::vector<QString> slots_ = std::vector<QString>(kSlots);
+    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
 };
 
 // One line of the file without its line end; the text stays valid until the next read.
@@ -459,18 +458,21 @@ private:
     // it is written as an apostrophe.
     static char* quoted(char* out, const QString& text) {
         *out++ = kQuote;
-        char* const start = out;
-        // Most texts hold only characters whose code is their Windows-1252 byte (ASCII and
-        // U+00A0-U+00FF): those are copied directly, the others go through the codec.
-        for (const QChar c : text) {
-            const char16_t code = c.unicode();
+        // Most characters have their code as their Windows-1252 byte (ASCII and U+00A0-U+00FF);
+        // the others are looked up, a surrogate pair giving one substitute as the codec does.
+        const QChar* const end = text.cend();
+        for (const QChar* c = text.cbegin(); c != end; ++c) {
+            const char16_t code = c->unicode();
+            char byte = static_cast<char>(code);
             if (code >= 0x80 && (code < 0xA0 || code > 0xFF)) {
-                const QByteArray encoded = pelimo::platform::unicodeToAnsi(text);
-                out = std::copy(encoded.cbegin(), encoded.cend(), start);
-                std::replace(start, out, kQuote, kApostrophe);
-                break;
+                char32_t point = code;
+                if (c->isHighSurrogate() && c + 1 != end && (c + 1)->isLowSurrogate()) {
+                    point = QChar::surrogateToUcs4(*c, *(c + 1));
+                    ++c;
+                }
+                byte = pelimo::platform::ansiByteOf(point);
             }
-            *out++ = code == kQuote ? kApostrophe : static_cast<char>(code);
+            *out++ = byte == kQuote ? kApostrophe : byte;
         }
         *out++ = kQuote;
         return lineEnd(out);
