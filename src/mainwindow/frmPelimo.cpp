@@ -238,6 +238,7 @@ void frmPelimo::buildSendPanel() {
     txtSendMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtSendMessage->setFrameShape(QFrame::NoFrame);
     paint(txtSendMessage, kPanelColour, kWhite);
+    buildSendSizeLine();
 }
 
 void frmPelimo::buildReadPanel() {
@@ -316,6 +317,7 @@ void frmPelimo::buildTimers() {
 
 void frmPelimo::setSendMessageHeight(int twips) {
     txtSendMessage->resize(txtSendMessage->width(), gTwipsToPixels(twips));
+    placeSendSizeLine();
 }
 
 void frmPelimo::setReceiveMessageHeight(int twips) {

@@ -81,6 +81,8 @@ public:
     // Adds the user name of the contact at `Index` (1-based) to the addressee box; 0 shows
     // language message 88.
     void mAddUserToSendUserList(qint16 Index);
+    // Recounts the size line from the panel's boxes.
+    void mDisplaySendSize();
 
     // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
     qint32 mNbComputerName = 0;
@@ -115,6 +117,8 @@ public:
     LimitedTextBox* txtSendMessage;
     QLabel* lblLabSendFiles;
     QLineEdit* txtSendFiles;
+    // The size line at the foot of the message box.
+    QLabel* lblLabSendSize;
 
     // read panel
     QWidget* picReadMessage;
@@ -183,6 +187,8 @@ private:
     void buildLayout();
     void buildPanelBar();
     void buildSendPanel();
+    void buildSendSizeLine();
+    void placeSendSizeLine();
     void buildReadPanel();
     void buildHistoricPanel();
     void buildMenus();
