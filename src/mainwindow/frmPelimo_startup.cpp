@@ -14,6 +14,7 @@
 #include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/send_rules.h"
+#include "platform/atomic_file.h"
 #include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
@@ -75,6 +76,19 @@ void frmPelimo::Form_Load() {
     step("gLoadHistoric", [] { gLoadHistoric(); });
     step("gFctInitMailSlot", [] {
         gInitMailslotControl();
+        // The copy that holds the folder's lock receives and keeps the history; another copy on
+        // the same folder only sends, so that it never overwrites what the first one received.
+        if (!gFctLockHistoric()) {
+            DialogSeam::messageBox(gFctGetMessage(MainWindowText::AnotherCopyRunning),
+                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                                   gFctGetMessage(MainWindowText::BoxTitle));
+            return;
+        }
+        // What an interrupted save of an earlier run left beside the stores.
+        pelimo::platform::removeStaleTemporaryFiles(
+            {gApplicationFolder + QString::fromLatin1(kHistoryFileName),
+             gApplicationFolder + QString::fromLatin1(kUserFileName),
+             gApplicationFolder + QString::fromLatin1(kSettingsFileName)});
         gFctInitMailSlot();  // without a mailslot the program runs without receiving
     });
     step("mInitInterface", [this] { mInitInterface(); });

@@ -40,6 +40,7 @@ inline constexpr int MessageSent = 98;
 inline constexpr int OpenWindow = 99;
 inline constexpr int DeleteOne = 100;
 inline constexpr int DeleteAll = 101;
+inline constexpr int AnotherCopyRunning = 102;  // a second copy on the same folder
 // The size line of the send panel.
 inline constexpr int SizeInBytes = 105;
 inline constexpr int SizeForSamba = 106;

@@ -1,6 +1,8 @@
 #include "platform/ansi_codec.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace pelimo::platform {
 namespace {
@@ -18,11 +20,29 @@ constexpr char kSubstitute = '?';
 }  // namespace
 
 QString ansiToUnicode(QByteArrayView bytes) {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        out[i] = (byte >= 0x80 && byte <= 0x9F) ? QChar(kHighControls[byte - 0x80]) : QChar(byte);
+    if (bytes.isEmpty())
+        return QString(0, Qt::Uninitialized);
+    // Windows-1252 differs from Latin-1 only in the bytes 0x80-0x9F: Qt's vectorised Latin-1
+    // decoder does the rest, and those bytes are found eight at a time.
+    QString text = QString::fromLatin1(bytes);
+    constexpr quint64 kHighBits = 0x8080808080808080ULL;
+    QChar* out = nullptr;
+    for (qsizetype at = 0; at < bytes.size(); at += 8) {
+        const qsizetype count = std::min<qsizetype>(8, bytes.size() - at);
+        if (count == 8) {
+            quint64 word;
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            // A byte 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
+            if ((word & ~(word << 1) & ~(word << 2) & kHighBits) == 0)
+                continue;
+        }
+        if (out == nullptr)
+            out = text.data();
+        for (qsizetype i = at; i < at + count; ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if ((byte & 0xE0) == 0x80)
+                out[i] = QChar(kHighControls[byte - 0x80]);
+        }
     }
     return text;
 }

@@ -1,10 +1,13 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace pelimo::platform {
@@ -31,6 +34,50 @@ bool writeAll(int fd, QByteArrayView contents) {
         done += written;
     }
     return true;
+}
+
+// The folder part of an encoded path ("." when it has none).
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Makes a rename or a creation in the folder of `path` durable. A file system that cannot sync
+// folders (EINVAL) is taken as done.
+bool syncFolderOf(const QByteArray& path) {
+    const int fd = ::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int savedErrno = errno;
+    ::close(fd);
+    errno = savedErrno;
+    return synced;
+}
+
+// The wall-clock time this module was loaded, at the start of the process.
+const std::chrono::system_clock::time_point kProcessStart = std::chrono::system_clock::now();
+
+// The characters mkstemp puts in place of "XXXXXX".
+bool isTemporarySuffix(QByteArrayView suffix) {
+    if (suffix.size() != 6)
+        return false;
+    for (const char c : suffix) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && !(c >= '0' && c <= '9'))
+            return false;
+    }
+    return true;
+}
+
+bool changedBeforeProcessStart(const struct stat& info) {
+    const auto changed = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(info.st_mtim.tv_sec) +
+            std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
+    return changed < kProcessStart;
 }
 
 }  // namespace
@@ -89,6 +136,11 @@ bool AtomicFileWriter::commit() {
         ::unlink(temporary_.constData());
         return false;
     }
+    // Without this a power cut could bring back the old file.
+    if (!syncFolderOf(target_)) {
+        error_ = systemError("sync folder");
+        return false;
+    }
     return true;
 }
 
@@ -99,6 +151,61 @@ bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString
     if (error)
         *error = file.errorString();
     return false;
+}
+
+bool appendFileDurably(const QString& path, QByteArrayView bytes, QString* error) {
+    const QByteArray name = QFile::encodeName(path);
+    const auto fail = [error](const char* step) {
+        if (error)
+            *error = systemError(step);
+        return false;
+    };
+    bool created = false;
+    int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        created = fd >= 0;
+    }
+    if (fd < 0)
+        return fail("open");
+    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0) {
+        const int savedErrno = errno;
+        ::close(fd);
+        errno = savedErrno;
+        return fail("write");
+    }
+    if (::close(fd) != 0)
+        return fail("write");
+    if (created && !syncFolderOf(name))
+        return fail("sync folder");
+    return true;
+}
+
+int removeStaleTemporaryFiles(const QStringList& paths) {
+    int removed = 0;
+    for (const QString& path : paths) {
+        const QFileInfo target(path);
+        const QByteArray folder = QFile::encodeName(target.absolutePath());
+        const QByteArray prefix = QFile::encodeName(target.fileName()) + '.';
+        DIR* dir = ::opendir(folder.constData());
+        if (dir == nullptr)
+            continue;
+        while (const dirent* item = ::readdir(dir)) {
+            const QByteArrayView name(item->d_name);
+            if (!name.startsWith(prefix) || !isTemporarySuffix(name.sliced(prefix.size())))
+                continue;
+            const QByteArray file = folder + '/' + name.toByteArray();
+            struct stat info {};
+            if (::lstat(file.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
+                info.st_uid != ::geteuid() || !changedBeforeProcessStart(info)) {
+                continue;
+            }
+            if (::unlink(file.constData()) == 0)
+                ++removed;
+        }
+        ::closedir(dir);
+    }
+    return removed;
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path) {

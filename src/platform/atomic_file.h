@@ -4,13 +4,14 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace pelimo::platform {
 
-// Writes a temporary file beside `path`, syncs it and renames it over `path`. A short write
-// (full disk) fails instead of leaving a cut file.
-// On any failure the old file stays as it was; `error` gets the reason.
+// Writes a temporary file beside `path`, syncs it, renames it over `path` and syncs the folder. A
+// short write (full disk) fails instead of leaving a cut file. On any failure the old file stays as
+// it was; `error` gets the reason.
 bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error = nullptr);
 
 // A file written under a temporary name beside its target and renamed over it by commit();
@@ -37,6 +38,16 @@ private:
     int fd_ = -1;
     QString error_;
 };
+
+// Appends `bytes` to `path` (created when missing) in one write and makes them durable with one
+// fdatasync, and a sync of the folder when the file was created. False on any failure, the file
+// then perhaps ending with part of `bytes`; `error` gets the reason.
+bool appendFileDurably(const QString& path, QByteArrayView bytes, QString* error = nullptr);
+
+// Removes the temporary files `<file>.XXXXXX` that an interrupted replacement left beside each of
+// `paths`: only regular files of this user with exactly that name, last changed before this
+// process started. The number removed.
+int removeStaleTemporaryFiles(const QStringList& paths);
 
 // The whole content of a file, or nothing when it cannot be opened or read.
 std::optional<QByteArray> readWholeFile(const QString& path);

@@ -14,14 +14,16 @@ namespace {
 constexpr qint64 kRiffHeaderBytes = 12;
 constexpr qint64 kChunkHeaderBytes = 8;
 constexpr int kMaxChunksBeforeFormat = 16;
+// The format chunk: its tag (1 integer PCM, 3 IEEE float), ..., bits per sample at byte 14.
+constexpr qint64 kFormatBytes = 16;
+constexpr quint16 kFormatPcm = 1;
+constexpr quint16 kFormatFloat = 3;
 
 // Plays through QSoundEffect on the default audio output.
 class QtWaveDevice final : public WaveDevice {
 public:
     bool open(const QString& path) override {
         close();
-        if (!gIsWaveFile(path))
-            return false;
         // Without an audio output nothing could be heard; say so instead of pretending.
         if (QMediaDevices::defaultAudioOutput().isNull())
             return false;
@@ -70,9 +72,17 @@ bool gIsWaveFile(const QString& path) {
         const QByteArray chunkHeader = file.read(kChunkHeaderBytes);
         if (chunkHeader.size() != kChunkHeaderBytes)
             return false;
-        if (chunkHeader.startsWith("fmt "))
-            return true;
         const quint32 size = qFromLittleEndian<quint32>(chunkHeader.constData() + 4);
+        if (chunkHeader.startsWith("fmt ")) {
+            // Only uncompressed samples can be played: integer PCM or 32-bit floats.
+            const QByteArray format = file.read(kFormatBytes);
+            if (size < kFormatBytes || format.size() != kFormatBytes)
+                return false;
+            const quint16 tag = qFromLittleEndian<quint16>(format.constData());
+            const quint16 bits = qFromLittleEndian<quint16>(format.constData() + 14);
+            return (tag == kFormatPcm && bits >= 8 && bits <= 32 && bits % 8 == 0) ||
+                   (tag == kFormatFloat && bits == 32);
+        }
         // Chunks are padded to an even size.
         if (!file.seek(file.pos() + size + (size & 1)))
             return false;
@@ -99,7 +109,7 @@ bool gFctPlayWave(const QString& path) {
     try {
         gCloseWave();
         const QString shortPath = gFctShortPathName(path);
-        if (shortPath.isEmpty())
+        if (shortPath.isEmpty() || !gIsWaveFile(shortPath))
             return false;
         WaveDevice& wave = *device();
         if (!wave.open(shortPath))

@@ -5,8 +5,8 @@
 #include <QString>
 #include <memory>
 
-// Stops any sound and starts `path`; true when it could start. False for a missing, unreadable or
-// non-wave file, and when the machine has no audio output.
+// Stops any sound and starts `path`; true when it could start. False for a missing, unreadable,
+// compressed or non-wave file, and when the machine has no audio output.
 bool gFctPlayWave(const QString& path);
 
 // Stops and releases the sound; always false.
@@ -30,7 +30,8 @@ public:
 // Replaces the device (nullptr: back to the Qt Multimedia device), closing the current one.
 void gSetWaveDevice(std::unique_ptr<WaveDevice> device);
 
-// True when `path` names a readable RIFF/WAVE file with a format chunk.
+// True when `path` names a readable RIFF/WAVE file of uncompressed samples (integer PCM of 8 to
+// 32 bits or 32-bit floats); false for compressed ones, which cannot be played.
 bool gIsWaveFile(const QString& path);
 
 // Closes the sound and goes back to the Qt Multimedia device (tests, shutdown).

@@ -11,6 +11,7 @@
 #include "platform/ansi_codec.h"
 #include "platform/atomic_file.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 #include "stores/application.h"
 #include "stores/file_operations.h"
 #include "ui/dialog_seam.h"
@@ -32,6 +33,11 @@ constexpr qsizetype kMinReadChunk = 4096;
 constexpr qsizetype kMaxTextBytes = qsizetype{1} << 20;
 // Integer items and the rest of a text item's line are kept up to this length.
 constexpr qsizetype kMaxLineBytes = 4096;
+// Bytes of the file an entry takes, about, in a history of short messages: the table is reserved
+// for that many entries so that it seldom moves while loading (untouched slots cost no memory).
+constexpr qint64 kReservedBytesPerEntry = 128;
+// The rewrite hands the file this many bytes at a time.
+constexpr qsizetype kWriteChunk = qsizetype{1} << 20;
 
 // What the loader knows about the file on disk.
 struct HistoryFileState {
@@ -40,6 +46,16 @@ struct HistoryFileState {
     bool saveFailureTold = false;  // the user heard about a failed rewrite already
 };
 HistoryFileState fileState;
+
+// The lock of the application folder; readOnly when another copy holds it.
+struct HistoryLock {
+    pelimo::platform::FolderLock folder;
+    bool readOnly = false;
+};
+HistoryLock& historyLock() {
+    static HistoryLock lock;
+    return lock;
+}
 
 QString historyPath() {
     return gApplicationFolder + QString::fromLatin1(kHistoryFileName);
@@ -183,6 +199,37 @@ private:
     bool failed_ = false;
 };
 
+// Sender, addressee and date repeat from entry to entry: equal texts share one storage, which
+// saves memory and time. A small table of recent texts, found by a hash of their bytes.
+class RepeatingTexts {
+public:
+    QString decode(QByteArrayView bytes) {
+        if (bytes.size() > kMaxCachedBytes)
+            return pelimo::platform::ansiToUnicode(bytes);
+        // The bytes are kept in the slot itself, so a look-up reads one place in memory.
+        Slot& slot = slots_[qHash(bytes) & (kSlots - 1)];
+        if (slot.size != bytes.size() ||
+            std::memcmp(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size())) != 0) {
+            slot.size = static_cast<quint8>(bytes.size());
+            std::memcpy(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size()));
+            slot.text = pelimo::platform::ansiToUnicode(bytes);
+        }
+        return slot.text;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 16384;
+    static constexpr qsizetype kMaxCachedBytes = 39;
+
+    struct Slot {
+        quint8 size = 0xFF;  // no text yet
+        char bytes[kMaxCachedBytes];
+        QString text;
+    };
+
+    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+};
+
 // One line of the file without its line end; the text stays valid until the next read.
 struct Line {
     QByteArrayView text;
@@ -223,9 +270,6 @@ public:
                 cleanEnd_ = false;
                 continue;
             }
-            previous_.Sender = entry.Sender;
-            previous_.Addressee = entry.Addressee;
-            previous_.ReceivedDate = entry.ReceivedDate;
             keep(std::move(entry));
             cleanEnd_ = outcome == Outcome::Complete;
             if (outcome == Outcome::CutShort)
@@ -278,31 +322,7 @@ private:
     }
 
     // A quoted text item; a line that does not start with a quote is kept for the next entry.
-    // Sender, addressee and date mostly repeat from one entry to the next: a text equal to the
-    // previous entry's shares its storage, which saves memory and time.
-    static bool sameText(QByteArrayView bytes, const QString& text) {
-        if (bytes.size() != text.size())
-            return false;
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            if (byte >= 0x80 || text[i].unicode() != byte)
-                return false;
-        }
-        return true;
-    }
-
-    static QString decodeText(QByteArrayView bytes, const QString* previous) {
-        if (previous && sameText(bytes, *previous))
-            return *previous;
-        // Windows-1252 and Latin-1 differ only in the bytes 0x80-0x9F; without them Qt's
-        // vectorised Latin-1 decoder gives the same text faster.
-        const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xE0) == 0x80;
-        });
-        return latin1 ? QString::fromLatin1(bytes) : pelimo::platform::ansiToUnicode(bytes);
-    }
-
-    Outcome readText(QString& field, const QString* previous) {
+    Outcome readText(QString& field, RepeatingTexts* repeating) {
         // Blanks before the opening quote are allowed.
         for (;;) {
             if (!reader_.ensureByte())
@@ -325,19 +345,18 @@ private:
             reader_.consume(reader_.available());
             return Outcome::CutShort;
         }
-        field = decodeText(reader_.view(close), previous);
+        const QByteArrayView text = reader_.view(close);
+        field = repeating ? repeating->decode(text) : pelimo::platform::ansiToUnicode(text);
         reader_.consume(close + 1);
-        // The program writes nothing after the closing quote; anything there means the item
-        // was not where it belongs.
         if (reader_.available() >= 2 && reader_.view(2) == kLineEnd) {
             reader_.consume(2);
             return Outcome::Complete;
         }
+        // The rest of the line is skipped: an older writer left quotes in attachment paths, whose
+        // text then ends at the first of them.
         const std::optional<Line> rest = readLine();
         if (!rest)
             return Outcome::CutShort;
-        if (rest->tooLong || !isBlankLine(rest->text))
-            return Outcome::Damaged;
         return rest->ended ? Outcome::Complete : Outcome::CutShort;
     }
 
@@ -345,9 +364,8 @@ private:
         QString* const texts[kTextItems] = {&entry.Sender,       &entry.Addressee,
                                             &entry.Text,         &entry.ReceivedDate,
                                             &entry.ReceivedTime, &entry.AttachmentPath};
-        QString* const repeating[kTextItems] = {&previous_.Sender, &previous_.Addressee,
-                                                nullptr,           &previous_.ReceivedDate,
-                                                nullptr,           nullptr};
+        RepeatingTexts* const repeating[kTextItems] = {&repeating_, &repeating_, nullptr,
+                                                       &repeating_, nullptr,     nullptr};
         for (int item = 0; item < kTextItems; ++item) {
             const Outcome outcome = readText(*texts[item], repeating[item]);
             if (outcome != Outcome::Complete)
@@ -379,44 +397,90 @@ private:
     ChunkReader reader_;
     std::optional<Line> pending_;
     QByteArray pendingText_;
-    HistoryEntry previous_;  // the last entry read, for its repeating texts
+    RepeatingTexts repeating_;
     bool cleanEnd_ = true;
 };
 
-// A text item: the text in double quotes; a double quote inside could not be read back, so it is
-// written as an apostrophe.
-void appendText(QByteArray& out, const QString& text) {
-    out += kQuote;
-    const qsizetype start = out.size();
-    // Most texts hold only characters whose code is their Windows-1252 byte (ASCII and
-    // U+00A0-U+00FF): those are copied directly, the others go through the codec.
-    const auto sameByte = [](QChar c) {
-        return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
-    };
-    if (std::all_of(text.cbegin(), text.cend(), sameByte)) {
-        out.resize(start + text.size());
-        std::transform(text.cbegin(), text.cend(), out.begin() + start,
-                       [](QChar c) { return static_cast<char>(c.unicode()); });
-    } else {
-        out += pelimo::platform::unicodeToAnsi(text);
-    }
-    std::replace(out.begin() + start, out.end(), kQuote, kApostrophe);
-    out += kQuote;
-    out += kLineEnd;
+// The bytes of an entry in the file, at most: one per character of its texts, plus quotes, line
+// ends and numbers.
+qsizetype boundOfEntryBytes(const HistoryEntry& entry) {
+    constexpr qsizetype kFraming = kTextItems * 4 + 2 * 8;
+    return entry.Sender.size() + entry.Addressee.size() + entry.Text.size() +
+           entry.ReceivedDate.size() + entry.ReceivedTime.size() + entry.AttachmentPath.size() +
+           kFraming;
 }
 
-void appendEntry(QByteArray& out, const HistoryEntry& entry) {
-    out += QByteArray::number(entry.Kind);
-    out += kLineEnd;
-    appendText(out, entry.Sender);
-    appendText(out, entry.Addressee);
-    appendText(out, entry.Text);
-    appendText(out, entry.ReceivedDate);
-    appendText(out, entry.ReceivedTime);
-    appendText(out, entry.AttachmentPath);
-    out += QByteArray::number(entry.State);
-    out += kLineEnd;
-}
+// Entries in the file's format, gathered in one buffer.
+class EntryBuffer {
+public:
+    QByteArrayView bytes() const { return {buffer_.constData(), used_}; }
+    qsizetype size() const { return used_; }
+    void clear() { used_ = 0; }
+
+    void add(const HistoryEntry& entry) {
+        const qsizetype bound = boundOfEntryBytes(entry);
+        if (buffer_.size() - used_ < bound)
+            buffer_.resize(std::max(used_ + bound, buffer_.size() * 2));
+        char* out = buffer_.data() + used_;
+        out = number(out, entry.Kind);
+        for (const QString* text :
+             {&entry.Sender, &entry.Addressee, &entry.Text, &entry.ReceivedDate,
+              &entry.ReceivedTime, &entry.AttachmentPath}) {
+            out = quoted(out, *text);
+        }
+        out = number(out, entry.State);
+        used_ = out - buffer_.constData();
+    }
+
+private:
+    static char* lineEnd(char* out) {
+        *out++ = '\r';
+        *out++ = '\n';
+        return out;
+    }
+
+    static char* number(char* out, qint16 value) {
+        char digits[8];
+        int count = 0;
+        int rest = value < 0 ? -int{value} : int{value};
+        do {
+            digits[count++] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        } while (rest > 0);
+        if (value < 0)
+            *out++ = '-';
+        while (count > 0)
+            *out++ = digits[--count];
+        return lineEnd(out);
+    }
+
+    // A text item: the text in double quotes; a double quote inside could not be read back, so
+    // it is written as an apostrophe.
+    static char* quoted(char* out, const QString& text) {
+        *out++ = kQuote;
+        // Most characters have their code as their Windows-1252 byte (ASCII and U+00A0-U+00FF);
+        // the others are looked up, a surrogate pair giving one substitute as the codec does.
+        const QChar* const end = text.cend();
+        for (const QChar* c = text.cbegin(); c != end; ++c) {
+            const char16_t code = c->unicode();
+            char byte = static_cast<char>(code);
+            if (code >= 0x80 && (code < 0xA0 || code > 0xFF)) {
+                char32_t point = code;
+                if (c->isHighSurrogate() && c + 1 != end && (c + 1)->isLowSurrogate()) {
+                    point = QChar::surrogateToUcs4(*c, *(c + 1));
+                    ++c;
+                }
+                byte = pelimo::platform::ansiByteOf(point);
+            }
+            *out++ = byte == kQuote ? kApostrophe : byte;
+        }
+        *out++ = kQuote;
+        return lineEnd(out);
+    }
+
+    QByteArray buffer_;
+    qsizetype used_ = 0;
+};
 
 void replaceQuotesOfMessage(HistoryEntry& entry) {
     gReplaceQuotes(entry.Sender);
@@ -424,29 +488,25 @@ void replaceQuotesOfMessage(HistoryEntry& entry) {
     gReplaceQuotes(entry.Text);
 }
 
-// Replaces the file by the whole table; false when it could not be written.
-// The bytes of an entry in the file, within a few bytes: one per character of its texts, plus
-// quotes, line ends and numbers.
-qsizetype estimatedBytes(const HistoryEntry& entry) {
-    constexpr qsizetype kFraming = 6 * 4 + 2 * 8;
-    return entry.Sender.size() + entry.Addressee.size() + entry.Text.size() +
-           entry.ReceivedDate.size() + entry.ReceivedTime.size() + entry.AttachmentPath.size() +
-           kFraming;
+bool historyReadOnly() {
+    return historyLock().readOnly;
 }
 
+// Replaces the file by the whole table, handing it over in chunks; false when it could not be
+// written.
 bool rewriteHistoryFile() {
-    QByteArray contents;
-    qsizetype estimate = 0;
-    for (qint32 number = 1; number <= HistoryList.Count; ++number) {
-        estimate += estimatedBytes(HistoryList[number]);
-    }
-    contents.reserve(estimate);
-    for (qint32 number = 1; number <= HistoryList.Count; ++number) {
+    pelimo::platform::AtomicFileWriter file(historyPath());
+    EntryBuffer buffer;
+    for (qint32 number = 1; number <= HistoryList.Count && file.isOpen(); ++number) {
         HistoryEntry& entry = HistoryList[number];
         replaceQuotesOfMessage(entry);
-        appendEntry(contents, entry);
+        buffer.add(entry);
+        if (buffer.size() >= kWriteChunk) {
+            file.write(buffer.bytes());
+            buffer.clear();
+        }
     }
-    if (!pelimo::platform::replaceFileAtomically(historyPath(), contents))
+    if (!file.write(buffer.bytes()) || !file.commit())
         return false;
     fileState.needsRewrite = false;
     return true;
@@ -482,9 +542,9 @@ void gReplaceQuotes(QString& text) {
 }
 
 QByteArray gHistoryEntryBytes(const HistoryEntry& entry) {
-    QByteArray out;
-    appendEntry(out, entry);
-    return out;
+    EntryBuffer buffer;
+    buffer.add(entry);
+    return buffer.bytes().toByteArray();
 }
 
 std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents) {
@@ -510,6 +570,7 @@ void gLoadHistoric() {
         return;
     }
     try {
+        HistoryList.Entries.reserve(static_cast<std::size_t>(file.size() / kReservedBytesPerEntry));
         HistoryParser parser(file);
         parser.run([](HistoryEntry&& entry) {
             HistoryList.Entries.push_back(std::move(entry));
@@ -523,52 +584,43 @@ void gLoadHistoric() {
     }
 }
 
-void gAppendHistoric() {
+void gAppendHistoricFrom(qint32 first) {
     try {
-        if (HistoryList.Count < 1)
+        first = std::max(first, 1);
+        if (historyReadOnly() || first > HistoryList.Count)
             return;
-        HistoryEntry& entry = HistoryList[HistoryList.Count];
-        replaceQuotesOfMessage(entry);
+        for (qint32 number = first; number <= HistoryList.Count; ++number)
+            replaceQuotesOfMessage(HistoryList[number]);
         // After a damaged end, an appended entry could be read as part of the damage: the file is
         // written whole instead, from the table, which holds everything that could be read.
         if (fileState.needsRewrite && !fileState.unreadable && rewriteHistoryFile())
             return;
-        const QByteArray bytes = gHistoryEntryBytes(entry);
-        QFile file(historyPath());
-        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
-                             file.write(bytes) == bytes.size() && file.flush();
+        EntryBuffer buffer;
+        for (qint32 number = first; number <= HistoryList.Count; ++number)
+            buffer.add(HistoryList[number]);
         // A partly written entry would spoil the next one: the next save writes the file whole.
-        if (!written)
+        if (!pelimo::platform::appendFileDurably(historyPath(), buffer.bytes()))
             fileState.needsRewrite = true;
     } catch (...) {
         fileState.needsRewrite = true;
     }
 }
 
-void gAppendHistoricFrom(qint32 first) {
-    try {
-        first = std::max<qint32>(first, 1);
-        if (first > HistoryList.Count)
-            return;
-        QByteArray bytes;
-        for (qint32 number = first; number <= HistoryList.Count; ++number) {
-            HistoryEntry& entry = HistoryList[number];
-            replaceQuotesOfMessage(entry);
-            bytes += gHistoryEntryBytes(entry);
-        }
-        if (fileState.needsRewrite && !fileState.unreadable && rewriteHistoryFile())
-            return;
-        QFile file(historyPath());
-        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
-                             file.write(bytes) == bytes.size() && file.flush();
-        if (!written)
-            fileState.needsRewrite = true;
-    } catch (...) {
-        fileState.needsRewrite = true;
-    }
+void gAppendHistoric() {
+    gAppendHistoricFrom(HistoryList.Count);
+}
+
+bool gFctLockHistoric() {
+    using pelimo::platform::FolderLock;
+    HistoryLock& lock = historyLock();
+    lock.readOnly = lock.folder.lock(gApplicationFolder) == FolderLock::Result::HeldElsewhere;
+    return !lock.readOnly;
 }
 
 void gSaveHistoric() {
+    // Another copy owns the file: it was said at start-up that this one keeps no history.
+    if (historyReadOnly())
+        return;
     bool saved = false;
     try {
         // A file that could not be read is not in memory; replacing it would lose it.
@@ -595,6 +647,8 @@ void gDeleteHistoricMessage(qint32 number) {
 }
 
 int gFctDeleteHistoricFile() {
+    if (historyReadOnly())
+        return 0;
     try {
         return ShFileDelete(historyPath()) == 0 ? 1 : 0;
     } catch (...) {
@@ -605,4 +659,6 @@ int gFctDeleteHistoricFile() {
 void gResetHistory() {
     HistoryList = HistoryListData{};
     fileState = HistoryFileState{};
+    historyLock().folder.unlock();
+    historyLock().readOnly = false;
 }

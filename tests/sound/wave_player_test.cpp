@@ -10,8 +10,8 @@
 
 namespace {
 
-// A short PCM wave: 8 kHz, mono, 8 bits, with an optional chunk before "fmt ".
-QByteArray waveBytes(bool listChunkFirst = false) {
+// A short wave: 8 kHz, mono, 8-bit PCM unless told, with an optional chunk before "fmt ".
+QByteArray waveBytes(bool listChunkFirst = false, quint16 tag = 1, quint16 bits = 8) {
     auto u32 = [](quint32 v) {
         QByteArray b(4, 0);
         qToLittleEndian(v, b.data());
@@ -26,7 +26,7 @@ QByteArray waveBytes(bool listChunkFirst = false) {
     QByteArray body = "WAVE";
     if (listChunkFirst)
         body += "LIST" + u32(3) + "abc" + '\0';  // odd size, padded
-    body += "fmt " + u32(16) + u16(1) + u16(1) + u32(8000) + u32(8000) + u16(1) + u16(8);
+    body += "fmt " + u32(16) + u16(tag) + u16(1) + u32(8000) + u32(8000) + u16(1) + u16(bits);
     body += "data" + u32(samples.size()) + samples;
     return "RIFF" + u32(body.size()) + body;
 }
@@ -103,6 +103,20 @@ TEST(WavePlayer, WaveFilesAreRecognised) {
     EXPECT_FALSE(gIsWaveFile(folder.path("nofmt.wav")));
     EXPECT_FALSE(gIsWaveFile(folder.path("missing.wav")));
     EXPECT_FALSE(gIsWaveFile(folder.path()));
+}
+
+TEST(WavePlayer, CompressedWavesAreNotPlayed) {
+    TestFolder folder;
+    folder.write("float.wav", waveBytes(false, 3, 32));
+    folder.write("adpcm.wav", waveBytes(false, 0x11, 4));
+    folder.write("mp3.wav", waveBytes(true, 0x55, 0));
+    EXPECT_TRUE(gIsWaveFile(folder.path("float.wav")));
+    std::vector<QString> log;
+    gSetWaveDevice(std::make_unique<FakeWaveDevice>(log));
+    EXPECT_FALSE(gFctPlayWave(folder.path("adpcm.wav")));
+    EXPECT_FALSE(gFctPlayWave(folder.path("mp3.wav")));
+    EXPECT_EQ(log, (std::vector<QString>{"close", "close"})) << "never opened";
+    gResetWavePlayer();
 }
 
 // The real device: false for files it cannot play, and without an audio output false as well;

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "common/full_disk.h"
+#include "common/other_copy.h"
 #include "common/test_folder.h"
 #include "errorreport/runtime_error.h"
 #include "stores/history_file.h"
@@ -311,4 +312,39 @@ TEST_F(HistoryFile, EntriesOutsideTheTableRaiseSubscriptOutOfRange) {
     HistoryList.add(entry("A", "x"));
     EXPECT_NO_THROW(HistoryList[1]);
     EXPECT_THROW(HistoryList[0], RunTimeError);
+}
+
+TEST_F(HistoryFile, AQuoteInAnAttachmentPathCostsTheRestOfThePathOnly) {
+    // An older writer left the quotes of attachment paths as they were.
+    const QByteArray quoted =
+        "2\r\n\"B\"\r\n\"ME\"\r\n\"see\"\r\n\"d\"\r\n\"h\"\r\n\"\\\\PC\\a\"b.txt\"\r\n4\r\n";
+    const auto parsed = gParseHistoric(gHistoryEntryBytes(entry("A", "first")) + quoted +
+                                       gHistoryEntryBytes(entry("C", "third")));
+    ASSERT_EQ(parsed.size(), 3u);
+    EXPECT_EQ(parsed[1].Sender, "B");
+    EXPECT_EQ(parsed[1].Text, "see");
+    EXPECT_EQ(parsed[1].AttachmentPath, "\\\\PC\\a");
+    EXPECT_EQ(parsed[1].State, kStateUnreadWithAttachment);
+    EXPECT_EQ(parsed[2].Sender, "C");
+}
+
+TEST_F(HistoryFile, WhileAnotherCopyHoldsTheFolderNothingIsWritten) {
+    TestFolder folder;
+    ASSERT_TRUE(gFctLockHistoric());
+    EXPECT_FALSE(lockFreeForOthers(folder.path())) << "our lock keeps other processes out";
+    gResetHistory();
+    EXPECT_TRUE(lockFreeForOthers(folder.path()));
+
+    folder.write("Histo.dat", threeEntries());
+    OtherCopy first(folder.path());
+    ASSERT_TRUE(first.held());
+    EXPECT_FALSE(gFctLockHistoric());
+    gLoadHistoric();
+    EXPECT_EQ(HistoryList.Count, 3) << "the history is still read";
+    gDeleteHistoricMessage(1);
+    receive(entry("D", "not ours to keep"));
+    gSaveHistoric();
+    EXPECT_EQ(gFctDeleteHistoricFile(), 0);
+    EXPECT_EQ(folder.read("Histo.dat"), threeEntries());
+    EXPECT_TRUE(DialogSeam::shown().empty()) << "the start-up says it, not every save";
 }
