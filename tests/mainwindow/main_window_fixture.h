@@ -20,6 +20,12 @@ struct RecordedSounds {
     int played = 0;
 };
 
+// The head of a playable wave file: RIFF/WAVE with a PCM format chunk (mono, 8 kHz, 16 bits).
+inline QByteArray pcmWaveHeader() {
+    return QByteArray(
+        "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 36);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest();

@@ -25,7 +25,7 @@ class ReceiveTest : public MainWindowTest {
 protected:
     // A wave file that exists (the player only plays files that are there).
     QString writeSound(const QString& name) {
-        folder_.write(name, "RIFF....WAVEfmt ");
+        folder_.write(name, pcmWaveHeader());
         return folder_.path(name);
     }
 };

@@ -109,7 +109,7 @@ TEST_F(SecondaryWindowsTest, PhotoAndSoundPathsOfAnotherComputerAreFoundByName) 
     QDir(folder_.path()).mkpath(QStringLiteral("Picture"));
     QDir(folder_.path()).mkpath(QStringLiteral("Sound"));
     writePicture(QStringLiteral("Picture/alice.bmp"), Qt::green);
-    folder_.write(QStringLiteral("Sound/ding.wav"), "RIFF....WAVEfmt ");
+    folder_.write(QStringLiteral("Sound/ding.wav"), pcmWaveHeader());
     writeContacts({{"Alice", "PC7", "C:\\Pelimo\\Picture\\alice.bmp", "C:\\Pelimo\\ding.wav"}});
     frmPelimo& window = start();
     receive("PC7", "ME", "1hello");
