@@ -9,10 +9,12 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libsmbclient-dev
   fonts-liberation
+  libcap2-bin
 )
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   samba smbclient tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
+  desktop-file-utils appstream lintian man-db dpkg-dev file
 )
 
 pelimo_install_missing() {
