@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSystemTrayIcon>
-#include <QTableWidget>
 #include <QTimer>
 
 #include "mainwindow/artwork.h"
@@ -238,6 +237,7 @@ void frmPelimo::buildSendPanel() {
     txtSendMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtSendMessage->setFrameShape(QFrame::NoFrame);
     paint(txtSendMessage, kPanelColour, kWhite);
+    buildSendSizeLine();
 }
 
 void frmPelimo::buildReadPanel() {
@@ -293,11 +293,7 @@ void frmPelimo::buildHistoricPanel() {
     lblCmdDeleteHistoric =
         command(picHistoric, "lblCmdDeleteHistoric", 4890, kCommandTop, 825, 570, "cmd_clear.png");
 
-    MSFlexGrid1 = named(new QTableWidget(picHistoric), "MSFlexGrid1");
-    place(MSFlexGrid1, 120, 1080, 5655, 3975);
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    MSFlexGrid1->verticalHeader()->hide();
+    buildHistoricGrid();
 
     picMessRead = hiddenPicture(picHistoric, "picMessRead", Artwork::kMessRead);
     picMessNoRead = hiddenPicture(picHistoric, "picMessNoRead", Artwork::kMessNoRead);
@@ -316,6 +312,7 @@ void frmPelimo::buildTimers() {
 
 void frmPelimo::setSendMessageHeight(int twips) {
     txtSendMessage->resize(txtSendMessage->width(), gTwipsToPixels(twips));
+    placeSendSizeLine();
 }
 
 void frmPelimo::setReceiveMessageHeight(int twips) {

@@ -10,6 +10,8 @@
 #include <functional>
 
 class ErrorTrap;
+class HistoryTableModel;
+struct Letterhead;
 class LabelButton;
 class LimitedTextBox;
 class QAction;
@@ -18,7 +20,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QSystemTrayIcon;
-class QTableWidget;
+class QTableView;
 class QTimer;
 class QWidget;
 
@@ -81,6 +83,24 @@ public:
     // Adds the user name of the contact at `Index` (1-based) to the addressee box; 0 shows
     // language message 88.
     void mAddUserToSendUserList(qint16 Index);
+    // Recounts the size line from the panel's boxes.
+    void mDisplaySendSize();
+
+    // --- history panel and printing
+    void lblMenuHistoric_Click();
+    void lblMenuHistoric2_Click();
+    void mDisplayHistoric();
+    void CmdHistoricRead_Click();
+    void MSFlexGrid1_DblClick();
+    void CmdHistoricDisplay_Click();
+    void MTriSender_Click();
+    void MTriDate_Click();
+    void lblCmdDeleteHistoric_Click();
+    void MHide2DelOne_Click();
+    void MHide2DelAll_Click();
+    void lblLabReceivePrint_Click();
+    void lblCmdSendPrint_Click();
+    void CmdHistoricPrint_Click();
 
     // Resolved addressees of the last send: entry i (1-based) at mComputerNames[i - 1].
     qint32 mNbComputerName = 0;
@@ -115,6 +135,8 @@ public:
     LimitedTextBox* txtSendMessage;
     QLabel* lblLabSendFiles;
     QLineEdit* txtSendFiles;
+    // The size line at the foot of the message box.
+    QLabel* lblLabSendSize;
 
     // read panel
     QWidget* picReadMessage;
@@ -139,7 +161,8 @@ public:
     LabelButton* CmdHistoricDisplay;
     LabelButton* CmdHistoricPrint;
     LabelButton* lblCmdDeleteHistoric;
-    QTableWidget* MSFlexGrid1;
+    QTableView* MSFlexGrid1;
+    HistoryTableModel* MSFlexGrid1Model;
     QLabel* picMessRead;
     QLabel* picMessNoRead;
     QLabel* picMessfileRead;
@@ -183,6 +206,8 @@ private:
     void buildLayout();
     void buildPanelBar();
     void buildSendPanel();
+    void buildSendSizeLine();
+    void placeSendSizeLine();
     void buildReadPanel();
     void buildHistoricPanel();
     void buildMenus();
@@ -193,6 +218,11 @@ private:
     void setSendMessageHeight(int twips);
     void setReceiveMessageHeight(int twips);
     void emptySendPanel();
+    void buildHistoricGrid();
+    void connectHistoricHandlers();
+    // The entry number shown in the history grid's current row; 0 for none.
+    qint32 mCurrentHistoricNumber() const;
+    Letterhead mLetterhead() const;
     // Runs one named step of start-up or shutdown in `trap`.
     template <class Statement>
     void runStep(ErrorTrap& trap, const char* name, Statement&& statement);

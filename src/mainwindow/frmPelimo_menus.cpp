@@ -68,6 +68,7 @@ void frmPelimo::connectHandlers() {
     connect(lblLabReceiveAnswer, &LabelButton::clicked, this,
             &frmPelimo::lblLabReceiveAnswer_Click);
     lblLabReceiveFrom->installEventFilter(this);
+    connectHistoricHandlers();
 
     // Each icon entry of the panel bar lights its text entry.
     const std::pair<LabelButton*, LabelButton*> barEntries[] = {

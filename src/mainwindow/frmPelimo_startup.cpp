@@ -117,6 +117,7 @@ void frmPelimo::mDisplayLanguage() {
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
     }
     trap.step([this] { lblLabReceiveDate->clear(); });
+    trap.step([this] { mDisplaySendSize(); });
     const std::pair<QLabel*, int> historicCaptions[] = {
         {Label5, HistoryPanel},
         {CmdHistoricRead, HistoryRead},

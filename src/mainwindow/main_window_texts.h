@@ -40,5 +40,11 @@ inline constexpr int MessageSent = 98;
 inline constexpr int OpenWindow = 99;
 inline constexpr int DeleteOne = 100;
 inline constexpr int DeleteAll = 101;
+// The size line of the send panel.
+inline constexpr int SizeInBytes = 105;
+inline constexpr int SizeForSamba = 106;
+inline constexpr int SizeForWindows = 107;
+inline constexpr int SizeSambaMisses = 108;
+inline constexpr int SizeNeitherReceives = 109;
 
 }  // namespace MainWindowText

@@ -4,15 +4,20 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <vector>
 
+#include "platform/duplicate_datagram_filter.h"
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
+#include "platform/nmbd_unexpected_reader.h"
 
 namespace pelimo::platform {
 namespace {
@@ -43,13 +48,34 @@ std::uint32_t bindAddressOf(const MailslotTransportConfig& config) {
     return parseIpv4(config.bindAddress).value_or(INADDR_ANY);
 }
 
+// The host's one router holds the abstract socket "pelimo/router/<port>"; -1 when another
+// process holds it.
+int takeRouterLock(std::uint16_t datagramPort) {
+    const QByteArray name = "pelimo/router/" + QByteArray::number(datagramPort);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.constData(), static_cast<std::size_t>(name.size()));
+    const int lock = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (lock >= 0 && ::bind(lock, reinterpret_cast<const sockaddr*>(&address), length) == 0)
+        return lock;
+    if (lock >= 0)
+        ::close(lock);
+    return -1;
+}
+
 }  // namespace
 
 struct MailslotRouter::Sockets {
     int datagram = -1;
     int name = -1;
+    int lock = -1;
     LocalMailslotWriter writer;
+    std::unique_ptr<NmbdUnexpectedReader> nmbd;
+    DuplicateDatagramFilter duplicates;
     ~Sockets() {
+        if (lock >= 0)
+            ::close(lock);
         if (datagram >= 0)
             ::close(datagram);
         if (name >= 0)
@@ -71,13 +97,27 @@ MailslotRouter::~MailslotRouter() {
 RouterStartResult MailslotRouter::tryBind() {
     RouterStartResult result;
     const std::uint32_t address = bindAddressOf(config_);
-    if (sockets_->datagram < 0) {
+    if (sockets_->lock < 0)
+        sockets_->lock = takeRouterLock(config_.datagramPort);
+    result.anotherRouter = sockets_->lock < 0;
+    const bool nmbdRestarting =
+        sockets_->nmbd &&
+        sockets_->nmbd->seenWithin(Clock::now(), NmbdUnexpectedReader::kRestartGrace);
+    if (sockets_->datagram < 0 && !result.anotherRouter && !readingNmbd_ && nmbdRestarting) {
+        tryNmbd(result);
+    } else if (sockets_->datagram < 0 && !result.anotherRouter && !readingNmbd_) {
         const UdpOpenResult opened = openUdpSocket(address, config_.datagramPort, false);
         sockets_->datagram = opened.socket;
         enlargeReceiveBuffer(opened.socket);
         result.permissionDenied = result.permissionDenied || isPermissionError(opened.error);
+        result.datagramPortError = opened.error;
+        if (opened.socket < 0)
+            tryNmbd(result);
+        else
+            sockets_->nmbd.reset();
     }
-    if (sockets_->name < 0) {
+    result.readingNmbd = readingNmbd_;
+    if (sockets_->name < 0 && !readingNmbd_ && !nmbdRestarting) {
         const UdpOpenResult opened = openUdpSocket(address, config_.namePort, false);
         sockets_->name = opened.socket;
         result.permissionDenied = result.permissionDenied || isPermissionError(opened.error);
@@ -89,9 +129,39 @@ RouterStartResult MailslotRouter::tryBind() {
     return result;
 }
 
+// Name queries are nmbd's while its socket is read.
+void MailslotRouter::tryNmbd(RouterStartResult& result) {
+    if (!sockets_->nmbd) {
+        const QString path = config_.nmbdUnexpectedSocket.value_or(nmbdUnexpectedSocketPath());
+        if (path.isEmpty())
+            return;
+        sockets_->nmbd = std::make_unique<NmbdUnexpectedReader>(path);
+    }
+    NmbdUnexpectedReader& reader = *sockets_->nmbd;
+    result.nmbdSocketPath = reader.socketPath();
+    if (!reader.reconnectDue(Clock::now())) {
+        result.nmbdError = EAGAIN;
+        return;
+    }
+    result.nmbdError = reader.connect();
+    if (result.nmbdError != 0) {
+        reader.scheduleReconnect(Clock::now());
+        return;
+    }
+    readingNmbd_ = true;
+    if (sockets_->name >= 0) {
+        ::close(sockets_->name);
+        sockets_->name = -1;
+    }
+}
+
 RouterStartResult MailslotRouter::start() {
     if (thread_.joinable()) {
-        return {datagramBound_.load(), nameBound_.load(), false};
+        RouterStartResult result;
+        result.datagramPortBound = datagramBound_;
+        result.namePortBound = nameBound_;
+        result.readingNmbd = readingNmbd_;
+        return result;
     }
     const RouterStartResult result = tryBind();
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -110,6 +180,7 @@ void MailslotRouter::stop() {
     sockets_ = std::make_unique<Sockets>();
     datagramBound_ = false;
     nameBound_ = false;
+    readingNmbd_ = false;
 }
 
 namespace {
@@ -136,48 +207,72 @@ bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer) {
 
 }  // namespace
 
+void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer) {
+    const DatagramDecodeResult decoded = decodeMailslotDatagram(packet);
+    if (!decoded.datagram || !isOurDestination(decoded.datagram->destination, identity_)) {
+        ++counters_.dropped;
+        return;
+    }
+    const MailslotDatagram& datagram = *decoded.datagram;
+    if (sockets_->duplicates.isDuplicate(datagram.sourceIp, datagram.datagramId, packet,
+                                         Clock::now())) {
+        ++counters_.duplicates;
+        return;
+    }
+    names_->learn(datagram.source.name, peer);
+    const MailslotDelivery delivery =
+        sockets_->writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data);
+    if (delivery == MailslotDelivery::Delivered || delivery == MailslotDelivery::HeldBack) {
+        ++counters_.delivered;
+    } else {
+        ++counters_.dropped;
+    }
+}
+
 void MailslotRouter::run() {
     Sockets& sockets = *sockets_;
     QByteArray buffer;
     auto nextRetry = Clock::now() + std::chrono::milliseconds(config_.routerRetryIntervalMs);
+    std::vector<NmbdPacket> nmbdPackets;
     for (;;) {
-        pollfd fds[3] = {
-            {wakeFd_, POLLIN, 0}, {sockets.datagram, POLLIN, 0}, {sockets.name, POLLIN, 0}};
+        const int nmbdFd = sockets.nmbd ? sockets.nmbd->fd() : -1;
+        pollfd fds[4] = {{wakeFd_, POLLIN, 0},
+                         {sockets.datagram, POLLIN, 0},
+                         {sockets.name, POLLIN, 0},
+                         {nmbdFd, POLLIN, 0}};
         const bool unbound = sockets.datagram < 0 || sockets.name < 0;
+        // A lost connection to nmbd is retried after its own back-off.
+        auto retryAt = nextRetry;
+        if (sockets.nmbd && !sockets.nmbd->isConnected())
+            retryAt = std::min(retryAt, sockets.nmbd->nextAttempt());
         int timeout = -1;
         if (sockets.writer.hasPending()) {
             timeout = kPendingRetryMs;
         } else if (unbound) {
             const auto wait =
-                std::chrono::duration_cast<std::chrono::milliseconds>(nextRetry - Clock::now());
+                std::chrono::duration_cast<std::chrono::milliseconds>(retryAt - Clock::now());
             timeout = static_cast<int>(std::max<std::int64_t>(wait.count(), 0));
         }
         // A negative descriptor is skipped by poll.
-        if (::poll(fds, 3, timeout) < 0 && errno != EINTR)
+        if (::poll(fds, 4, timeout) < 0 && errno != EINTR)
             break;
         if ((fds[0].revents & POLLIN) != 0)
             break;
+        if (fds[3].revents != 0) {
+            nmbdPackets.clear();
+            if (!sockets.nmbd->readAvailable(nmbdPackets)) {
+                readingNmbd_ = false;
+                sockets.nmbd->scheduleReconnect(Clock::now());
+            }
+            for (const NmbdPacket& packet : nmbdPackets)
+                route(packet.datagram, packet.sourceIp);
+        }
 
         sockaddr_in peer;
         if ((fds[1].revents & POLLIN) != 0) {
             for (int i = 0; i < kPacketsPerRound && receiveOne(sockets.datagram, buffer, peer);
                  ++i) {
-                const DatagramDecodeResult decoded = decodeMailslotDatagram(buffer);
-                if (!decoded.datagram ||
-                    !isOurDestination(decoded.datagram->destination, identity_)) {
-                    ++counters_.dropped;
-                    continue;
-                }
-                const MailslotDatagram& datagram = *decoded.datagram;
-                names_->learn(datagram.source.name, ntohl(peer.sin_addr.s_addr));
-                const MailslotDelivery delivery =
-                    sockets.writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data);
-                if (delivery == MailslotDelivery::Delivered ||
-                    delivery == MailslotDelivery::HeldBack) {
-                    ++counters_.delivered;
-                } else {
-                    ++counters_.dropped;
-                }
+                route(buffer, ntohl(peer.sin_addr.s_addr));
             }
         }
         if ((fds[2].revents & POLLIN) != 0) {
@@ -204,7 +299,7 @@ void MailslotRouter::run() {
         }
         if (sockets.writer.hasPending())
             sockets.writer.retryPending();
-        if (unbound && Clock::now() >= nextRetry) {
+        if (unbound && Clock::now() >= retryAt) {
             tryBind();
             nextRetry = Clock::now() + std::chrono::milliseconds(config_.routerRetryIntervalMs);
         }

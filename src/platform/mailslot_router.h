@@ -1,11 +1,16 @@
 // The network intake of the host. The first process that binds the datagram port (UDP 138)
 // delivers every valid mailslot write addressed to one of our names to the local mailslot of that
 // name, whichever process owns it; the others retry on a timer and take over when it exits. The
-// same thread answers NetBIOS name queries for our computer name (UDP 137). It never blocks on a
-// full local mailslot and sends nothing unsolicited.
+// same thread answers NetBIOS name queries for our computer name (UDP 137). Where Samba's nmbd
+// holds the datagram port, the router reads nmbd's unexpected-packet socket instead and leaves name
+// queries to nmbd. One process per host routes (an abstract socket is its lock), second copies of
+// a datagram are dropped, and it never blocks on a full local mailslot or sends anything
+// unsolicited.
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -27,12 +32,21 @@ struct RouterStartResult {
     // A port could not be bound for lack of privilege (ports below 1024 need
     // CAP_NET_BIND_SERVICE).
     bool permissionDenied = false;
+    // The datagram port could not be bound (errno), and nmbd's socket is read instead.
+    int datagramPortError = 0;
+    bool readingNmbd = false;
+    // Why nmbd's socket could not be read (errno; 0 when it was not tried or is read).
+    int nmbdError = 0;
+    QString nmbdSocketPath;
+    // Another process of this host routes already: nothing to report.
+    bool anotherRouter = false;
 };
 
 struct RouterCounters {
     std::atomic<std::uint64_t> delivered{0};  // written to (or held back for) a local mailslot
     std::atomic<std::uint64_t> dropped{0};    // malformed, not ours, or no such mailslot
     std::atomic<std::uint64_t> nameQueriesAnswered{0};
+    std::atomic<std::uint64_t> duplicates{0};  // second copies of a datagram, dropped
 };
 
 class MailslotRouter {
@@ -49,12 +63,16 @@ public:
 
     bool isRouting() const { return datagramBound_.load(); }
     bool isAnsweringNames() const { return nameBound_.load(); }
+    bool isReadingNmbd() const { return readingNmbd_.load(); }
     const RouterCounters& counters() const { return counters_; }
 
 private:
     struct Sockets;
     void run();
     RouterStartResult tryBind();
+    void tryNmbd(RouterStartResult& result);
+    // Delivers one received NBDS datagram that came from `peer` (host order).
+    void route(QByteArrayView packet, std::uint32_t peer);
 
     MailslotTransportConfig config_;
     NetbiosIdentity identity_;
@@ -62,6 +80,7 @@ private:
     std::unique_ptr<Sockets> sockets_;
     std::atomic<bool> datagramBound_{false};
     std::atomic<bool> nameBound_{false};
+    std::atomic<bool> readingNmbd_{false};
     RouterCounters counters_;
     int wakeFd_ = -1;
     std::thread thread_;

@@ -117,10 +117,7 @@ struct MailslotSender::Worker {
         }
     }
 
-    void sendDatagram(MailslotDatagram& datagram, std::uint32_t destination,
-                      std::uint32_t sourceIp) {
-        datagram.sourceIp = sourceIp;
-        datagram.datagramId = randomId();
+    void sendDatagram(const MailslotDatagram& datagram, std::uint32_t destination) {
         const QByteArray packet = encodeMailslotDatagram(datagram);
         if (!packet.isEmpty())
             sendUdp(socket, destination, config.datagramPort, packet);
@@ -166,12 +163,18 @@ struct MailslotSender::Worker {
                 unicast = addresses.front();
         }
         datagram.messageType = group ? nbds::kDirectGroup : nbds::kDirectUnique;
+        datagram.datagramId = randomId();
         if (unicast) {
-            sendDatagram(datagram, *unicast, sourceAddressFor(*unicast).value_or(0));
+            datagram.sourceIp = sourceAddressFor(*unicast).value_or(0);
+            sendDatagram(datagram, *unicast);
             return;
         }
-        for (const Ipv4Interface& target : broadcastTargets()) {
-            sendDatagram(datagram, target.broadcast, target.address);
+        // The copies on the several interfaces are one datagram (same id, source and bytes), so
+        // a receiver that gets more than one of them keeps only the first.
+        const std::vector<Ipv4Interface> targets = broadcastTargets();
+        for (const Ipv4Interface& target : targets) {
+            datagram.sourceIp = targets.front().address;
+            sendDatagram(datagram, target.broadcast);
         }
     }
 };

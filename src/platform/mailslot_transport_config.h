@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 namespace pelimo::platform {
 
@@ -32,6 +33,9 @@ struct MailslotTransportConfig {
     bool networkSend = true;
     // The workgroup whose datagrams we accept and answer; empty = the configured one.
     QString workgroup;
+    // Where nmbd's unexpected-packet socket is, read when the datagram port cannot be bound:
+    // unset = from the Samba configuration; empty = never read it.
+    std::optional<QString> nmbdUnexpectedSocket;
     int nameQueryTimeoutMs = kNameQueryTimeoutMs;
     int routerRetryIntervalMs = kRouterRetryIntervalMs;
 
@@ -43,6 +47,7 @@ struct MailslotTransportConfig {
         config.bindAddress = QStringLiteral("127.0.0.1");
         config.broadcastOverride = {QStringLiteral("127.0.0.1")};
         config.useSystemResolver = false;
+        config.nmbdUnexpectedSocket = QString();
         return config;
     }
     // No intake and nothing sent on the network (only local delivery to our own name): for

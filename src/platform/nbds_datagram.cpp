@@ -17,6 +17,12 @@ bool startsWithMailslotPrefix(QByteArrayView name) {
                    .compare(QByteArrayView(kMailslotPrefix), Qt::CaseInsensitive) == 0;
 }
 
+// Where the data starts in the SMB part: after the NUL-terminated name, aligned.
+std::size_t smbDataOffset(std::size_t mailslotNameSize) {
+    const std::size_t nameEnd = smb::kMailslotNameOffset + mailslotNameSize + 1;
+    return (nameEnd + smb::kDataAlignment - 1) / smb::kDataAlignment * smb::kDataAlignment;
+}
+
 // The SMB part: the transaction request of one mailslot write.
 void encodeMailslotWrite(ByteWriter& out, const MailslotDatagram& datagram) {
     const std::size_t smbStart = out.size();
@@ -27,7 +33,7 @@ void encodeMailslotWrite(ByteWriter& out, const MailslotDatagram& datagram) {
     const std::size_t nameEnd =
         smb::kMailslotNameOffset + static_cast<std::size_t>(datagram.mailslotName.size()) + 1;
     const std::size_t dataOffset =
-        (nameEnd + smb::kDataAlignment - 1) / smb::kDataAlignment * smb::kDataAlignment;
+        smbDataOffset(static_cast<std::size_t>(datagram.mailslotName.size()));
     const auto dataCount = static_cast<std::uint16_t>(datagram.data.size());
     const auto offset16 = static_cast<std::uint16_t>(dataOffset);
 
@@ -153,6 +159,13 @@ DatagramDecodeResult decodeMailslotDatagram(QByteArrayView packet) {
     if (!smbIn.ok())
         return failure(DatagramError::DataOutOfBounds);
     return {std::move(datagram), DatagramError::None};
+}
+
+MailslotDatagramSize mailslotDatagramSize(std::size_t mailslotNameSize, std::size_t dataSize) {
+    MailslotDatagramSize size;
+    size.smbMessage = smbDataOffset(mailslotNameSize) + dataSize;
+    size.packet = nbds::kHeaderSize + 2 * kEncodedNameSize + size.smbMessage;
+    return size;
 }
 
 QByteArray mailslotChannelOf(QByteArrayView mailslotName) {

@@ -35,6 +35,8 @@ inline constexpr std::uint16_t kTransactionNoResponse = 0x0002;
 // Header, WordCount byte, 17 parameter words, ByteCount: where the mailslot name starts.
 inline constexpr int kMailslotNameOffset = kHeaderSize + 1 + 2 * kTransactionWordCount + 2;
 inline constexpr int kDataAlignment = 4;
+// A Windows receiver drops a mailslot SMB message longer than this.
+inline constexpr std::size_t kWindowsMaxMailslotMessage = 512;
 }  // namespace smb
 
 inline constexpr char kMailslotPrefix[] = "\\MAILSLOT\\";
@@ -75,6 +77,14 @@ struct DatagramDecodeResult {
 QByteArray encodeMailslotDatagram(const MailslotDatagram& datagram);
 
 DatagramDecodeResult decodeMailslotDatagram(QByteArrayView packet);
+
+struct MailslotDatagramSize {
+    std::size_t packet = 0;      // the UDP payload
+    std::size_t smbMessage = 0;  // its SMB part, from the SMB signature to the end
+};
+
+// The sizes encodeMailslotDatagram gives for a mailslot name and data of these lengths.
+MailslotDatagramSize mailslotDatagramSize(std::size_t mailslotNameSize, std::size_t dataSize);
 
 // "pelimo" for "\MAILSLOT\pelimo" (prefix in any case); empty when the prefix is missing.
 QByteArray mailslotChannelOf(QByteArrayView mailslotName);

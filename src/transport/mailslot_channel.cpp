@@ -1,6 +1,8 @@
 #include "transport/mailslot_channel.h"
 
 #include <QCoreApplication>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +13,8 @@
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_router.h"
 #include "platform/mailslot_sender.h"
+#include "platform/udp_port_holder.h"
+#include "stores/language_file.h"
 #include "stores/settings.h"
 #include "ui/dialog_seam.h"
 
@@ -32,6 +36,10 @@ constexpr char kInitFailedText[] =
 constexpr char kScanFailedText[] =
     "Error Scanning MailSlot, please check you have a network ! or contact Trelvix";
 constexpr char kAddFailedText[] = "Error Adding received Message to gStructureMailslotControl";
+// Language messages of the box that says why nothing can be received.
+constexpr int kPortHeldText = 110;
+constexpr int kAnotherProgramText = 111;
+constexpr int kNmbdUnreadableText = 112;
 constexpr char kComputerNameFailedText[] =
     "Error getting computer name, please check you have a network !";
 
@@ -118,6 +126,23 @@ void explainMissingPrivilege() {
         MsgBoxButtons::Ok, MsgBoxIcon::Exclamation, QString::fromLatin1(kInformationTitle));
 }
 
+// The datagram port is another program's and nmbd's socket cannot be read either: say so once,
+// naming the program when /proc tells it.
+void explainPortHeld(const pelimo::platform::RouterStartResult& started) {
+    Transport& state = transport();
+    if (state.privilegeExplained)
+        return;
+    state.privilegeExplained = true;
+    const auto holder = pelimo::platform::udpPortHolder(activeConfig().datagramPort);
+    QString text = gFctGetMessage(kPortHeldText) + u' ' +
+                   holder.value_or(gFctGetMessage(kAnotherProgramText)) +
+                   QStringLiteral(" (UDP %1)").arg(activeConfig().datagramPort);
+    text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' + started.nmbdSocketPath +
+            QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(started.nmbdError)));
+    DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                           QString::fromLatin1(kInformationTitle));
+}
+
 // The router and the name service, started with the mailslot. Starting sends nothing.
 void startNetworkIntake() {
     Transport& state = transport();
@@ -128,8 +153,18 @@ void startNetworkIntake() {
     identity.computerName = pelimo::platform::unicodeToAnsi(ownComputerName());
     identity.workgroup = workgroupFor(config.workgroup);
     state.router = std::make_unique<MailslotRouter>(config, identity, state.names);
-    if (state.router->start().permissionDenied)
+    const pelimo::platform::RouterStartResult started = state.router->start();
+    // Reading nmbd's socket is receiving; another copy routing here receives for us.
+    if (started.readingNmbd || started.anotherRouter)
+        return;
+    if (started.permissionDenied) {
         explainMissingPrivilege();
+    } else if (!started.datagramPortBound && started.datagramPortError == EADDRINUSE &&
+               !started.nmbdSocketPath.isEmpty()) {
+        // (A configuration without nmbd's socket, as tools and tests use, holds its ports on
+        // purpose.)
+        explainPortHeld(started);
+    }
 }
 
 MailslotSender& outgoingSender() {
@@ -286,6 +321,19 @@ void gSetMailslotTransportConfig(const MailslotTransportConfig& config) {
 
 const MailslotTransportConfig& gMailslotTransportConfig() {
     return activeConfig();
+}
+
+MailslotIntakeFigures gMailslotIntakeFigures() {
+    MailslotIntakeFigures figures;
+    const MailslotRouter* router = transport().router.get();
+    if (router == nullptr)
+        return figures;
+    figures.readingNmbd = router->isReadingNmbd();
+    figures.routing = router->isRouting() || figures.readingNmbd;
+    figures.delivered = router->counters().delivered;
+    figures.dropped = router->counters().dropped;
+    figures.duplicates = router->counters().duplicates;
+    return figures;
 }
 
 bool gFlushMailslotSends(int timeoutMs) {

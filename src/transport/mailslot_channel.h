@@ -68,6 +68,16 @@ QString gMessageChannel();
 void gSetMailslotTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
 const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
 
+// What the network intake of this process has done since the mailslot was opened.
+struct MailslotIntakeFigures {
+    bool routing = false;      // this process routes (the datagram port or nmbd's socket)
+    bool readingNmbd = false;  // through nmbd's socket
+    quint64 delivered = 0;
+    quint64 dropped = 0;
+    quint64 duplicates = 0;
+};
+MailslotIntakeFigures gMailslotIntakeFigures();
+
 // Waits until every datagram queued by SendToPelimo has been written (or the timeout passed);
 // true when the queue is empty. For tools that exit after sending, and tests.
 bool gFlushMailslotSends(int timeoutMs);

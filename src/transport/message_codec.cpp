@@ -64,19 +64,25 @@ void sendIdentification(const QString& computerName, qint16 kind, const char* bo
 
 }  // namespace
 
+QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QString& body) {
+    if (kind < kKindPlain || kind > kKindIdentificationAnswer)
+        return {};
+    QString payload = QString::number(kind);
+    if (kind == kKindAttachment) {
+        // Format "0000": at least four digits; a longer path simply gives more.
+        payload +=
+            QStringLiteral("%1").arg(wireLength(attachmentPath), kLengthFieldSize, 10, QChar(u'0'));
+        payload += attachmentPath;
+    }
+    payload += body;
+    return payload;
+}
+
 void gEncodeMessage(const QString& body) {
     const qint16 kind = DecodedMessage.Kind;
     if (kind < kKindPlain || kind > kKindIdentificationAnswer)
         return;
-    QString payload = QString::number(kind);
-    if (kind == kKindAttachment) {
-        // Format "0000": at least four digits; a longer path simply gives more.
-        payload += QStringLiteral("%1").arg(wireLength(DecodedMessage.AttachmentPath),
-                                            kLengthFieldSize, 10, QChar(u'0'));
-        payload += DecodedMessage.AttachmentPath;
-    }
-    payload += body;
-    DecodedMessage.Text = payload;
+    DecodedMessage.Text = gFctMessagePayload(kind, DecodedMessage.AttachmentPath, body);
 }
 
 void gDecodeMessage(const QString& payload) {

@@ -13,6 +13,10 @@ inline constexpr char kIdentificationAnswerText[] = "Pelimo : Identification Ans
 // `body`. A Kind outside 1 to 4 leaves everything unchanged.
 void gEncodeMessage(const QString& body);
 
+// The payload of a message of `kind` (1 to 4; else empty): the kind digit, for kind 2 the
+// four-digit length and the attachment path, then the body.
+QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QString& body);
+
 // Sets Kind, Text and, by kind, AttachmentPath and State from a received payload. Sender,
 // Addressee, ReceivedDate and ReceivedTime are left alone.
 void gDecodeMessage(const QString& payload);

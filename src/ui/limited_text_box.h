@@ -19,6 +19,9 @@ public:
     // Takes CR LF, lone CR or LF as line breaks.
     void setText(const QString& text);
 
+    // Keeps a strip of `pixels` at the bottom free of text, for a line drawn over it.
+    void reserveBottomStrip(int pixels) { setViewportMargins(0, 0, 0, pixels); }
+
     // The length of a text as this box counts it: a line break counts two characters.
     static int countedLength(const QString& plainText);
 

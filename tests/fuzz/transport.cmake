@@ -3,3 +3,5 @@ pelimo_add_fuzz_target(mailslot_datagram ${CMAKE_CURRENT_SOURCE_DIR}/mailslot_da
     LIBS pelimo_platform)
 pelimo_add_fuzz_target(message_payload ${CMAKE_CURRENT_SOURCE_DIR}/message_payload_fuzz.cpp
     LIBS pelimo_core)
+pelimo_add_fuzz_target(nmbd_stream ${CMAKE_CURRENT_SOURCE_DIR}/nmbd_stream_fuzz.cpp
+    LIBS pelimo_platform)

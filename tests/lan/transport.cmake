@@ -1,2 +1,3 @@
-# Transport: mailslot datagrams between two hosts, checked by tshark.
+# Transport: mailslot datagrams between two hosts, checked by tshark; receiving beside nmbd.
 pelimo_add_lan_test(transport_mailslots ${CMAKE_CURRENT_SOURCE_DIR}/transport_mailslots.sh)
+pelimo_add_lan_test(transport_nmbd ${CMAKE_CURRENT_SOURCE_DIR}/transport_nmbd.sh)

@@ -7,11 +7,15 @@
 //   reply TEXT         clicks reply on the read panel, types the text and clicks send
 //   request NAME       sends an identification request to NAME
 //   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
+//   size LIST TEXT     types the addressees and the text and reports the size line: "size LINE"
+//   intake             reports the network intake: "intake ROUTING NMBD DELIVERED DROPPED
+//                      DUPLICATES"
 //   ping               answers "pong"
 //   quit               runs the shutdown without its question
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -84,6 +88,15 @@ void execute(frmPelimo& window, const QString& line) {
                     QString::number(contact.Ready)});
         }
         report({QStringLiteral("end")});
+    } else if (command == QStringLiteral("size")) {
+        window.txtSendUserList->setPlainText(fields.value(1));
+        window.txtSendMessage->setText(typedText(fields.value(2)));
+        report({QStringLiteral("size"), window.lblLabSendSize->text()});
+    } else if (command == QStringLiteral("intake")) {
+        const MailslotIntakeFigures figures = gMailslotIntakeFigures();
+        report({QStringLiteral("intake"), QString::number(figures.routing),
+                QString::number(figures.readingNmbd), QString::number(figures.delivered),
+                QString::number(figures.dropped), QString::number(figures.duplicates)});
     } else if (command == QStringLiteral("ping")) {
         report({QStringLiteral("pong")});
     } else if (command == QStringLiteral("quit")) {

@@ -1,0 +1,149 @@
+// The history panel and history printing with large histories, offscreen.
+//   bench_mainwindow_history [benchmark options]   opening the panel with 100 000 entries until
+//                                                  the grid has painted its rows, sorting by
+//                                                  sender and back by arrival, and printing a
+//                                                  10 000-entry history into a PDF file
+//   bench_mainwindow_history --memory              the resident memory the first opening adds
+//   bench_mainwindow_history --pdf FILE            prints the 10 000-entry history into FILE
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPrinter>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "mainwindow/artwork.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/print_layouts.h"
+#include "mainwindow/print_surface.h"
+#include "process_memory.h"
+#include "stores/application.h"
+#include "stores/history_file.h"
+#include "stores_history_generator.h"
+#include "ui/dialog_seam.h"
+
+namespace {
+
+constexpr int kPanelEntries = 100000;
+constexpr int kPrintedEntries = 10000;
+
+// Loads a generated history of `entries` entries into HistoryList.
+void loadHistory(int entries) {
+    static QTemporaryDir folder;
+    gSetApplicationFolder(folder.path());
+    if (!gWriteHistoryFile(folder.path() + QStringLiteral("/Histo.dat"), entries))
+        std::exit(1);
+    gResetHistory();
+    gLoadHistoric();
+}
+
+std::unique_ptr<frmPelimo> shownWindow() {
+    auto window = std::make_unique<frmPelimo>();
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+// Opens the panel and waits until the grid has painted.
+void openPanel(frmPelimo& window) {
+    window.lblMenuHistoric_Click();
+    window.MSFlexGrid1->viewport()->repaint();
+}
+
+void BM_OpenHistoryPanel(benchmark::State& state) {
+    loadHistory(kPanelEntries);
+    auto window = shownWindow();
+    for (auto _ : state) {
+        openPanel(*window);
+        state.PauseTiming();
+        window->lblMenuSendMessage_Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenHistoryPanel)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
+
+void BM_SortHistory(benchmark::State& state) {
+    loadHistory(kPanelEntries);
+    auto window = shownWindow();
+    openPanel(*window);
+    const bool bySender = state.range(0) == 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (bySender)
+            window->MTriDate_Click();
+        else
+            window->MTriSender_Click();
+        state.ResumeTiming();
+        if (bySender)
+            window->MTriSender_Click();
+        else
+            window->MTriDate_Click();
+        window->MSFlexGrid1->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_SortHistory)
+    ->ArgName("by_sender")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5);
+
+int printHistory(const QString& file) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    PrintSurface surface(printer, file);
+    const Letterhead head{Artwork::picture(QString::fromLatin1(Artwork::kLetterhead)),
+                          QSize(5595, 600)};
+    gFctHistoriquePrint(surface, head, HistoryList);
+    return surface.pageCount();
+}
+
+void BM_PrintHistoryToPdf(benchmark::State& state) {
+    loadHistory(kPrintedEntries);
+    const QTemporaryDir folder;
+    int pages = 0;
+    for (auto _ : state)
+        pages = printHistory(folder.path() + QStringLiteral("/history.pdf"));
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_PrintHistoryToPdf)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(5);
+
+int measureMemory() {
+    loadHistory(kPanelEntries);
+    auto window = shownWindow();
+    const long before = statusKilobytes("VmRSS");
+    openPanel(*window);
+    window->MTriSender_Click();
+    window->MTriDate_Click();
+    window->MSFlexGrid1->viewport()->repaint();
+    const long after = statusKilobytes("VmRSS");
+    std::printf("history panel with %d entries adds %.1f MB resident (%.1f -> %.1f MB)\n",
+                int(HistoryList.Count), double(after - before) / 1024.0, double(before) / 1024.0,
+                double(after) / 1024.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    DialogSeam::setScripted(true);
+    if (argc > 1 && std::strcmp(argv[1], "--memory") == 0)
+        return measureMemory();
+    if (argc > 2 && std::strcmp(argv[1], "--pdf") == 0) {
+        loadHistory(kPrintedEntries);
+        std::printf("%d pages\n", printHistory(QString::fromLocal8Bit(argv[2])));
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

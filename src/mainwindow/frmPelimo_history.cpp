@@ -1,0 +1,213 @@
+// The history panel: the grid over HistoryList, reading an entry, sorting and deleting.
+#include <QAction>
+#include <QCursor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/history_table_model.h"
+#include "mainwindow/main_window_texts.h"
+#include "mainwindow/panel_state.h"
+#include "stores/history_file.h"
+#include "stores/language_file.h"
+#include "stores/number_text.h"
+#include "ui/dialog_seam.h"
+#include "ui/label_button.h"
+#include "ui/twips.h"
+
+namespace {
+
+namespace Text {
+constexpr int SenderHeading = 19;
+constexpr int AddresseeHeading = 20;
+constexpr int ReceivedHeading = 21;
+constexpr int NumberHeading = 22;
+constexpr int TextHeading = 23;
+constexpr int NothingToDelete = 84;
+constexpr int ConfirmDeleteAll = 85;
+}  // namespace Text
+
+constexpr char kCannotDeleteHistory[] = "error, can't erase historic messages.";
+
+// Column widths in twips, column 0 first.
+constexpr int kColumnWidths[HistoryColumn::Count] = {380, 900, 2500, 900, 1900, 800};
+constexpr int kRowHeight = 240;
+
+QString boxTitle() {
+    return gFctGetMessage(MainWindowText::BoxTitle);
+}
+
+}  // namespace
+
+void frmPelimo::buildHistoricGrid() {
+    MSFlexGrid1Model = new HistoryTableModel(this);
+    MSFlexGrid1 = new QTableView(picHistoric);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setGeometry(gTwipsRect(120, 1080, 5655, 3975));
+    MSFlexGrid1->setModel(MSFlexGrid1Model);
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->setWordWrap(false);
+    MSFlexGrid1->setSortingEnabled(false);
+    // A white grid with black text, whatever the panel's colours.
+    QPalette colours = MSFlexGrid1->palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::WindowText, Qt::black);
+    MSFlexGrid1->setPalette(colours);
+    // Fixed row heights and column widths: the view never measures its 100 000 rows.
+    QHeaderView* rows = MSFlexGrid1->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(gTwipsToPixels(kRowHeight));
+    QHeaderView* columns = MSFlexGrid1->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setStretchLastSection(false);
+    columns->setHighlightSections(false);
+    for (int column = 0; column < HistoryColumn::Count; ++column)
+        MSFlexGrid1->setColumnWidth(column, gTwipsToPixels(kColumnWidths[column]));
+}
+
+void frmPelimo::connectHistoricHandlers() {
+    connect(lblMenuHistoric, &LabelButton::clicked, this, &frmPelimo::lblMenuHistoric_Click);
+    connect(lblMenuHistoric2, &LabelButton::clicked, this, &frmPelimo::lblMenuHistoric2_Click);
+    connect(CmdHistoricRead, &LabelButton::clicked, this, &frmPelimo::CmdHistoricRead_Click);
+    connect(CmdHistoricDisplay, &LabelButton::clicked, this, &frmPelimo::CmdHistoricDisplay_Click);
+    connect(CmdHistoricPrint, &LabelButton::clicked, this, &frmPelimo::CmdHistoricPrint_Click);
+    connect(lblCmdDeleteHistoric, &LabelButton::clicked, this,
+            &frmPelimo::lblCmdDeleteHistoric_Click);
+    connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmPelimo::MSFlexGrid1_DblClick);
+    connect(MTriSender, &QAction::triggered, this, &frmPelimo::MTriSender_Click);
+    connect(MTriDate, &QAction::triggered, this, &frmPelimo::MTriDate_Click);
+    connect(MHide2DelOne, &QAction::triggered, this, &frmPelimo::MHide2DelOne_Click);
+    connect(MHide2DelAll, &QAction::triggered, this, &frmPelimo::MHide2DelAll_Click);
+    connect(lblLabReceivePrint, &LabelButton::clicked, this, &frmPelimo::lblLabReceivePrint_Click);
+    connect(lblCmdSendPrint, &LabelButton::clicked, this, &frmPelimo::lblCmdSendPrint_Click);
+}
+
+void frmPelimo::lblMenuHistoric_Click() {
+    lblMenuHistoric2_Click();
+    mDisplayInfoNbHistoric();
+}
+
+void frmPelimo::lblMenuHistoric2_Click() {
+    mDisplayHistoric();
+    gCurrentPanel = kPanelHistoric;
+    mDisplayWindows();
+}
+
+void frmPelimo::mDisplayHistoric() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDisplayHistoric"));
+    trap.step([this] {
+        MSFlexGrid1Model->setStateIcons({picMessRead->pixmap(), picMessNoRead->pixmap(),
+                                         picMessfileRead->pixmap(), picMessfileNoRead->pixmap()});
+    });
+    trap.step([this] {
+        MSFlexGrid1Model->rebuild(
+            {QString(), gFctGetMessage(Text::SenderHeading), gFctGetMessage(Text::TextHeading),
+             gFctGetMessage(Text::AddresseeHeading), gFctGetMessage(Text::ReceivedHeading),
+             gFctGetMessage(Text::NumberHeading)});
+    });
+    // The newest entry is current, so reading without a click opens it.
+    trap.step([this] {
+        const int last = MSFlexGrid1Model->rowCount() - 1;
+        if (last < 0)
+            return;
+        MSFlexGrid1->setCurrentIndex(MSFlexGrid1Model->index(last, HistoryColumn::State));
+        MSFlexGrid1->scrollToBottom();
+    });
+}
+
+qint32 frmPelimo::mCurrentHistoricNumber() const {
+    const QModelIndex current = MSFlexGrid1->currentIndex();
+    if (!current.isValid())
+        return 0;
+    const QString shown =
+        MSFlexGrid1Model->index(current.row(), HistoryColumn::Number).data().toString();
+    return static_cast<qint32>(gLeadingNumber(shown, NumberForm::WholeDigits));
+}
+
+void frmPelimo::CmdHistoricRead_Click() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("CmdHistoricRead_Click"));
+    qint32 n = 0;
+    trap.step([this, &n] { n = mCurrentHistoricNumber(); });
+    if (n == 0)
+        return;
+    trap.step([n] {
+        HistoryEntry& entry = HistoryList[n];
+        DecodedMessage.Sender = entry.Sender;
+        DecodedMessage.Addressee = entry.Addressee;
+        DecodedMessage.Text = entry.Text;
+        DecodedMessage.ReceivedDate = entry.ReceivedDate;
+        DecodedMessage.ReceivedTime = entry.ReceivedTime;
+        DecodedMessage.AttachmentPath = entry.AttachmentPath;
+        DecodedMessage.Kind = kKindPlain;
+    });
+    trap.step([n] {
+        const qint16 state =
+            DecodedMessage.AttachmentPath.isEmpty() ? kStateRead : kStateReadWithAttachment;
+        DecodedMessage.State = state;
+        HistoryList[n].State = state;
+    });
+    trap.step([this] { mDisplayMessage(); });
+    trap.step([this] {
+        gCurrentPanel = kPanelRead;
+        mDisplayWindows();
+    });
+    trap.step([this] { mDisplayInfoNbHistoric(); });
+}
+
+void frmPelimo::MSFlexGrid1_DblClick() {
+    CmdHistoricRead_Click();
+}
+
+void frmPelimo::CmdHistoricDisplay_Click() {
+    MTri->popup(QCursor::pos());
+}
+
+void frmPelimo::MTriSender_Click() {
+    MSFlexGrid1Model->sortBySender();
+}
+
+void frmPelimo::MTriDate_Click() {
+    MSFlexGrid1Model->sortByArrival();
+}
+
+void frmPelimo::lblCmdDeleteHistoric_Click() {
+    if (HistoryList.Count == 0) {
+        DialogSeam::messageBox(gFctGetMessage(Text::NothingToDelete), MsgBoxButtons::Ok,
+                               MsgBoxIcon::Information, boxTitle());
+        return;
+    }
+    MHide2->popup(QCursor::pos());
+}
+
+void frmPelimo::MHide2DelOne_Click() {
+    const qint32 n = mCurrentHistoricNumber();
+    if (n == 0)
+        return;
+    gDeleteHistoricMessage(n);
+    mDisplayHistoric();
+    // The count line would otherwise still count the removed entry.
+    mDisplayInfoNbHistoric();
+}
+
+void frmPelimo::MHide2DelAll_Click() {
+    if (DialogSeam::messageBox(gFctGetMessage(Text::ConfirmDeleteAll), MsgBoxButtons::OkCancel,
+                               MsgBoxIcon::None, boxTitle()) != MsgBoxResult::Ok) {
+        return;
+    }
+    if (gFctDeleteHistoricFile() != 1) {
+        DialogSeam::messageBox(QString::fromLatin1(kCannotDeleteHistory), MsgBoxButtons::Ok,
+                               MsgBoxIcon::Exclamation, boxTitle());
+        return;
+    }
+    gLoadHistoric();
+    mDisplayHistoric();
+    mDisplayInfoNbHistoric();
+}

@@ -1,0 +1,85 @@
+// The three print commands: the read panel's message, the message being composed, the history.
+#include <QDateTime>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/main_window_texts.h"
+#include "mainwindow/message_dates.h"
+#include "mainwindow/print_job.h"
+#include "mainwindow/print_layouts.h"
+#include "stores/history_file.h"
+#include "stores/language_file.h"
+#include "transport/mailslot_channel.h"
+#include "ui/dialog_seam.h"
+#include "ui/limited_text_box.h"
+#include "ui/twips.h"
+
+namespace {
+
+constexpr int kNothingToPrint = 82;
+constexpr int kNoHistoryToPrint = 80;
+
+void tellNothingToPrint(int message) {
+    DialogSeam::messageBox(gFctGetMessage(message), MsgBoxButtons::Ok, MsgBoxIcon::Information,
+                           gFctGetMessage(MainWindowText::BoxTitle));
+}
+
+}  // namespace
+
+Letterhead frmPelimo::mLetterhead() const {
+    return {picPrint->pixmap(),
+            QSize(picPrint->width() * kTwipsPerPixel, picPrint->height() * kTwipsPerPixel)};
+}
+
+void frmPelimo::lblLabReceivePrint_Click() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblLabReceivePrint_Click"));
+    if (txtReceiveMessage->toPlainText().isEmpty()) {
+        trap.step([] { tellNothingToPrint(kNothingToPrint); });
+        return;
+    }
+    trap.step([this] {
+        const Letterhead head = mLetterhead();
+        gPrintThroughDialog(this, [&head](PrintSurface& printer) {
+            gFctMessagePrint(printer, head, DecodedMessage);
+        });
+    });
+}
+
+void frmPelimo::lblCmdSendPrint_Click() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblCmdSendPrint_Click"));
+    if (txtSendMessage->text().isEmpty()) {
+        trap.step([] { tellNothingToPrint(kNothingToPrint); });
+        return;
+    }
+    // The message being composed, from this computer, stamped now.
+    trap.step([this] {
+        DecodedMessageData composed;
+        composed.Kind = kKindPlain;
+        composed.Sender = gComputerName;
+        composed.Addressee = txtSendUserList->toPlainText();
+        composed.Text = txtSendMessage->text();
+        const QDateTime now = QDateTime::currentDateTime();
+        composed.ReceivedDate = gArrivalDateText(now.date());
+        composed.ReceivedTime = gArrivalTimeText(now.time());
+        const Letterhead head = mLetterhead();
+        gPrintThroughDialog(this, [&head, &composed](PrintSurface& printer) {
+            gFctMessagePrint(printer, head, composed);
+        });
+    });
+}
+
+void frmPelimo::CmdHistoricPrint_Click() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("CmdHistoricPrint_Click"));
+    if (HistoryList.Count == 0) {
+        trap.step([] { tellNothingToPrint(kNoHistoryToPrint); });
+        return;
+    }
+    trap.step([this] {
+        const Letterhead head = mLetterhead();
+        gPrintThroughDialog(this, [&head](PrintSurface& printer) {
+            gFctHistoriquePrint(printer, head, HistoryList);
+        });
+    });
+}

@@ -1,0 +1,53 @@
+// The send panel's size line: recounted whenever the addressees, the text or the attachment
+// change, and kept at the foot of the message box, whose height changes with the attachment row.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "mainwindow/frmPelimo.h"
+#include "mainwindow/send_size_line.h"
+#include "transport/decoded_message.h"
+#include "transport/mailslot_channel.h"
+#include "ui/limited_text_box.h"
+#include "ui/twips.h"
+
+namespace {
+
+// Room for two lines of the small font: the warning beyond a limit wraps onto the second.
+constexpr int kSizeLineHeight = 390;  // twips
+
+}  // namespace
+
+void frmPelimo::buildSendSizeLine() {
+    lblLabSendSize = new QLabel(picSendMessage);
+    lblLabSendSize->setObjectName(QStringLiteral("lblLabSendSize"));
+    lblLabSendSize->setTextFormat(Qt::PlainText);
+    lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    lblLabSendSize->setWordWrap(true);
+    lblLabSendSize->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont font = lblLabSendSize->font();
+    font.setPointSizeF(font.pointSizeF() - 1);
+    lblLabSendSize->setFont(font);
+    txtSendMessage->reserveBottomStrip(gTwipsToPixels(kSizeLineHeight));
+    placeSendSizeLine();
+    const auto recount = [this] { mDisplaySendSize(); };
+    connect(txtSendMessage, &QPlainTextEdit::textChanged, this, recount);
+    connect(txtSendUserList, &QPlainTextEdit::textChanged, this, recount);
+    connect(txtSendFiles, &QLineEdit::textChanged, this, recount);
+}
+
+void frmPelimo::placeSendSizeLine() {
+    const int height = gTwipsToPixels(kSizeLineHeight);
+    const QRect box = txtSendMessage->geometry();
+    lblLabSendSize->setGeometry(box.left(), box.bottom() + 1 - height, box.width(), height);
+    lblLabSendSize->raise();
+}
+
+void frmPelimo::mDisplaySendSize() {
+    // The attachment's network path is formed only when sending; its typed path stands in.
+    const QString attachment = txtSendFiles->text();
+    const SendSize size = gFctSendSize(gComputerName, txtSendUserList->toPlainText(),
+                                       attachment.isEmpty() ? kKindPlain : kKindAttachment,
+                                       attachment, txtSendMessage->text(), gMessageChannel());
+    lblLabSendSize->setText(gFctSendSizeLine(size));
+}

@@ -1,0 +1,140 @@
+#include "mainwindow/print_layouts.h"
+
+#include <QDate>
+#include <QTime>
+
+#include "errorreport/error_trap.h"
+#include "mainwindow/display_text.h"
+#include "mainwindow/print_surface.h"
+#include "stores/language_file.h"
+
+namespace {
+
+namespace Text {
+constexpr int Sender = 19;
+constexpr int Addressee = 20;
+constexpr int Date = 21;
+constexpr int Message = 23;
+constexpr int HistoryTitle = 48;
+}  // namespace Text
+
+const QString kArial = QStringLiteral("Arial");
+constexpr int kMessageValueX = 1500;
+constexpr int kTitleX = 150;
+constexpr int kAddresseeColumnX = 1500;
+constexpr int kDateColumnX = 3000;
+constexpr int kTextColumnX = 5000;
+
+QString label(int number) {
+    return gSingleLineText(gFctGetMessage(number)) + u':';
+}
+
+void pageHead(PrintSurface& printer, const Letterhead& letterhead) {
+    printer.setX(0);
+    printer.setY(0);
+    printer.drawPicture(letterhead.picture, letterhead.twips.width(), letterhead.twips.height());
+    printer.setY(printer.y() + letterhead.twips.height());
+}
+
+void emptyLines(PrintSurface& printer, int lines) {
+    for (int i = 0; i < lines; ++i)
+        printer.newLine();
+}
+
+// Prints `text` at `x`, keeping the position after it.
+void cell(PrintSurface& printer, int x, const QString& text) {
+    printer.setX(x);
+    printer.print(text, false);
+}
+
+}  // namespace
+
+QString mFctTruncateStringAtFirstLineFeed(const QString& text) {
+    QString result;
+    ErrorTrap trap(QStringLiteral("ModGlobal"),
+                   QStringLiteral("mFctTruncateStringAtFirstLineFeed"));
+    trap.step([&] {
+        const qsizetype end = text.indexOf(QStringLiteral("\r\n"));
+        result = end < 0 ? text : text.left(end);
+    });
+    return result;
+}
+
+QString gPrintedDate(const QString& storedDate) {
+    const QDate date = QDate::fromString(storedDate, QStringLiteral("d/M/yyyy"));
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : storedDate;
+}
+
+QString gPrintedTime(const QString& storedTime) {
+    QTime time = QTime::fromString(storedTime, QStringLiteral("h:m:s"));
+    if (!time.isValid())
+        time = QTime::fromString(storedTime, QStringLiteral("h:m"));
+    return time.isValid() ? time.toString(QStringLiteral("hh:mm")) : storedTime;
+}
+
+void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
+                      const DecodedMessageData& message) {
+    pageHead(printer, letterhead);
+    emptyLines(printer, 2);
+    printer.setFont(kArial, 10);
+    const std::pair<int, QString> lines[] = {
+        {Text::Sender, message.Sender},
+        {Text::Addressee, message.Addressee},
+        {Text::Date, gPrintedDate(message.ReceivedDate) + QStringLiteral(" - ") +
+                         gPrintedTime(message.ReceivedTime)},
+    };
+    for (const auto& [number, value] : lines) {
+        printer.setX(0);
+        printer.setBold(true);
+        printer.print(label(number), false);
+        printer.setBold(false);
+        printer.setX(kMessageValueX);
+        printer.print(gSingleLineText(value), true);
+    }
+    emptyLines(printer, 1);
+    printer.setX(0);
+    printer.setBold(true);
+    printer.print(label(Text::Message), true);
+    emptyLines(printer, 1);
+    printer.setBold(false);
+    printer.setX(0);
+    printer.print(gMultiLineText(message.Text), true);
+    emptyLines(printer, 1);
+    printer.endDoc();
+}
+
+void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
+                         const HistoryListData& history) {
+    pageHead(printer, letterhead);
+    printer.setFont(kArial, 12);
+    emptyLines(printer, 1);
+    printer.setX(kTitleX);
+    printer.setItalic(true);
+    printer.print(gSingleLineText(gFctGetMessage(Text::HistoryTitle)), true);
+    printer.setItalic(false);
+    printer.setFont(kArial, 9);
+    emptyLines(printer, 2);
+
+    printer.setBold(true);
+    cell(printer, 0, label(Text::Sender));
+    cell(printer, kAddresseeColumnX, label(Text::Addressee));
+    cell(printer, kDateColumnX, label(Text::Date));
+    printer.setX(kTextColumnX);
+    printer.print(label(Text::Message), true);
+    emptyLines(printer, 1);
+    printer.setBold(false);
+
+    for (qint32 i = 1; i <= history.Count; ++i) {
+        const HistoryEntry& entry = history[i];
+        cell(printer, 0, gSingleLineText(entry.Sender));
+        cell(printer, kAddresseeColumnX, gSingleLineText(entry.Addressee));
+        cell(printer, kDateColumnX,
+             gSingleLineText(gPrintedDate(entry.ReceivedDate) + u' ' +
+                             gPrintedTime(entry.ReceivedTime)));
+        printer.setX(kTextColumnX);
+        // Only the first line; a lone line break left in it is shown as a blank.
+        printer.print(gSingleLineText(mFctTruncateStringAtFirstLineFeed(entry.Text)), true);
+    }
+    emptyLines(printer, 1);
+    printer.endDoc();
+}
