@@ -9,11 +9,13 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libsmbclient-dev
   fonts-liberation
+  libcap2-bin
 )
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   samba smbclient tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
   cups cups-client cups-filters
+  desktop-file-utils appstream lintian man-db dpkg-dev file
 )
 
 pelimo_install_missing() {
@@ -32,10 +34,12 @@ pelimo_install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# pelimo_build TOP [FOLDER [CMAKE OPTIONS...]]: configures TOP/FOLDER (default build) once, builds it.
 pelimo_build() {
-  local top="$1"
-  if [ ! -f "$top/build/build.ninja" ]; then
-    cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  local top="$1" dir="$top/${2:-build}"
+  shift $(($# < 2 ? $# : 2))
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   fi
-  cmake --build "$top/build"
+  cmake --build "$dir"
 }

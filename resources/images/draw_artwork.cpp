@@ -1,8 +1,10 @@
 // Draws the program's pictures into a folder: the panel bar background, the panel bar and
-// command icons, the window icon, the four history state icons, the default contact photo, the
-// letterhead, the two logos of the About panel and the label-buttons' pointing-hand cursor. Build
-// the target pelimo-draw-artwork and run it with resources/images.
+// command icons, the window icon (also in the icon theme's sizes, under hicolor/), the four
+// history state icons, the default contact photo, the letterhead, the two logos of the About
+// panel and the label-buttons' pointing-hand cursor. Build the target pelimo-draw-artwork and run
+// it with resources/images.
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -39,6 +41,7 @@ void save(const char* name, int width, int height, const Drawing& draw,
         draw(painter);
     }
     const QString path = gOutputFolder + u'/' + QString::fromLatin1(name);
+    QDir().mkpath(QFileInfo(path).path());
     if (!image.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         ++gFailures;
@@ -276,7 +279,7 @@ void commandIcons() {
 }
 
 void windowIcon() {
-    save("pelimo.png", 64, 64, [](QPainter& p) {
+    const Drawing icon = [](QPainter& p) {
         QLinearGradient tile(0, 0, 64, 64);
         tile.setColorAt(0, kWindowBlue.lighter(120));
         tile.setColorAt(1, kNavy);
@@ -285,7 +288,17 @@ void windowIcon() {
         p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
         envelope(p, QRectF(10, 20, 40, 28), kPaper, kInk, false);
         arrow(p, QPointF(34, 44), QPointF(56, 12), kOrange, 4);
-    });
+    };
+    save("pelimo.png", 64, 64, icon);
+    // The desktop menu's icon theme sizes, drawn from the same 64-unit picture.
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QByteArray name = "hicolor/" + QByteArray::number(size) + 'x' +
+                                QByteArray::number(size) + "/apps/pelimo.png";
+        save(name.constData(), size, size, [&icon, size](QPainter& p) {
+            p.scale(size / 64.0, size / 64.0);
+            icon(p);
+        });
+    }
 }
 
 void stateIcons() {

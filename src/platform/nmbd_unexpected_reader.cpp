@@ -26,6 +26,9 @@ constexpr std::size_t kReadChunk = 16 * 1024;
 template <class Value>
 Value nativeAt(const QByteArray& bytes, qsizetype offset) {
     Value value{};
+    // Callers check the length first; the check here keeps every read inside the buffer.
+    if (offset < 0 || bytes.size() - offset < static_cast<qsizetype>(sizeof value))
+        return value;
     std::memcpy(&value, bytes.constData() + offset, sizeof value);
     return value;
 }

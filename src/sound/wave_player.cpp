@@ -75,11 +75,11 @@ bool gIsWaveFile(const QString& path) {
         const quint32 size = qFromLittleEndian<quint32>(chunkHeader.constData() + 4);
         if (chunkHeader.startsWith("fmt ")) {
             // Only uncompressed samples can be played: integer PCM or 32-bit floats.
-            const QByteArray format = file.read(kFormatBytes);
-            if (size < kFormatBytes || format.size() != kFormatBytes)
+            char format[kFormatBytes];
+            if (size < kFormatBytes || file.read(format, kFormatBytes) != kFormatBytes)
                 return false;
-            const quint16 tag = qFromLittleEndian<quint16>(format.constData());
-            const quint16 bits = qFromLittleEndian<quint16>(format.constData() + 14);
+            const quint16 tag = qFromLittleEndian<quint16>(format);
+            const quint16 bits = qFromLittleEndian<quint16>(format + 14);
             return (tag == kFormatPcm && bits >= 8 && bits <= 32 && bits % 8 == 0) ||
                    (tag == kFormatFloat && bits == 32);
         }

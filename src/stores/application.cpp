@@ -1,6 +1,7 @@
 #include "stores/application.h"
 
 #include "platform/file_system.h"
+#include "stores/user_data_folder.h"
 
 QString gApplicationFolder;
 
@@ -13,7 +14,12 @@ QString gApplicationTitle() {
 }
 
 void gInitApplicationFolder() {
-    gSetApplicationFolder(pelimo::platform::executableFolder());
+    QString error;
+    gSetApplicationFolder(pelimo::stores::chooseApplicationFolder(
+        pelimo::platform::executableFolder(), pelimo::stores::userDataFolder(), &error));
+    // The program goes on: a store that then cannot be written reports that itself.
+    if (!error.isEmpty())
+        qWarning("Pelimo: the data folder is incomplete: %s", qPrintable(error));
 }
 
 void gSetApplicationFolder(const QString& folder) {

@@ -12,7 +12,8 @@ QString gApplicationTitle();
 // "1.0"
 QString gVersionText();
 
-// The folder of the program file, always ending in "/".
+// The folder of the program file, always ending in "/"; for an installed program the user's own
+// data folder (stores/user_data_folder.h).
 extern QString gApplicationFolder;
 
 // Sets gApplicationFolder from the running executable.

@@ -69,7 +69,8 @@ TEST(ProfileRead, OddLineEndsAndBinaryBytes) {
     EXPECT_EQ(get(folder, "s", "crlf"), "3");
     EXPECT_EQ(get(folder, "t", "k"), "v");
 
-    folder.write("p.ini", QByteArray("[s]\nbin=\xe9t\xe9\x00hidden\nnul\x00key=1\n", 31));
+    static constexpr char binary[] = "[s]\nbin=\xe9t\xe9\x00hidden\nnul\x00key=1\n";
+    folder.write("p.ini", QByteArray(binary, sizeof binary - 1));
     EXPECT_EQ(get(folder, "s", "bin"), QString::fromUtf8("été")) << "the value ends at a zero";
 }
 

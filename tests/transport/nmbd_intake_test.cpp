@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstring>
+#include <string>
 
 #include "common/test_folder.h"
 #include "platform/duplicate_datagram_filter.h"
@@ -187,8 +188,9 @@ TEST(NmbdIntake, TheRouterReadsNmbdWhileThePortIsTakenAndReconnectsAfterARestart
     ASSERT_EQ(query.size(), static_cast<qsizetype>(nmbd::kQuerySize));
     std::int32_t type = 0;
     std::size_t filterLength = 99;
-    std::memcpy(&type, query.constData(), sizeof type);
-    std::memcpy(&filterLength, query.constData() + 8, sizeof filterLength);
+    const std::string raw = query.toStdString();
+    std::memcpy(&type, raw.data(), sizeof type);
+    std::memcpy(&filterLength, raw.data() + 8, sizeof filterLength);
     EXPECT_EQ(type, nmbd::kDatagramPacketType);
     EXPECT_EQ(filterLength, 0u);
 
