@@ -13,7 +13,7 @@ PACKAGES=(
 )
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  samba smbclient tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
+  samba smbclient wsdd tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
   cups cups-client cups-filters
   desktop-file-utils appstream lintian man-db dpkg-dev file
 )

@@ -63,6 +63,7 @@ public:
     void lblMenuSendMessage2_Click();
     void lblMenuReadMessage_Click();
     void lblMenuReadMessage2_Click();
+    void lblMenuAddressBook_Click();
     void MenuQuit_Click();
     void MenuAide_Click();
     void MHideOpen_Click();
@@ -98,6 +99,8 @@ public:
     // Adds the user name of the contact at `Index` (1-based) to the addressee box; 0 shows
     // language message 88.
     void mAddUserToSendUserList(qint16 Index);
+    // Opens the address book to pick a recipient.
+    void lblCmdSendSelectUser_Click();
     // Recounts the size line from the panel's boxes.
     void mDisplaySendSize();
 

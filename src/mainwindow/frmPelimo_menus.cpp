@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include "addressbook/frmAddressBook.h"
 #include "mainwindow/frmPelimo.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
@@ -55,6 +56,9 @@ void frmPelimo::connectHandlers() {
     connect(lblMenuReadMessage, &LabelButton::clicked, this, &frmPelimo::lblMenuReadMessage_Click);
     connect(lblMenuReadMessage2, &LabelButton::clicked, this,
             &frmPelimo::lblMenuReadMessage2_Click);
+    connect(lblMenuAddressBook, &LabelButton::clicked, this, &frmPelimo::lblMenuAddressBook_Click);
+    connect(lblCmdSendSelectUser, &LabelButton::clicked, this,
+            &frmPelimo::lblCmdSendSelectUser_Click);
     connect(MenuQuit, &QAction::triggered, this, &frmPelimo::MenuQuit_Click);
     connect(MenuAide, &QAction::triggered, this, &frmPelimo::MenuAide_Click);
     connect(MHideOpen, &QAction::triggered, this, &frmPelimo::MHideOpen_Click);
@@ -81,6 +85,10 @@ void frmPelimo::connectHandlers() {
 
 void frmPelimo::mColorLabelMenuStop() {
     gResetLabelButtons(this, "mColorLabelMenuStop");
+}
+
+void frmPelimo::lblMenuAddressBook_Click() {
+    gShowAddressBook(this);
 }
 
 void frmPelimo::MenuQuit_Click() {

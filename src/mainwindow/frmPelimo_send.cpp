@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "addressbook/frmAddressBook.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/addressee_list.h"
 #include "mainwindow/frmPelimo.h"
@@ -132,4 +133,10 @@ void frmPelimo::mAddUserToSendUserList(qint16 Index) {
     } catch (...) {
         // A position outside the table adds nothing.
     }
+}
+
+void frmPelimo::lblCmdSendSelectUser_Click() {
+    const qint16 picked = gPickAddressBookContact(this);
+    if (picked != 0)
+        mAddUserToSendUserList(picked);
 }

@@ -9,6 +9,10 @@ void gRecordPresence(const QString& senderComputerName) {
         return;
     qint16 index = gSearchContactWithComputerName(senderComputerName);
     if (index == 0) {
+        // A full table adds nobody, quietly: a modal box opened from the receive timer would let
+        // any peer on the network freeze the window.
+        if (ContactList.Count >= kMaxContacts)
+            return;
         if (!gFctAddContact(senderComputerName, senderComputerName, QString(), QString()))
             return;
         index = ContactList.Count;

@@ -30,6 +30,16 @@ QString keyOf(const char* stem, int position) {
     return QString::fromLatin1(stem) + QStringLiteral("%1").arg(position, 3, 10, QLatin1Char('0'));
 }
 
+// Names can come from the network: a line break or NUL in a value would make lines or keys of
+// its own in the file, so each becomes "?" when stored.
+QString storedValue(QString value) {
+    for (QChar& c : value) {
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            c = u'?';
+    }
+    return value;
+}
+
 void showApplicationMessage(const QString& text) {
     DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::None,
                            QString::fromLatin1(kApplicationName));
@@ -110,11 +120,15 @@ void gSaveUserIni() {
         const int count = std::clamp<int>(ContactList.Count, 0, kMaxContacts);
         for (int position = 1; saved && position <= count; ++position) {
             const Contact& contact = ContactList[position];
-            batch.write(kSection, keyOf("UserName", position), contact.UserName);
-            batch.write(kSection, keyOf("UserComputerName", position), contact.UserComputerName);
-            batch.write(kSection, keyOf("UserGroupName", position), contact.UserGroupName);
-            batch.write(kSection, keyOf("UserPicturePath", position), contact.UserPicturePath);
-            batch.write(kSection, keyOf("UserSoundPath", position), contact.UserSoundPath);
+            batch.write(kSection, keyOf("UserName", position), storedValue(contact.UserName));
+            batch.write(kSection, keyOf("UserComputerName", position),
+                        storedValue(contact.UserComputerName));
+            batch.write(kSection, keyOf("UserGroupName", position),
+                        storedValue(contact.UserGroupName));
+            batch.write(kSection, keyOf("UserPicturePath", position),
+                        storedValue(contact.UserPicturePath));
+            batch.write(kSection, keyOf("UserSoundPath", position),
+                        storedValue(contact.UserSoundPath));
         }
         // All keys are saved in one replacement, so its failure is the failure of "UserNumber".
         saved = saved && batch.commit();

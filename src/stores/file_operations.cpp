@@ -109,3 +109,10 @@ int gFctSaveTextFile(const QString& path, const QString& text) {
                            QString::fromLatin1(kApplicationName));
     return 0;
 }
+
+qint64 gFctGetFileLength(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.size();
+}

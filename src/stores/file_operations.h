@@ -12,6 +12,9 @@
 // GetFileAttributesA: -1 when nothing exists at `path`, else its attribute bits.
 int gFctGetFileAttributes(const QString& path);
 
+// The length in bytes of the file at `path`; 0 when it is missing or cannot be read.
+qint64 gFctGetFileLength(const QString& path);
+
 // Copies `source` over `destination` (an existing file is replaced without a question). The
 // destination appears only once it is complete. 0 on success, -1 on failure; a copy cancelled in
 // its progress window shows "Operation Failed,(ShFileCopy)." and gives -1.

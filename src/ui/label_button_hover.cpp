@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include "ui/label_button.h"
@@ -33,9 +34,13 @@ LabelButtonHover::LabelButtonHover(QWidget* window, const LabelButtonTable& tabl
         }
     }
     for (const LabelButtonResetArea& entry : table.resets) {
-        QWidget* control = entry.control == nullptr ? window : find(window, entry.control);
-        if (control != nullptr)
-            watch(control, Action{nullptr, QString::fromLatin1(entry.reset)});
+        const Action reset{nullptr, QString::fromLatin1(entry.reset)};
+        if (entry.control == nullptr) {
+            watch(window, reset);
+            continue;
+        }
+        for (QWidget* control : findAll(window, entry.control))
+            watch(control, reset);
     }
 }
 
@@ -45,6 +50,17 @@ QWidget* LabelButtonHover::find(QWidget* window, const char* name) {
     if (control == nullptr && !missing_.contains(wanted))
         missing_.append(wanted);
     return control;
+}
+
+QList<QWidget*> LabelButtonHover::findAll(QWidget* window, const char* name) {
+    // A control array ("picUser" of the cards) is a set of controls named "picUser_1", ...
+    const QString wanted = QString::fromLatin1(name);
+    const QRegularExpression member(
+        QStringLiteral("^%1(_\\d+)?$").arg(QRegularExpression::escape(wanted)));
+    const QList<QWidget*> controls = window->findChildren<QWidget*>(member);
+    if (controls.isEmpty() && !missing_.contains(wanted))
+        missing_.append(wanted);
+    return controls;
 }
 
 void LabelButtonHover::watch(QWidget* control, Action action) {

@@ -5,6 +5,7 @@
 // the table needs it (text boxes and grids through their viewports) and watches the moves.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,7 @@ private:
     };
 
     QWidget* find(QWidget* window, const char* name);
+    QList<QWidget*> findAll(QWidget* window, const char* name);
     void watch(QWidget* control, Action action);
 
     std::map<QString, Group> groups_;

@@ -9,14 +9,14 @@ void gPlace(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(gTwipsRect(left, top, width, height));
 }
 
-void gPaint(QWidget* widget, const QColor& background, const QColor& text) {
+void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool fill) {
     QPalette colours = widget->palette();
     colours.setColor(QPalette::Window, background);
     colours.setColor(QPalette::Base, background);
     colours.setColor(QPalette::WindowText, text);
     colours.setColor(QPalette::Text, text);
     widget->setPalette(colours);
-    widget->setAutoFillBackground(true);
+    widget->setAutoFillBackground(fill);
 }
 
 QLabel* gPlainLabel(QWidget* parent, const char* name) {

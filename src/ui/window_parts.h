@@ -24,8 +24,9 @@ Widget* gNamed(Widget* widget, const char* name) {
 // Places `widget` at a rectangle given in twips.
 void gPlace(QWidget* widget, int left, int top, int width, int height);
 
-// Fills `widget` with `background` and writes its texts in `text`.
-void gPaint(QWidget* widget, const QColor& background, const QColor& text);
+// Gives `widget` the `background` colour, filled unless `fill` is false (the widget then stays
+// transparent), and writes its texts in `text`.
+void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool fill = true);
 
 // A plain-text label.
 QLabel* gPlainLabel(QWidget* parent, const char* name);

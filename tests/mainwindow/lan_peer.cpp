@@ -7,6 +7,11 @@
 //   reply TEXT         clicks reply on the read panel, types the text and clicks send
 //   request NAME       sends an identification request to NAME
 //   contacts           lists the contacts: "contact N USER COMPUTER CONNECTED READY", then "end"
+//   detect             opens the address book, clicks its detect command and closes it:
+//                      "found NAME GROUP" per entry of the found list, then "detected
+//                      MILLISECONDS LONGEST-BLOCK-MILLISECONDS" (the longest time the window
+//                      thread processed no events during the detection)
+//   book               lists the contacts: "book N USER COMPUTER GROUP CONNECTED READY", "end"
 //   attach PATH        chooses PATH in the attach dialog of the send panel
 //   save PATH [USER PASSWORD]
 //                      saves the attachment of the message shown to PATH (answering a password
@@ -23,6 +28,7 @@
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +41,8 @@
 #include <string>
 #include <thread>
 
+#include "addressbook/frmAddressBook.h"
+#include "addressbook/network_walk.h"
 #include "attachments/network_copy.h"
 #include "mainwindow/frmPelimo.h"
 #include "stores/contacts.h"
@@ -92,6 +100,33 @@ void typeAndSend(frmPelimo& window, const QString* addressees, const QString& te
     QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton);
 }
 
+// Opens the address book from the panel bar and runs a detection in it.
+void detect(frmPelimo& window) {
+    qint64 longestBlock = 0;
+    QElapsedTimer sinceTick;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout,
+                     [&] { longestBlock = std::max(longestBlock, sinceTick.restart()); });
+    QElapsedTimer elapsed;
+    DialogSeam::pushAnswer({.act = [&](QObject* shown) {
+        auto* book = static_cast<frmAddressBook*>(shown);
+        elapsed.start();
+        sinceTick.start();
+        watch.start();
+        QTest::mouseClick(book->lblCmdDetectUser, Qt::LeftButton);
+        watch.stop();
+        longestBlock = std::max(longestBlock, sinceTick.elapsed());
+        QTest::mouseClick(book->lblCmdQuit, Qt::LeftButton);
+        return 0;
+    }});
+    QTest::mouseClick(window.lblMenuAddressBook, Qt::LeftButton);
+    for (const FoundComputer& found : gFoundComputers)
+        report({QStringLiteral("found"), found.ComputerName, found.GroupName});
+    report({QStringLiteral("detected"), QString::number(elapsed.elapsed()),
+            QString::number(longestBlock)});
+}
+
 void execute(frmPelimo& window, const QString& line) {
     const QStringList fields = line.split(u'\t');
     const QString& command = fields.value(0);
@@ -109,6 +144,16 @@ void execute(frmPelimo& window, const QString& line) {
             report({QStringLiteral("contact"), QString::number(i), contact.UserName,
                     contact.UserComputerName, QString::number(contact.Connected),
                     QString::number(contact.Ready)});
+        }
+        report({QStringLiteral("end")});
+    } else if (command == QStringLiteral("detect")) {
+        detect(window);
+    } else if (command == QStringLiteral("book")) {
+        for (qint16 i = 1; i <= ContactList.Count; ++i) {
+            const Contact& contact = ContactList[i];
+            report({QStringLiteral("book"), QString::number(i), contact.UserName,
+                    contact.UserComputerName, contact.UserGroupName,
+                    QString::number(contact.Connected), QString::number(contact.Ready)});
         }
         report({QStringLiteral("end")});
     } else if (command == QStringLiteral("attach")) {

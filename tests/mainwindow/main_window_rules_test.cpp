@@ -106,8 +106,8 @@ TEST_F(CoreRulesTest, PresenceWithAFullTableMarksNobody) {
     EXPECT_EQ(ContactList.Count, kMaxContacts);
     for (int i = 1; i <= kMaxContacts; ++i)
         EXPECT_FALSE(ContactList[i].Connected || ContactList[i].Ready);
-    EXPECT_EQ(shownMessageTexts(),
-              std::vector<QString>{QStringLiteral("Nombre de contact maximum atteint")});
+    // No modal box from the receiver: a stranger may not freeze the window.
+    EXPECT_TRUE(shownMessageTexts().empty());
 }
 
 TEST_F(CoreRulesTest, MarkingReadTouchesOnlyTheNewestEntry) {

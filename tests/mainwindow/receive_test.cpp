@@ -162,8 +162,8 @@ TEST_F(ReceiveTest, WithAHundredContactsAStrangersIdentificationAddsAndMarksNobo
     EXPECT_EQ(ContactList.Count, kMaxContacts);
     for (int i = 1; i <= kMaxContacts; ++i)
         EXPECT_FALSE(ContactList[i].Connected);
-    EXPECT_EQ(shownMessageTexts(),
-              std::vector<QString>{QStringLiteral("Nombre de contact maximum atteint")});
+    // No modal box from the receiver: a stranger may not freeze the window.
+    EXPECT_TRUE(shownMessageTexts().empty());
     // A known one among the hundred is still marked.
     receive("PC100", "ME", "4x");
     EXPECT_TRUE(ContactList[100].Ready);

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "addressbook/frmAddressBook.h"
 #include "attachments/unc_name.h"
 #include "main_window_fixture.h"
 #include "mainwindow/frmSearchComputer.h"
@@ -297,3 +298,27 @@ TEST_F(SendPanelTest, TypingStopsAt424Characters) {
 }
 
 }  // namespace
+
+TEST_F(SendPanelTest, SendToPicksFromTheAddressBookAndMenuOpensItToBrowse) {
+    writeContacts({{"alice", "PCA"}, {"bob", "PCB"}});
+    frmPelimo& window = start();
+    DialogSeam::pushAnswer({.act = [](QObject* shown) {
+        auto* book = static_cast<frmAddressBook*>(shown);
+        QTest::mouseDClick(book->picUser[1], Qt::LeftButton);
+        return book->result();
+    }});
+    QTest::mouseClick(window.lblCmdSendSelectUser, Qt::LeftButton);
+    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("bob; "));
+    EXPECT_EQ(gAddressBookMode, kAddressBookPickMode);
+
+    DialogSeam::pushAnswer({.act = [](QObject* shown) {
+        auto* book = static_cast<frmAddressBook*>(shown);
+        QTest::mouseClick(book->lblCmdSelect, Qt::LeftButton);  // browse mode: just closes
+        return book->result();
+    }});
+    QTest::mouseClick(window.lblMenuAddressBook, Qt::LeftButton);
+    EXPECT_EQ(gAddressBookMode, kAddressBookBrowseMode);
+    EXPECT_EQ(gAddressBookPickedUser, 0);
+    EXPECT_EQ(DialogSeam::shown().back().window, QStringLiteral("frmAddressBook"));
+    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("bob; "));
+}

@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "addressbook/frmAddressBook.h"
 #include "favorites/frmFavorite.h"
 #include "mainwindow/frmPelimo.h"
 #include "preferences/frmSetUp.h"
@@ -19,10 +20,12 @@ TEST(LabelButtonTables, EveryNamedControlExistsInItsWindow) {
     frmPelimo main;
     frmFavorite favorite;
     frmSetUp setUp;
+    frmAddressBook addressBook;
     const std::pair<QWidget*, const LabelButtonTable*> windows[] = {
         {&main, &gMainWindowLabelButtons()},
         {&favorite, &gFavoriteLabelButtons()},
         {&setUp, &gSetUpLabelButtons()},
+        {&addressBook, &gAddressBookLabelButtons()},
     };
     for (const auto& [window, table] : windows) {
         const LabelButtonHover hover(window, *table);

@@ -1,0 +1,586 @@
+#include "addressbook/frmAddressBook.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "addressbook/network_walk.h"
+#include "addressbook/presence_detection.h"
+#include "errorreport/error_trap.h"
+#include "mainwindow/artwork.h"
+#include "sound/wave_player.h"
+#include "stores/application.h"
+#include "stores/contacts.h"
+#include "stores/file_operations.h"
+#include "stores/language_file.h"
+#include "ui/label_button.h"
+#include "ui/label_button_hover.h"
+#include "ui/label_button_tables.h"
+#include "ui/modal_dialogs.h"
+#include "ui/twips.h"
+#include "ui/window_parts.h"
+
+qint16 gAddressBookMode = 0;
+qint16 gAddressBookPickedUser = 0;
+
+namespace {
+
+const QString kForm = QStringLiteral("frmAddressBook");
+const QColor kWindowColour(38, 60, 153);
+const QColor kCardColour(22, 34, 108);
+const QColor kSelectedColour(64, 64, 64);
+const QColor kBandColour(64, 64, 64);
+const QColor kWhite(255, 255, 255);
+const QColor kFlagSet(0, 255, 0);
+const QColor kFlagUnset(255, 0, 0);
+
+constexpr int kWindowWidth = 7785;
+constexpr int kWindowHeight = 5775;
+constexpr int kCardTops[frmAddressBook::kCards] = {1140, 2235, 3330, 4425};
+constexpr qint64 kMaxPhotoBytes = 32000;
+
+// Language messages of the window.
+namespace Text {
+constexpr int Delete = 8;
+constexpr int Detect = 9;
+constexpr int Photo = 10;
+constexpr int Sound = 11;
+constexpr int Listen = 12;
+constexpr int Quit = 13;
+constexpr int Pick = 14;
+constexpr int Close = 15;
+constexpr int PhotoTitle = 29;
+constexpr int SoundTitle = 30;
+constexpr int UserName = 32;
+constexpr int ComputerName = 33;
+constexpr int GroupName = 34;
+constexpr int Connected = 35;
+constexpr int Ready = 36;
+constexpr int Contacts = 37;
+constexpr int BoxTitle = 56;
+constexpr int Caption = 60;
+constexpr int Title = 61;
+constexpr int DeleteNoSelection = 68;
+constexpr int ConfirmDelete = 69;
+constexpr int DeleteFailed = 70;
+constexpr int NothingFound = 71;
+constexpr int PhotoNoSelection = 72;
+constexpr int PhotoTooLarge = 73;
+constexpr int PickNoSelection = 74;
+constexpr int SoundNoSelection = 75;
+constexpr int ListenNoSelection = 76;
+constexpr int NoSound = 77;
+constexpr int SoundFailed = 78;
+}  // namespace Text
+
+QLabel* caption(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(gTwipsRect(left, top, width, height));
+    gPaint(label, kCardColour, kWhite, false);
+    return label;
+}
+
+QString indexed(const char* name, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+MsgBoxResult say(int message, MsgBoxIcon icon, MsgBoxButtons buttons = MsgBoxButtons::Ok) {
+    return DialogSeam::messageBox(gFctGetMessage(message), buttons, icon,
+                                  gFctGetMessage(Text::BoxTitle));
+}
+
+QString flagText(bool flag) {
+    return flag ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+}  // namespace
+
+ContactCard::ContactCard(QWidget* parent) : QFrame(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+}
+
+void ContactCard::setPhoto(const QPixmap& photo) {
+    photo_ = photo;
+    update();
+}
+
+void ContactCard::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, photo_);
+}
+
+void ContactCard::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    emit gotFocus();
+}
+
+void ContactCard::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    // A message box or another window taking the keyboard is no loss of focus within the window.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
+}
+
+void ContactCard::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    QFrame::mousePressEvent(event);
+}
+
+void ContactCard::mouseDoubleClickEvent(QMouseEvent* event) {
+    QFrame::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+frmAddressBook::frmAddressBook(QWidget* parent)
+    : QDialog(parent),
+      lblLabAddressBookTitle(new QLabel(this)),
+      commandBand(new QLabel(this)),
+      lblCmdSelect(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdDetectUser(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdPhoto(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdSound(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdSoundListen(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdDelete(new LabelButton(LabelButton::Look::Command, this)),
+      lblCmdQuit(new LabelButton(LabelButton::Look::Command, this)),
+      lblNobodyConnected(new QLabel(this)),
+      VScroll1(new QScrollBar(Qt::Vertical, this)),
+      picDefault(new QLabel(this)),
+      lblLabInfo1(new QLabel(this)) {
+    setObjectName(kForm);
+    gAddressBookPickedUser = 0;
+    setFixedSize(gTwipsToPixels(kWindowWidth), gTwipsToPixels(kWindowHeight));
+    gPaint(this, kWindowColour, kWhite, true);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8);
+    setFont(font);
+
+    lblLabAddressBookTitle->setObjectName(QStringLiteral("lblLabAddressBookTitle"));
+    lblLabAddressBookTitle->setTextFormat(Qt::PlainText);
+    lblLabAddressBookTitle->setGeometry(gTwipsRect(0, 0, 7785, 390));
+    lblLabAddressBookTitle->setIndent(gTwipsToPixels(120));
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSizeF(12);
+    titleFont.setBold(true);
+    lblLabAddressBookTitle->setFont(titleFont);
+    gPaint(lblLabAddressBookTitle, kWindowColour, kWhite, false);
+
+    commandBand->setObjectName(QStringLiteral("Label2"));
+    commandBand->setGeometry(gTwipsRect(15, 390, 7770, 675));
+    gPaint(commandBand, kBandColour, kWhite, true);
+
+    const struct {
+        LabelButton* button;
+        const char* name;
+        int left, width, height;
+    } commands[] = {
+        {lblCmdSelect, "lblCmdSelect", 120, 930, 570},
+        {lblCmdDetectUser, "lblCmdDetectUser", 1335, 975, 525},
+        {lblCmdPhoto, "lblCmdPhoto", 2475, 765, 570},
+        {lblCmdSound, "lblCmdSound", 3270, 765, 570},
+        {lblCmdSoundListen, "lblCmdSoundListen", 4125, 810, 540},
+        {lblCmdDelete, "lblCmdDelete", 4860, 870, 570},
+        {lblCmdQuit, "lblCmdQuit", 6855, 870, 570},
+    };
+    for (const auto& command : commands) {
+        command.button->setObjectName(QString::fromLatin1(command.name));
+        command.button->setGeometry(gTwipsRect(command.left, 450, command.width, command.height));
+        command.button->setAlignment(Qt::AlignCenter);
+        command.button->setFocusPolicy(Qt::NoFocus);
+        command.button->raise();
+    }
+
+    lblNobodyConnected->setObjectName(QStringLiteral("lblNobodyConnected"));
+    lblNobodyConnected->setTextFormat(Qt::PlainText);
+    lblNobodyConnected->setGeometry(gTwipsRect(75, 1230, 7380, 750));
+    lblNobodyConnected->setAlignment(Qt::AlignCenter);
+    lblNobodyConnected->setWordWrap(true);
+    QFont hintFont(QStringLiteral("Arial"));
+    hintFont.setPointSizeF(12);
+    hintFont.setBold(true);
+    lblNobodyConnected->setFont(hintFont);
+    gPaint(lblNobodyConnected, kWindowColour, kWhite, false);
+    lblNobodyConnected->setText(QStringLiteral(
+        "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
+
+    for (int index = 0; index < kCards; ++index)
+        buildCard(index);
+
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setGeometry(gTwipsRect(7440, 1140, 345, 4275));
+    VScroll1->setSingleStep(1);
+    VScroll1->setPageStep(1);
+
+    picDefault->setObjectName(QStringLiteral("picDefault"));
+    picDefault->setPixmap(Artwork::defaultContactPhoto());
+    picDefault->hide();
+
+    lblLabInfo1->setObjectName(QStringLiteral("lblLabInfo1"));
+    lblLabInfo1->setTextFormat(Qt::PlainText);
+    lblLabInfo1->setGeometry(gTwipsRect(-15, 5520, 7815, 255));
+    gPaint(lblLabInfo1, kWindowColour, kWhite, false);
+
+    connect(VScroll1, &QScrollBar::valueChanged, this, &frmAddressBook::VScroll1_Change);
+    connect(lblCmdSelect, &LabelButton::clicked, this, &frmAddressBook::lblCmdSelect_Click);
+    connect(lblCmdDetectUser, &LabelButton::clicked, this, &frmAddressBook::lblCmdDetectUser_Click);
+    connect(lblCmdPhoto, &LabelButton::clicked, this, &frmAddressBook::lblCmdPhoto_Click);
+    connect(lblCmdSound, &LabelButton::clicked, this, &frmAddressBook::lblCmdSound_Click);
+    connect(lblCmdSoundListen, &LabelButton::clicked, this,
+            &frmAddressBook::lblCmdSoundListen_Click);
+    connect(lblCmdDelete, &LabelButton::clicked, this, &frmAddressBook::lblCmdDelete_Click);
+    connect(lblCmdQuit, &LabelButton::clicked, this, &frmAddressBook::lblCmdQuit_Click);
+    gInstallLabelButtons(this, gAddressBookLabelButtons());
+
+    Form_Load();
+}
+
+frmAddressBook::~frmAddressBook() = default;
+
+void frmAddressBook::buildCard(int index) {
+    auto* card = new ContactCard(this);
+    picUser[index] = card;
+    card->setObjectName(indexed("picUser", index));
+    card->setGeometry(gTwipsRect(135, kCardTops[index], 7215, 1020));
+    gPaint(card, kCardColour, kWhite, true);
+
+    lblUserName[index] = caption(card, indexed("lblUserName", index), 1020, 45, 1200, 225);
+    auto* box = new QLineEdit(card);
+    txtUserName[index] = box;
+    box->setObjectName(indexed("txtUserName", index));
+    box->setGeometry(gTwipsRect(2520, 30, 2295, 285));
+    box->setFrame(false);
+    gPaint(box, kCardColour, kWhite, true);
+    box->installEventFilter(this);
+    lblComputerName[index] = caption(card, indexed("lblComputerName", index), 1020, 375, 1575, 225);
+    lblComputerNameResult[index] =
+        caption(card, indexed("lblComputerNameResult", index), 2505, 375, 2355, 225);
+    lblGroupName[index] = caption(card, indexed("lblGroupName", index), 1020, 660, 1425, 225);
+    lblGroupNameResult[index] =
+        caption(card, indexed("lblGroupNameResult", index), 2490, 660, 1935, 210);
+    lblLabConnected[index] = caption(card, indexed("lblLabConnected", index), 3765, 525, 2520, 225);
+    lblLabConnectedResult[index] =
+        caption(card, indexed("lblLabConnectedResult", index), 6375, 525, 750, 225);
+    lblLabPelimoReady[index] =
+        caption(card, indexed("lblLabPelimoReady", index), 3975, 735, 2310, 255);
+    lblLabPelimoReadyResult[index] =
+        caption(card, indexed("lblLabPelimoReadyResult", index), 6375, 735, 765, 225);
+
+    connect(card, &ContactCard::gotFocus, this, [this, index] { mSelectUser(index); });
+    connect(card, &ContactCard::lostFocus, this, [this, index] { mDeSelectUser(index); });
+    connect(card, &ContactCard::doubleClicked, this, [this, index] { picUser_DblClick(index); });
+    connect(box, &QLineEdit::textEdited, this, [this, index] { txtUserName_Change(index); });
+}
+
+bool frmAddressBook::eventFilter(QObject* watched, QEvent* event) {
+    for (int index = 0; index < kCards; ++index) {
+        if (watched != txtUserName[index])
+            continue;
+        if (event->type() == QEvent::FocusIn) {
+            mSelectUser(index);
+        } else if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                mDeSelectUser(index);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAddressBook::Form_Load() {
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    mDisplayLanguage();
+    mDisplayUser();
+    mSelectedUser = 0;
+}
+
+void frmAddressBook::mDisplayLanguage() {
+    ErrorTrap trap(kForm, QStringLiteral("mDisplayLanguage"));
+    trap.step([&] { setWindowTitle(gFctGetMessage(Text::Caption)); });
+    trap.step([&] { lblLabAddressBookTitle->setText(gFctGetMessage(Text::Title)); });
+    trap.step([&] { lblCmdDetectUser->setText(gFctGetMessage(Text::Detect)); });
+    trap.step([&] { lblCmdPhoto->setText(gFctGetMessage(Text::Photo)); });
+    trap.step([&] { lblCmdSound->setText(gFctGetMessage(Text::Sound)); });
+    trap.step([&] { lblCmdSoundListen->setText(gFctGetMessage(Text::Listen)); });
+    trap.step([&] { lblCmdDelete->setText(gFctGetMessage(Text::Delete)); });
+    trap.step([&] { lblCmdQuit->setText(gFctGetMessage(Text::Quit)); });
+    for (int index = 0; index < kCards; ++index) {
+        trap.step([&] {
+            lblUserName[index]->setText(gFctGetMessage(Text::UserName) + QStringLiteral(" *"));
+        });
+        trap.step([&] { lblComputerName[index]->setText(gFctGetMessage(Text::ComputerName)); });
+        trap.step([&] { lblGroupName[index]->setText(gFctGetMessage(Text::GroupName)); });
+        trap.step([&] { lblLabConnected[index]->setText(gFctGetMessage(Text::Connected)); });
+        trap.step([&] { lblLabPelimoReady[index]->setText(gFctGetMessage(Text::Ready)); });
+    }
+    trap.step([&] {
+        lblCmdSelect->setText(
+            gFctGetMessage(gAddressBookMode == kAddressBookPickMode ? Text::Pick : Text::Close));
+    });
+}
+
+void frmAddressBook::fillCard(int index, int position) {
+    const Contact& contact = ContactList[position];
+    txtUserName[index]->setText(contact.UserName);
+    lblComputerNameResult[index]->setText(QStringLiteral(": ") + contact.UserComputerName);
+    lblGroupNameResult[index]->setText(QStringLiteral(": ") + contact.UserGroupName);
+    lblLabPelimoReadyResult[index]->setText(QStringLiteral(": ") + flagText(contact.Ready));
+    lblLabConnectedResult[index]->setText(QStringLiteral(": ") + flagText(contact.Connected));
+    gPaint(lblLabPelimoReadyResult[index], kCardColour, contact.Ready ? kFlagSet : kFlagUnset,
+           false);
+    gPaint(lblLabConnectedResult[index], kCardColour, contact.Connected ? kFlagSet : kFlagUnset,
+           false);
+    picUser[index]->show();
+    QPixmap photo;
+    if (!contact.UserPicturePath.isEmpty())
+        photo.load(contact.UserPicturePath);
+    picUser[index]->setPhoto(photo.isNull() ? picDefault->pixmap() : photo);
+}
+
+void frmAddressBook::mDisplayUser() {
+    const int count = std::clamp<int>(ContactList.Count, 0, kMaxContacts);
+    lblLabInfo1->setText(QString::number(count) + QLatin1Char(' ') +
+                         gFctGetMessage(Text::Contacts));
+    if (count < kCards) {
+        VScroll1->setRange(0, 0);
+        VScroll1->setEnabled(false);
+        for (int index = count; index < kCards; ++index)
+            picUser[index]->hide();
+        for (int index = 0; index < count; ++index)
+            fillCard(index, index + 1);
+        return;
+    }
+    // Lowering the maximum below the position moves it, which runs VScroll1_Change.
+    VScroll1->setRange(0, count - kCards);
+    VScroll1->setEnabled(true);
+    const int position = VScroll1->value();
+    for (int index = 0; index < kCards; ++index)
+        fillCard(index, position + index + 1);
+}
+
+void frmAddressBook::setCardBackground(int index, const QColor& colour) {
+    gPaint(picUser[index], colour, kWhite, true);
+    gPaint(txtUserName[index], colour, kWhite, true);
+}
+
+void frmAddressBook::mSelectUser(int index) {
+    ErrorTrap trap(kForm, QStringLiteral("mSelectUser"));
+    trap.step([&] { setCardBackground(index, kSelectedColour); });
+    trap.step([&] { mSelectedUser = static_cast<qint16>(VScroll1->value() + index + 1); });
+}
+
+void frmAddressBook::mDeSelectUser(int index) {
+    setCardBackground(index, kCardColour);
+    mSelectedUser = 0;
+}
+
+void frmAddressBook::txtUserName_Change(int index) {
+    ErrorTrap trap(kForm, QStringLiteral("txtUserName_Change"));
+    trap.step(
+        [&] { ContactList[VScroll1->value() + index + 1].UserName = txtUserName[index]->text(); });
+}
+
+void frmAddressBook::VScroll1_Change() {
+    mSelectedUser = 0;
+    mDisplayUser();
+}
+
+void frmAddressBook::picUser_DblClick(int index) {
+    mSelectUser(index);
+    lblCmdSelect_Click();
+}
+
+void frmAddressBook::lblCmdSelect_Click() {
+    if (busy())
+        return;
+    gAddressBookPickedUser = 0;
+    if (gAddressBookMode == kAddressBookPickMode) {
+        if (mSelectedUser == 0) {
+            say(Text::PickNoSelection, MsgBoxIcon::Information);
+            return;
+        }
+        gAddressBookPickedUser = mSelectedUser;
+    }
+    unload();
+}
+
+void frmAddressBook::lblCmdQuit_Click() {
+    if (busy())
+        return;
+    gAddressBookPickedUser = 0;
+    unload();
+}
+
+void frmAddressBook::lblCmdDelete_Click() {
+    if (busy())
+        return;
+    if (mSelectedUser == 0) {
+        say(Text::DeleteNoSelection, MsgBoxIcon::Information);
+        return;
+    }
+    if (say(Text::ConfirmDelete, MsgBoxIcon::None, MsgBoxButtons::OkCancel) != MsgBoxResult::Ok)
+        return;
+    if (!gFctDeleteContact(mSelectedUser))
+        say(Text::DeleteFailed, MsgBoxIcon::Exclamation);
+    mDisplayUser();
+}
+
+void frmAddressBook::lblCmdPhoto_Click() {
+    if (busy())
+        return;
+    ErrorTrap trap(kForm, QStringLiteral("lblCmdPhoto_Click"));
+    if (mSelectedUser == 0) {
+        say(Text::PhotoNoSelection, MsgBoxIcon::Information);
+        return;
+    }
+    QString chosen;
+    trap.step([&] {
+        chosen = DialogSeam::openFileName(gFctGetMessage(Text::PhotoTitle),
+                                          gApplicationFolder + QStringLiteral("Picture"),
+                                          QStringLiteral("Bmp (*.bmp)"));
+    });
+    if (chosen.isEmpty())
+        return;
+    if (gFctGetFileLength(chosen) > kMaxPhotoBytes) {
+        say(Text::PhotoTooLarge, MsgBoxIcon::Information);
+        return;
+    }
+    trap.step([&] { ContactList[mSelectedUser].UserPicturePath = chosen; });
+    trap.step([&] { mDisplayUser(); });
+}
+
+void frmAddressBook::lblCmdSound_Click() {
+    if (busy())
+        return;
+    ErrorTrap trap(kForm, QStringLiteral("lblCmdSound_Click"));
+    if (mSelectedUser == 0) {
+        say(Text::SoundNoSelection, MsgBoxIcon::Information);
+        return;
+    }
+    QString chosen;
+    trap.step([&] {
+        chosen = DialogSeam::openFileName(gFctGetMessage(Text::SoundTitle),
+                                          gApplicationFolder + QStringLiteral("Sound"),
+                                          QStringLiteral("wave (*.wav)"));
+    });
+    if (chosen.isEmpty())
+        return;
+    trap.step([&] { ContactList[mSelectedUser].UserSoundPath = chosen; });
+    trap.step([&] { mDisplayUser(); });
+}
+
+void frmAddressBook::lblCmdSoundListen_Click() {
+    if (busy())
+        return;
+    ErrorTrap trap(kForm, QStringLiteral("lblCmdSoundListen_Click"));
+    if (mSelectedUser == 0) {
+        say(Text::ListenNoSelection, MsgBoxIcon::Information);
+        return;
+    }
+    QString path;
+    trap.step([&] { path = ContactList[mSelectedUser].UserSoundPath; });
+    if (path.isEmpty()) {
+        say(Text::NoSound, MsgBoxIcon::Information);
+        return;
+    }
+    bool played = false;
+    trap.step([&] { played = gFctPlayWave(path); });
+    if (!played) {
+        gCloseWave();
+        say(Text::SoundFailed, MsgBoxIcon::Exclamation);
+    }
+}
+
+void frmAddressBook::lblCmdDetectUser_Click() {
+    if (busy())
+        return;
+    detecting_ = true;
+    ErrorTrap trap(kForm, QStringLiteral("lblCmdDetectUser_Click"));
+    trap.step([&] { setCursor(Qt::WaitCursor); });
+    trap.step([&] { lblLabInfo1->clear(); });
+    trap.step([&] {
+        gDetectComputersOnNetwork(
+            [this] { lblLabInfo1->setText(lblLabInfo1->text() + QLatin1Char('|')); });
+    });
+    if (gNbFoundComputer == 0) {
+        say(Text::NothingFound, MsgBoxIcon::Exclamation);
+        unsetCursor();
+        detecting_ = false;
+        return;
+    }
+    trap.step([&] { gMarkFoundComputers(); });
+    trap.step([&] { mRequestPelimoIdentification(); });
+    trap.step([&] { unsetCursor(); });
+    trap.step([&] { mDisplayUser(); });
+    detecting_ = false;
+}
+
+void frmAddressBook::mRequestPelimoIdentification() {
+    ErrorTrap trap(kForm, QStringLiteral("mRequestPelimoIdentification"));
+    trap.step([&] {
+        gRequestIdentifications(
+            [this] { lblLabInfo1->setText(lblLabInfo1->text() + QLatin1Char('|')); });
+    });
+}
+
+void frmAddressBook::mColorLabelAddressStop() {
+    for (LabelButton* label : {lblCmdSelect, lblCmdDetectUser, lblCmdPhoto, lblCmdSound,
+                               lblCmdSoundListen, lblCmdDelete, lblCmdQuit})
+        label->setHighlighted(false);
+}
+
+void frmAddressBook::Form_Unload() {
+    gSaveUserIni();
+}
+
+void frmAddressBook::unload() {
+    if (!unloaded_) {
+        unloaded_ = true;
+        Form_Unload();
+    }
+    done(gAddressBookPickedUser != 0 ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmAddressBook::closeEvent(QCloseEvent* event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    if (busy()) {
+        event->ignore();
+        return;
+    }
+    // The close box is Quit.
+    gAddressBookPickedUser = 0;
+    unloaded_ = true;
+    Form_Unload();
+    event->accept();
+}
+
+void frmAddressBook::reject() {
+    if (unloaded_) {
+        QDialog::reject();
+        return;
+    }
+    lblCmdQuit_Click();
+}
+
+void gShowAddressBook(QWidget* parent) {
+    gAddressBookMode = kAddressBookBrowseMode;
+    frmAddressBook window(parent);
+    DialogSeam::execModal(&window);
+}
+
+qint16 gPickAddressBookContact(QWidget* parent) {
+    gAddressBookMode = kAddressBookPickMode;
+    frmAddressBook window(parent);
+    DialogSeam::execModal(&window);
+    return gAddressBookPickedUser;
+}

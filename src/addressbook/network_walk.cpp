@@ -1,0 +1,142 @@
+#include "addressbook/network_walk.h"
+
+#include <QCoreApplication>
+
+#include "addressbook/net_resource.h"
+#include "transport/mailslot_channel.h"
+#include "ui/dialog_seam.h"
+
+qint32 gNbFoundComputer = 0;
+std::vector<FoundComputer> gFoundComputers;
+QString gCurrentGroupName;
+
+namespace {
+
+// The workgroup (DOMAIN resource) whose computers are being visited; empty outside one.
+QString mCurrentWorkgroupName;
+
+void letEventsRun() {
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents();
+}
+
+QString keyWordOf(quint32 displayType) {
+    switch (displayType) {
+        case RESOURCEDISPLAYTYPE_GENERIC:
+            return QStringLiteral("Generic");
+        case RESOURCEDISPLAYTYPE_DOMAIN:
+            return QStringLiteral("Domain");
+        case RESOURCEDISPLAYTYPE_SERVER:
+            return QStringLiteral("Server");
+        case RESOURCEDISPLAYTYPE_GROUP:
+            return QStringLiteral("Group");
+        case RESOURCEDISPLAYTYPE_NETWORK:
+            return QStringLiteral("root");
+        default:
+            return QString();
+    }
+}
+
+// Names are compared upper-cased, as received: a name outside the code page or longer than a
+// NetBIOS name stays distinct from the others.
+bool sameName(const QString& a, const QString& b) {
+    return a.toUpper() == b.toUpper();
+}
+
+// A name met by two providers (a computer both in the browse list and announcing itself) is
+// recorded once.
+bool alreadyFound(const QString& name) {
+    for (const FoundComputer& found : gFoundComputers) {
+        if (sameName(found.ComputerName, name))
+            return true;
+    }
+    return false;
+}
+
+void record(const QString& remoteName, quint32 displayType) {
+    const QString name =
+        remoteName.startsWith(QStringLiteral("\\\\")) ? remoteName.mid(2) : remoteName;
+    if (sameName(name, gComputerName))
+        return;
+    if (alreadyFound(name))
+        return;
+    const bool computerInWorkgroup =
+        displayType != RESOURCEDISPLAYTYPE_DOMAIN && !mCurrentWorkgroupName.isEmpty();
+    gFoundComputers.push_back(
+        {name, computerInWorkgroup ? mCurrentWorkgroupName : gCurrentGroupName});
+    gNbFoundComputer = static_cast<qint32>(gFoundComputers.size());
+}
+
+void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkProgress& progress) {
+    const auto children = resource.Enumerate(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0);
+    for (const auto& child : children) {
+        letEventsRun();
+        if (progress)
+            progress();
+        gEnumerateNetworkResource(*child, key, progress);
+    }
+}
+
+void visit(dwNetResource& resource, const QVariant& parentKey, const NetworkProgress& progress) {
+    letEventsRun();
+    const bool parentEmpty = parentKey.toString().isEmpty();
+    if (resource.lpRemoteName().isEmpty() && parentEmpty) {
+        visitChildren(resource, QVariant(QString()), progress);
+        return;
+    }
+    bool root = parentEmpty;
+    const QString word = keyWordOf(resource.dwDisplayType());
+    QString key;
+    if (!word.isEmpty()) {
+        if (resource.dwDisplayType() == RESOURCEDISPLAYTYPE_NETWORK)
+            root = true;
+        key = word + resource.lpRemoteName();
+        if (root)
+            gCurrentGroupName = resource.lpRemoteName();
+        else
+            record(resource.lpRemoteName(), resource.dwDisplayType());
+    }
+    if ((resource.dwUsage() & RESOURCEUSAGE_CONTAINER) == 0)
+        return;
+    // The computers below a workgroup are recorded with that workgroup as their group.
+    const QString outerWorkgroup = mCurrentWorkgroupName;
+    if (root)
+        mCurrentWorkgroupName.clear();
+    else if (resource.dwDisplayType() == RESOURCEDISPLAYTYPE_DOMAIN)
+        mCurrentWorkgroupName = resource.lpRemoteName();
+    visitChildren(resource, QVariant(key), progress);
+    mCurrentWorkgroupName = outerWorkgroup;
+}
+
+}  // namespace
+
+void gDetectComputersOnNetwork(const NetworkProgress& progress) {
+    gNbFoundComputer = 0;
+    gFoundComputers.clear();
+    mCurrentWorkgroupName.clear();
+    QString name;
+    if (gFctGetComputerName(name) == 0)
+        name.clear();
+    gComputerName = name;
+    gNetworkBackend().beginDetection();
+    dwNetResource root;
+    gEnumerateNetworkResource(root, QVariant(QString()), progress);
+}
+
+void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKey,
+                               const NetworkProgress& progress) {
+    try {
+        visit(resource, parentKey, progress);
+    } catch (...) {
+        DialogSeam::messageBox(QStringLiteral("Error Enumerate computer on network, please check "
+                                              "you have a network ! or contact Trelvix"),
+                               MsgBoxButtons::Ok, MsgBoxIcon::None, QStringLiteral("Alert"));
+    }
+}
+
+void gResetNetworkWalk() {
+    gNbFoundComputer = 0;
+    gFoundComputers.clear();
+    gCurrentGroupName.clear();
+    mCurrentWorkgroupName.clear();
+}

@@ -1,0 +1,75 @@
+#include "addressbook/smb_browser.h"
+
+#include <libsmbclient.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "platform/computer_identity.h"
+
+namespace {
+
+void anonymousLogin(SMBCCTX*, const char*, const char*, char* workgroup, int workgroupLength,
+                    char* user, int userLength, char* password, int passwordLength) {
+    Q_UNUSED(workgroup);
+    Q_UNUSED(workgroupLength);
+    if (userLength > 0)
+        user[0] = '\0';
+    if (passwordLength > 0)
+        password[0] = '\0';
+}
+
+// One context for the whole run, used by one call at a time.
+std::mutex contextMutex;
+SMBCCTX* context = nullptr;
+
+SMBCCTX* browseContext(QString& error) {
+    if (context != nullptr)
+        return context;
+    SMBCCTX* created = smbc_new_context();
+    if (created == nullptr) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return nullptr;
+    }
+    smbc_setDebug(created, 0);
+    // Browse lists travel over SMB1 only; the user's configuration is left as it is.
+    smbc_setOptionProtocols(created, "NT1", "NT1");
+    smbc_setOptionUseKerberos(created, false);
+    smbc_setOptionFallbackAfterKerberos(created, true);
+    smbc_setFunctionAuthDataWithContext(created, anonymousLogin);
+    smbc_setTimeout(created, 5000);
+    const QByteArray workgroup = pelimo::platform::localWorkgroup().toLocal8Bit();
+    smbc_setWorkgroup(created, workgroup.constData());  // copied by the library
+    if (smbc_init_context(created) == nullptr) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        smbc_free_context(created, 1);
+        return nullptr;
+    }
+    context = created;
+    return context;
+}
+
+}  // namespace
+
+bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error) {
+    std::lock_guard lock(contextMutex);
+    entries.clear();
+    SMBCCTX* ctx = browseContext(error);
+    if (ctx == nullptr)
+        return false;
+    const QByteArray address = url.toUtf8();
+    SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, address.constData());
+    if (dir == nullptr) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    while (const smbc_dirent* entry = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
+        entries.push_back(
+            // `name` is declared as a one-character array: read it up to its NUL.
+            {entry->smbc_type, QString::fromUtf8(static_cast<const char*>(entry->name)),
+             QString::fromUtf8(entry->comment)});
+    }
+    smbc_getFunctionClosedir(ctx)(ctx, dir);
+    return true;
+}

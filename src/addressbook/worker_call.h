@@ -1,0 +1,8 @@
+// Runs a blocking call (a network library call) on a worker thread while the calling thread
+// keeps processing its events, so the window repaints and its timers fire meanwhile. Returns
+// when the call has finished; the steps of the caller keep their order.
+#pragma once
+
+#include <functional>
+
+void gRunOnWorker(const std::function<void()>& work);

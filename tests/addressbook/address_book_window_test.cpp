@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include "addressbook/frmAddressBook.h"
+#include "addressbook/network_walk.h"
+#include "common/test_folder.h"
+#include "fake_network.h"
+#include "mainwindow/presence.h"
+#include "platform/mailslot_transport_config.h"
+#include "stores/contacts.h"
+#include "stores/language_file.h"
+#include "transport/mailslot_channel.h"
+#include "ui/label_button.h"
+
+namespace {
+
+class AddressBook : public ::testing::Test {
+protected:
+    AddressBook() {
+        gResetContacts();
+        gResetNetworkWalk();
+        gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
+        QByteArray language = "[Langage]\r\nNbMessage=101\r\n";
+        for (int i = 1; i <= 101; ++i)
+            language += QByteArray::number(i).rightJustified(5, '0') + "=T" +
+                        QByteArray::number(i) + "\r\n";
+        folder_.write("orglng.lng", language);
+        gLoadLanguageFile(folder_.path("orglng.lng"));
+        gInstallFakeNetwork(network_);
+        gAddressBookMode = kAddressBookBrowseMode;
+    }
+    ~AddressBook() override {
+        window_.reset();
+        gSetNetworkBackend(nullptr);
+        gResetNetworkWalk();
+        gResetContacts();
+        gResetLanguageTable();
+    }
+    void addContacts(int count) {
+        for (int n = ContactList.Count + 1, last = ContactList.Count + count; n <= last; ++n)
+            gFctAddContact(QStringLiteral("user%1").arg(n), QStringLiteral("PC%1").arg(n), {}, {});
+    }
+    frmAddressBook& open() {
+        window_ = std::make_unique<frmAddressBook>();
+        window_->show();
+        QApplication::setActiveWindow(window_.get());
+        return *window_;
+    }
+    // Gives card `index` the focus, as a click on it does.
+    void select(int index) {
+        window_->picUser[index]->clearFocus();
+        window_->picUser[index]->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+    }
+    QStringList shownTexts() const {
+        QStringList texts;
+        for (const DialogRecord& record : DialogSeam::shown())
+            texts << record.text;
+        return texts;
+    }
+    TestFolder folder_;
+    FakeNetwork network_;
+    std::unique_ptr<frmAddressBook> window_;
+};
+
+}  // namespace
+
+TEST_F(AddressBook, CardsAndScrollBarFollowTheCount) {
+    frmAddressBook& empty = open();
+    EXPECT_EQ(empty.lblLabInfo1->text(), QStringLiteral("0 T37"));
+    EXPECT_FALSE(empty.VScroll1->isEnabled());
+    for (auto* card : empty.picUser)
+        EXPECT_FALSE(card->isVisible());
+    EXPECT_TRUE(empty.lblNobodyConnected->isVisible());
+
+    addContacts(4);
+    frmAddressBook& four = open();
+    EXPECT_TRUE(four.VScroll1->isEnabled());
+    EXPECT_EQ(four.VScroll1->maximum(), 0);
+
+    addContacts(3);
+    ContactList[4].Connected = true;
+    frmAddressBook& seven = open();
+    EXPECT_EQ(seven.VScroll1->maximum(), 3);
+    seven.VScroll1->setValue(3);
+    EXPECT_EQ(seven.txtUserName[0]->text(), QStringLiteral("user4"));
+    EXPECT_EQ(seven.txtUserName[3]->text(), QStringLiteral("user7"));
+    EXPECT_EQ(seven.lblComputerNameResult[0]->text(), QStringLiteral(": PC4"));
+    EXPECT_EQ(seven.lblLabConnectedResult[0]->palette().color(QPalette::WindowText),
+              QColor(0, 255, 0));
+    EXPECT_EQ(seven.lblLabPelimoReadyResult[0]->palette().color(QPalette::WindowText),
+              QColor(255, 0, 0));
+    EXPECT_NE(seven.lblLabConnectedResult[0]->text(), seven.lblLabPelimoReadyResult[0]->text());
+
+    // Renaming card 1 at scroll position 2 renames contact 4, keystroke by keystroke.
+    seven.VScroll1->setValue(2);
+    seven.txtUserName[1]->setFocus();
+    QTest::keyClick(seven.txtUserName[1], Qt::Key_End);
+    QTest::keyClicks(seven.txtUserName[1], "x");
+    EXPECT_EQ(ContactList[4].UserName, QStringLiteral("user4x"));
+    EXPECT_EQ(seven.mSelectedUser, 4);
+}
+
+TEST_F(AddressBook, PhotoOfAtMost32000Bytes) {
+    addContacts(2);
+    frmAddressBook& window = open();
+    folder_.write("big.bmp", QByteArray(32001, 'x'));
+    folder_.write("fits.bmp", QByteArray(32000, 'x'));  // unreadable as a bitmap: default photo
+    select(1);
+    ASSERT_EQ(window.mSelectedUser, 2);
+    DialogSeam::pushAnswer({.fileName = folder_.path("big.bmp")});
+    QTest::mouseClick(window.lblCmdPhoto, Qt::LeftButton);
+    EXPECT_TRUE(ContactList[2].UserPicturePath.isEmpty());
+    EXPECT_EQ(shownTexts().last(), QStringLiteral("T73"));
+
+    DialogSeam::pushAnswer({.fileName = folder_.path("fits.bmp")});
+    QTest::mouseClick(window.lblCmdPhoto, Qt::LeftButton);
+    EXPECT_EQ(ContactList[2].UserPicturePath, folder_.path("fits.bmp"));
+    EXPECT_EQ(window.picUser[1]->photo().toImage(), window.picDefault->pixmap().toImage());
+    const DialogRecord& dialog = DialogSeam::shown().back();
+    EXPECT_EQ(dialog.kind, DialogKind::OpenFile);
+    EXPECT_EQ(dialog.directory, folder_.path("Picture"));
+}
+
+TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
+    addContacts(3);
+    // Select with nothing selected: message 74, the window stays; a double click picks at once.
+    DialogSeam::pushAnswer({.act = [this](QObject* shown) {
+        auto* window = static_cast<frmAddressBook*>(shown);
+        QTest::mouseClick(window->lblCmdSelect, Qt::LeftButton);
+        EXPECT_TRUE(window->isVisible());
+        QTest::mouseDClick(window->picUser[2], Qt::LeftButton);
+        return window->result();
+    }});
+    EXPECT_EQ(gPickAddressBookContact(nullptr), 3);
+    EXPECT_TRUE(shownTexts().contains(QStringLiteral("T74")));
+    EXPECT_TRUE(folder_.exists("User.dat"));
+
+    // An earlier pick and then the close box: nothing is picked.
+    DialogSeam::pushAnswer({.act = [](QObject* shown) {
+        auto* window = static_cast<frmAddressBook*>(shown);
+        window->picUser[0]->setFocus(Qt::MouseFocusReason);
+        window->close();
+        return 0;
+    }});
+    EXPECT_EQ(gPickAddressBookContact(nullptr), 0);
+}
+
+TEST_F(AddressBook, DeleteAtScrollPositionOneOfFive) {
+    addContacts(5);
+    frmAddressBook& window = open();
+    window.VScroll1->setValue(1);
+    select(0);
+    ASSERT_EQ(window.mSelectedUser, 2);
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    QTest::mouseClick(window.lblCmdDelete, Qt::LeftButton);
+    EXPECT_EQ(ContactList.Count, 4);
+    EXPECT_EQ(window.VScroll1->maximum(), 0);
+    EXPECT_EQ(window.VScroll1->value(), 0);
+    EXPECT_EQ(window.txtUserName[0]->text(), QStringLiteral("user1"));
+    EXPECT_EQ(window.txtUserName[1]->text(), QStringLiteral("user3"));
+
+    select(0);
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    QTest::mouseClick(window.lblCmdDelete, Qt::LeftButton);
+    EXPECT_EQ(ContactList.Count, 3);
+    EXPECT_FALSE(window.picUser[3]->isVisible());
+    EXPECT_FALSE(window.VScroll1->isEnabled());
+}
+
+TEST_F(AddressBook, DetectionMarksAndAddsFoundComputers) {
+    addContacts(2);
+    ContactList[1].Connected = true;
+    ContactList[1].Ready = true;
+    frmAddressBook& window = open();
+    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_EQ(shownTexts(), QStringList({"T71"}));
+    EXPECT_TRUE(ContactList[1].Connected);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+
+    gFillTwoProviderNetwork(network_);
+    network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\pc2", false));
+    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_FALSE(ContactList[1].Connected);
+    EXPECT_TRUE(ContactList[1].Ready);
+    EXPECT_TRUE(ContactList[2].Connected);
+    EXPECT_EQ(ContactList[2].UserGroupName, QStringLiteral("WG"));
+    ASSERT_EQ(ContactList.Count, 6);  // WG, B, WG2, NOSLASH added after the two
+    EXPECT_EQ(ContactList[4].UserName, QStringLiteral("B"));
+    EXPECT_EQ(ContactList[4].UserComputerName, QStringLiteral("B"));
+    EXPECT_EQ(ContactList[4].UserGroupName, QStringLiteral("WG"));
+    EXPECT_TRUE(ContactList[4].Connected);
+    EXPECT_TRUE(window.lblLabInfo1->text().endsWith(QStringLiteral("T37")));
+
+    // A full table: the detection's own message for each computer it cannot add.
+    addContacts(kMaxContacts - ContactList.Count);
+    DialogSeam::clearShown();
+    network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\NEW", false));
+    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_EQ(shownTexts(), QStringList({"Nombre de contact maximum atteint"}));
+}
+
+TEST_F(AddressBook, StrangersNeverOpenABoxFromTheReceiver) {
+    addContacts(kMaxContacts);
+    gRecordPresence(QStringLiteral("STRANGER"));
+    EXPECT_EQ(ContactList.Count, kMaxContacts);
+    EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
+TEST_F(AddressBook, NetworkNamesCannotAddLinesToTheFile) {
+    addContacts(2);
+    ContactList[1].UserName = QStringLiteral("evil\r\nUserName002=x") + QChar(u'\0') + u'!';
+    ContactList[1].UserGroupName = QStringLiteral("G\nUserNumber=99");
+    frmAddressBook& window = open();
+    window.close();
+    const Contact second = ContactList[2];
+    gFctLoadUserIni();
+    ASSERT_EQ(ContactList.Count, 2);
+    EXPECT_EQ(ContactList[1].UserName, QStringLiteral("evil??UserName002=x?!"));
+    EXPECT_EQ(ContactList[1].UserGroupName, QStringLiteral("G?UserNumber=99"));
+    EXPECT_EQ(ContactList[2].UserName, second.UserName);
+    EXPECT_EQ(ContactList[2].UserComputerName, second.UserComputerName);
+}

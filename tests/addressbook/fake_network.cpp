@@ -1,0 +1,56 @@
+#include "fake_network.h"
+
+#include "errorreport/runtime_error.h"
+#include "transport/mailslot_channel.h"
+
+namespace {
+
+class FakeBackend final : public NetworkBackend {
+public:
+    explicit FakeBackend(FakeNetwork& network) : network_(network) {}
+    quint32 openEnum(const NetResourceRecord* resource,
+                     std::vector<NetResourceRecord>& children) override {
+        ++network_.opened;
+        if (resource == nullptr && network_.rootFails) {
+            return ERROR_EXTENDED_ERROR;
+        }
+        const QString name = resource == nullptr ? QString() : resource->lpRemoteName;
+        if (network_.failing.contains(name))
+            gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
+        children = network_.children.value(name);
+        return NO_ERROR;
+    }
+    NetLastError lastError() override {
+        return {53, QStringLiteral("no network"), QStringLiteral("Fake")};
+    }
+
+private:
+    FakeNetwork& network_;
+};
+
+}  // namespace
+
+NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName, bool container) {
+    return NetResourceRecord{.dwScope = RESOURCE_GLOBALNET,
+                             .dwDisplayType = displayType,
+                             .dwUsage = container ? RESOURCEUSAGE_CONTAINER : 0u,
+                             .lpRemoteName = remoteName};
+}
+
+void gInstallFakeNetwork(FakeNetwork& network) {
+    gSetNetworkBackend(std::make_unique<FakeBackend>(network));
+}
+
+void gFillTwoProviderNetwork(FakeNetwork& network) {
+    QString local;
+    gFctGetComputerName(local);
+    network.children[QString()] = {gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network"),
+                                   gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "WS-Discovery")};
+    network.children["SMB Network"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
+    network.children["WS-Discovery"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG2")};
+    network.children["WG"] = {gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\B"),
+                              gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + local.toLower())};
+    network.children["\\\\B"] = {gFakeResource(RESOURCEDISPLAYTYPE_SHARE, "\\\\B\\data", false)};
+    network.children["WG2"] = {gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\b", false),
+                               gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "NOSLASH", false)};
+}

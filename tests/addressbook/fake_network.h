@@ -1,0 +1,25 @@
+// A network neighbourhood held in memory for the walk: children by parent remote name ("" for
+// the root of the network); a name listed in `failing` makes its visit throw.
+#pragma once
+
+#include <QMap>
+#include <QSet>
+#include <QString>
+
+#include "addressbook/net_resource.h"
+
+struct FakeNetwork {
+    QMap<QString, std::vector<NetResourceRecord>> children;
+    QSet<QString> failing;
+    bool rootFails = false;
+    int opened = 0;
+};
+
+NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName,
+                                bool container = true);
+// Installs a backend reading `network` (which must outlive the test).
+void gInstallFakeNetwork(FakeNetwork& network);
+// The usual layout: provider "SMB Network" with workgroup WG holding B (with a share) and this
+// computer (in lower case); provider "WS-Discovery" with workgroup WG2 holding b again and a
+// computer named without backslashes.
+void gFillTwoProviderNetwork(FakeNetwork& network);
