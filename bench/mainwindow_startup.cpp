@@ -125,6 +125,14 @@ int runOnce() {
     std::ofstream("/proc/self/clear_refs") << "5";
     const long before = statusKilobytes("VmRSS");
     const auto begin = std::chrono::steady_clock::now();
+    // Each start-up step with the time at which it began.
+    frmPelimo::setStepProbe([begin](const QString& step) {
+        std::printf("  %7.1f ms  %s\n",
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                              begin)
+                        .count(),
+                    qPrintable(step));
+    });
     std::unique_ptr<frmPelimo> window = startWindow();
     const auto shown = std::chrono::steady_clock::now();
     std::printf("start-up until shown: %.1f ms (%d contacts, %d history entries)\n",

@@ -42,6 +42,18 @@ QString fromTestparm(const QString& name, const SambaConfigSource& source) {
     return QString::fromLocal8Bit(testparm.readAllStandardOutput()).trimmed();
 }
 
+// Whether `config` says by itself what testparm would: no includes, no other configuration file
+// or back end. Comments do not count.
+bool selfContained(QByteArrayView config) {
+    for (const QByteArray& rawLine : config.toByteArray().split('\n')) {
+        const QByteArray line = rawLine.simplified().toLower();
+        if (line.startsWith("include") || line.startsWith("config file") ||
+            line.startsWith("config backend"))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
@@ -68,7 +80,7 @@ QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
 }
 
 QString sambaGlobalParameter(const QString& name, const SambaConfigSource& source) {
-    // testparm takes a good part of a second: its answers are kept until the file changes.
+    // Answers are kept until the file changes.
     struct Known {
         FileStamp stamp;
         QString value;
@@ -83,11 +95,14 @@ QString sambaGlobalParameter(const QString& name, const SambaConfigSource& sourc
         if (found != known.end() && found->second.stamp == stamp)
             return found->second.value;
     }
-    QString value = fromTestparm(name, source);
-    if (value.isEmpty()) {
-        if (const auto bytes = readWholeFile(source.configFile)) {
-            value = parseSambaGlobalParameter(*bytes, name);
-        }
+    // A self-contained file is read directly (a parameter it lacks has the default the callers
+    // fall back to), sparing a program started at every start-up. What it cannot tell alone,
+    // includes or a substitution in the value, is asked of testparm.
+    const auto bytes = readWholeFile(source.configFile);
+    QString value = bytes ? parseSambaGlobalParameter(*bytes, name) : QString();
+    if (!bytes || !selfContained(*bytes) || value.contains(u'%')) {
+        if (QString answered = fromTestparm(name, source); !answered.isEmpty())
+            value = std::move(answered);
     }
     const std::lock_guard lock(mutex);
     known[key] = {stamp, value};

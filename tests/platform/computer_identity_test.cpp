@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QSysInfo>
+
 #include "common/test_folder.h"
 #include "platform/computer_identity.h"
 
@@ -25,4 +28,23 @@ TEST(ComputerIdentity, FallsBackToHostNameAndWorkgroup) {
     EXPECT_LE(name.size(), kMaxComputerNameLength);
     EXPECT_EQ(name, name.toUpper());
     EXPECT_FALSE(name.contains(u'.'));
+}
+
+// testparm is asked only for what the file cannot tell alone; this one answers "FROMTESTPARM".
+TEST(ComputerIdentity, TestparmOnlyForIncludesAndSubstitutions) {
+    TestFolder folder;
+    folder.write("testparm", "#!/bin/sh\necho FROMTESTPARM\n");
+    QFile::setPermissions(folder.path("testparm"), QFile::ReadOwner | QFile::ExeOwner);
+    const auto nameWith = [&](const char* config) {
+        folder.write("smb.conf", config);
+        return localComputerName({folder.path("testparm"), folder.path("smb.conf")});
+    };
+    EXPECT_EQ(nameWith("[global]\n netbios name = desk\n; include = /etc/other.conf\n"), "DESK");
+    EXPECT_EQ(
+        nameWith("[global]\n workgroup = office\n"),
+        QSysInfo::machineHostName().section(u'.', 0, 0).toUpper().left(kMaxComputerNameLength))
+        << "a missing name is the host name, as Samba's default";
+    EXPECT_EQ(nameWith("[global]\n netbios name = desk2\n include = /etc/other.conf\n"),
+              "FROMTESTPARM");
+    EXPECT_EQ(nameWith("[global]\n netbios name = %h\n"), "FROMTESTPARM");
 }
