@@ -117,6 +117,15 @@ TEST_F(StartupTest, MalformedStoresNeverStopStartUp) {
     EXPECT_LE(ContactList.Count, kMaxContacts);
 }
 
+// The send box shows where to type; the read panel's date strip sits above its text box.
+TEST_F(StartupTest, TextBoxesAreFramedAndUncovered) {
+    frmPelimo& window = start();
+    EXPECT_EQ(window.txtSendMessage->frameShadow(), QFrame::Sunken);
+    EXPECT_NE(window.txtSendMessage->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(
+        window.lblLabReceiveDate->geometry().intersects(window.txtReceiveMessage->geometry()));
+}
+
 TEST_F(StartupTest, CaptionsComeFromTheLanguageFile) {
     frmPelimo& window = start();
     const std::pair<QLabel*, const char*> labels[] = {
