@@ -40,7 +40,9 @@ rm -f "$work/validate.log"
 
 render() { LC_ALL=C MANWIDTH=200 man --warnings -P cat -l "$usr/share/man/man1/$1.1.gz" 2>"$work/man.log" | col -b; }
 for page in pelimo pelimo-send; do
-    render "$page" | grep -q "^NAME" || fail "man -l $page.1.gz renders no NAME section"
+    # Rendered whole first: a grep -q leaving the pipe early would fail it under pipefail.
+    rendered="$(render "$page")" || fail "man -l $page.1.gz failed: $(cat "$work/man.log")"
+    grep -q "^NAME" <<<"$rendered" || fail "man -l $page.1.gz renders no NAME section"
     [ -s "$work/man.log" ] && fail "man -l $page.1.gz warns"
 done
 # pelimo-send --help and its page name the same options.
