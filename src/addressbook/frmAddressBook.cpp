@@ -34,13 +34,12 @@ const QString kForm = QStringLiteral("frmAddressBook");
 const QColor kWindowColour(38, 60, 153);
 const QColor kCardColour(22, 34, 108);
 const QColor kSelectedColour(64, 64, 64);
-const QColor kBandColour(64, 64, 64);
-const QColor kWhite(255, 255, 255);
 const QColor kFlagSet(0, 255, 0);
 const QColor kFlagUnset(255, 0, 0);
 
 constexpr int kWindowWidth = 7785;
 constexpr int kWindowHeight = 5775;
+constexpr int kCommandTop = 450;
 constexpr int kCardTops[frmAddressBook::kCards] = {1140, 2235, 3330, 4425};
 constexpr qint64 kMaxPhotoBytes = 32000;
 
@@ -82,8 +81,8 @@ QLabel* caption(QWidget* parent, const QString& name, int left, int top, int wid
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
-    label->setGeometry(gTwipsRect(left, top, width, height));
-    gPaint(label, kCardColour, kWhite, false);
+    gPlace(label, left, top, width, height);
+    gPaint(label, kCardColour, kDesignWhite, false);
     return label;
 }
 
@@ -142,91 +141,54 @@ void ContactCard::mouseDoubleClickEvent(QMouseEvent* event) {
 
 frmAddressBook::frmAddressBook(QWidget* parent)
     : QDialog(parent),
-      lblLabAddressBookTitle(new QLabel(this)),
-      commandBand(new QLabel(this)),
-      lblCmdSelect(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdDetectUser(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdPhoto(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdSound(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdSoundListen(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdDelete(new LabelButton(LabelButton::Look::Command, this)),
-      lblCmdQuit(new LabelButton(LabelButton::Look::Command, this)),
-      lblNobodyConnected(new QLabel(this)),
-      VScroll1(new QScrollBar(Qt::Vertical, this)),
-      picDefault(new QLabel(this)),
-      lblLabInfo1(new QLabel(this)) {
+      lblLabAddressBookTitle(gTitleLabel(this, "lblLabAddressBookTitle", kWindowWidth, 12)),
+      commandBand(gNamed(new QLabel(this), "Label2")),
+      lblCmdSelect(gCommandLabel(this, "lblCmdSelect", 120, kCommandTop, 930, 570)),
+      lblCmdDetectUser(gCommandLabel(this, "lblCmdDetectUser", 1335, kCommandTop, 975, 525)),
+      lblCmdPhoto(gCommandLabel(this, "lblCmdPhoto", 2475, kCommandTop, 765, 570)),
+      lblCmdSound(gCommandLabel(this, "lblCmdSound", 3270, kCommandTop, 765, 570)),
+      lblCmdSoundListen(gCommandLabel(this, "lblCmdSoundListen", 4125, kCommandTop, 810, 540)),
+      lblCmdDelete(gCommandLabel(this, "lblCmdDelete", 4860, kCommandTop, 870, 570)),
+      lblCmdQuit(gCommandLabel(this, "lblCmdQuit", 6855, kCommandTop, 870, 570)),
+      lblNobodyConnected(gPlainLabel(this, "lblNobodyConnected")),
+      VScroll1(gNamed(new QScrollBar(Qt::Vertical, this), "VScroll1")),
+      picDefault(gNamed(new QLabel(this), "picDefault")),
+      lblLabInfo1(gPlainLabel(this, "lblLabInfo1")) {
     setObjectName(kForm);
     gAddressBookPickedUser = 0;
     setFixedSize(gTwipsToPixels(kWindowWidth), gTwipsToPixels(kWindowHeight));
-    gPaint(this, kWindowColour, kWhite, true);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8);
-    setFont(font);
+    gPaint(this, kWindowColour, kDesignWhite);
+    setFont(gArial(8));
 
-    lblLabAddressBookTitle->setObjectName(QStringLiteral("lblLabAddressBookTitle"));
-    lblLabAddressBookTitle->setTextFormat(Qt::PlainText);
-    lblLabAddressBookTitle->setGeometry(gTwipsRect(0, 0, 7785, 390));
-    lblLabAddressBookTitle->setIndent(gTwipsToPixels(120));
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPointSizeF(12);
-    titleFont.setBold(true);
-    lblLabAddressBookTitle->setFont(titleFont);
-    gPaint(lblLabAddressBookTitle, kWindowColour, kWhite, false);
-
-    commandBand->setObjectName(QStringLiteral("Label2"));
-    commandBand->setGeometry(gTwipsRect(15, 390, 7770, 675));
-    gPaint(commandBand, kBandColour, kWhite, true);
-
-    const struct {
-        LabelButton* button;
-        const char* name;
-        int left, width, height;
-    } commands[] = {
-        {lblCmdSelect, "lblCmdSelect", 120, 930, 570},
-        {lblCmdDetectUser, "lblCmdDetectUser", 1335, 975, 525},
-        {lblCmdPhoto, "lblCmdPhoto", 2475, 765, 570},
-        {lblCmdSound, "lblCmdSound", 3270, 765, 570},
-        {lblCmdSoundListen, "lblCmdSoundListen", 4125, 810, 540},
-        {lblCmdDelete, "lblCmdDelete", 4860, 870, 570},
-        {lblCmdQuit, "lblCmdQuit", 6855, 870, 570},
-    };
-    for (const auto& command : commands) {
-        command.button->setObjectName(QString::fromLatin1(command.name));
-        command.button->setGeometry(gTwipsRect(command.left, 450, command.width, command.height));
-        command.button->setAlignment(Qt::AlignCenter);
-        command.button->setFocusPolicy(Qt::NoFocus);
-        command.button->raise();
+    gPaint(lblLabAddressBookTitle, kWindowColour, kDesignWhite, false);
+    gPlace(commandBand, 15, 390, 7770, 675);
+    gPaint(commandBand, kDesignBand, kDesignWhite);
+    for (LabelButton* command : {lblCmdSelect, lblCmdDetectUser, lblCmdPhoto, lblCmdSound,
+                                 lblCmdSoundListen, lblCmdDelete, lblCmdQuit}) {
+        command->setFocusPolicy(Qt::NoFocus);
+        command->raise();
     }
 
-    lblNobodyConnected->setObjectName(QStringLiteral("lblNobodyConnected"));
-    lblNobodyConnected->setTextFormat(Qt::PlainText);
-    lblNobodyConnected->setGeometry(gTwipsRect(75, 1230, 7380, 750));
+    gPlace(lblNobodyConnected, 75, 1230, 7380, 750);
     lblNobodyConnected->setAlignment(Qt::AlignCenter);
     lblNobodyConnected->setWordWrap(true);
-    QFont hintFont(QStringLiteral("Arial"));
-    hintFont.setPointSizeF(12);
-    hintFont.setBold(true);
-    lblNobodyConnected->setFont(hintFont);
-    gPaint(lblNobodyConnected, kWindowColour, kWhite, false);
+    lblNobodyConnected->setFont(gArial(12, true));
+    gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
     lblNobodyConnected->setText(QStringLiteral(
         "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
 
     for (int index = 0; index < kCards; ++index)
         buildCard(index);
 
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setGeometry(gTwipsRect(7440, 1140, 345, 4275));
+    gPlace(VScroll1, 7440, 1140, 345, 4275);
     VScroll1->setSingleStep(1);
     VScroll1->setPageStep(1);
 
-    picDefault->setObjectName(QStringLiteral("picDefault"));
     picDefault->setPixmap(Artwork::defaultContactPhoto());
     picDefault->hide();
 
-    lblLabInfo1->setObjectName(QStringLiteral("lblLabInfo1"));
-    lblLabInfo1->setTextFormat(Qt::PlainText);
-    lblLabInfo1->setGeometry(gTwipsRect(-15, 5520, 7815, 255));
-    gPaint(lblLabInfo1, kWindowColour, kWhite, false);
+    gPlace(lblLabInfo1, -15, 5520, 7815, 255);
+    gPaint(lblLabInfo1, kWindowColour, kDesignWhite, false);
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmAddressBook::VScroll1_Change);
     connect(lblCmdSelect, &LabelButton::clicked, this, &frmAddressBook::lblCmdSelect_Click);
@@ -249,7 +211,7 @@ void frmAddressBook::buildCard(int index) {
     picUser[index] = card;
     card->setObjectName(indexed("picUser", index));
     card->setGeometry(gTwipsRect(135, kCardTops[index], 7215, 1020));
-    gPaint(card, kCardColour, kWhite, true);
+    gPaint(card, kCardColour, kDesignWhite, true);
 
     lblUserName[index] = caption(card, indexed("lblUserName", index), 1020, 45, 1200, 225);
     auto* box = new QLineEdit(card);
@@ -257,7 +219,7 @@ void frmAddressBook::buildCard(int index) {
     box->setObjectName(indexed("txtUserName", index));
     box->setGeometry(gTwipsRect(2520, 30, 2295, 285));
     box->setFrame(false);
-    gPaint(box, kCardColour, kWhite, true);
+    gPaint(box, kCardColour, kDesignWhite, true);
     box->installEventFilter(this);
     lblComputerName[index] = caption(card, indexed("lblComputerName", index), 1020, 375, 1575, 225);
     lblComputerNameResult[index] =
@@ -366,8 +328,8 @@ void frmAddressBook::mDisplayUser() {
 }
 
 void frmAddressBook::setCardBackground(int index, const QColor& colour) {
-    gPaint(picUser[index], colour, kWhite, true);
-    gPaint(txtUserName[index], colour, kWhite, true);
+    gPaint(picUser[index], colour, kDesignWhite, true);
+    gPaint(txtUserName[index], colour, kDesignWhite, true);
 }
 
 void frmAddressBook::mSelectUser(int index) {
@@ -505,10 +467,7 @@ void frmAddressBook::lblCmdDetectUser_Click() {
     ErrorTrap trap(kForm, QStringLiteral("lblCmdDetectUser_Click"));
     trap.step([&] { setCursor(Qt::WaitCursor); });
     trap.step([&] { lblLabInfo1->clear(); });
-    trap.step([&] {
-        gDetectComputersOnNetwork(
-            [this] { lblLabInfo1->setText(lblLabInfo1->text() + QLatin1Char('|')); });
-    });
+    trap.step([&] { gDetectComputersOnNetwork([this] { appendProgress(); }); });
     if (gNbFoundComputer == 0) {
         say(Text::NothingFound, MsgBoxIcon::Exclamation);
         unsetCursor();
@@ -524,16 +483,16 @@ void frmAddressBook::lblCmdDetectUser_Click() {
 
 void frmAddressBook::mRequestPelimoIdentification() {
     ErrorTrap trap(kForm, QStringLiteral("mRequestPelimoIdentification"));
-    trap.step([&] {
-        gRequestIdentifications(
-            [this] { lblLabInfo1->setText(lblLabInfo1->text() + QLatin1Char('|')); });
-    });
+    trap.step([&] { gRequestIdentifications([this] { appendProgress(); }); });
+}
+
+// One "|" more on the status line: the progress bar of a detection.
+void frmAddressBook::appendProgress() {
+    lblLabInfo1->setText(lblLabInfo1->text() + QLatin1Char('|'));
 }
 
 void frmAddressBook::mColorLabelAddressStop() {
-    for (LabelButton* label : {lblCmdSelect, lblCmdDetectUser, lblCmdPhoto, lblCmdSound,
-                               lblCmdSoundListen, lblCmdDelete, lblCmdQuit})
-        label->setHighlighted(false);
+    gResetLabelButtons(this, "mColorLabelAddressStop");
 }
 
 void frmAddressBook::Form_Unload() {

@@ -111,6 +111,7 @@ private:
     void buildCard(int index);
     void fillCard(int index, int position);
     void setCardBackground(int index, const QColor& colour);
+    void appendProgress();
     void unload();
     // Commands wait while a detection runs: its event processing must not reenter the window.
     bool busy() const { return detecting_; }

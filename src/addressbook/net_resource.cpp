@@ -95,3 +95,7 @@ void dwNetResource::SetErrorValues(quint32 code) {
     if (code == ERROR_EXTENDED_ERROR)
         LastNetError = std::make_shared<dwNetError>();
 }
+
+QString gServerName(const QString& remoteName) {
+    return remoteName.startsWith(QStringLiteral("\\\\")) ? remoteName.mid(2) : remoteName;
+}

@@ -60,6 +60,9 @@ public:
     virtual void beginDetection() {}
 };
 
+// A remote name without its two leading backslashes (\\PC gives PC); others unchanged.
+QString gServerName(const QString& remoteName);
+
 // The backend the walk uses; nullptr goes back to the real network's providers.
 void gSetNetworkBackend(std::unique_ptr<NetworkBackend> backend);
 NetworkBackend& gNetworkBackend();

@@ -22,10 +22,6 @@ NetResourceRecord container(quint32 displayType, const QString& remoteName, cons
                              .lpProvider = provider};
 }
 
-QString serverName(const QString& remoteName) {
-    return remoteName.startsWith(QStringLiteral("\\\\")) ? remoteName.mid(2) : remoteName;
-}
-
 class NetworkProviders final : public NetworkBackend {
 public:
     quint32 openEnum(const NetResourceRecord* resource,
@@ -61,7 +57,7 @@ private:
         if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN)
             url += resource.lpRemoteName;
         else if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_SERVER)
-            url += serverName(resource.lpRemoteName);
+            url += gServerName(resource.lpRemoteName);
         else if (resource.dwDisplayType != RESOURCEDISPLAYTYPE_NETWORK)
             return ERROR_NO_NETWORK;
         std::vector<SmbEntry> entries;

@@ -1,8 +1,7 @@
 #include "addressbook/network_walk.h"
 
-#include <QCoreApplication>
-
 #include "addressbook/net_resource.h"
+#include "addressbook/worker_call.h"
 #include "transport/mailslot_channel.h"
 #include "ui/dialog_seam.h"
 
@@ -14,11 +13,6 @@ namespace {
 
 // The workgroup (DOMAIN resource) whose computers are being visited; empty outside one.
 QString mCurrentWorkgroupName;
-
-void letEventsRun() {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents();
-}
 
 QString keyWordOf(quint32 displayType) {
     switch (displayType) {
@@ -54,8 +48,7 @@ bool alreadyFound(const QString& name) {
 }
 
 void record(const QString& remoteName, quint32 displayType) {
-    const QString name =
-        remoteName.startsWith(QStringLiteral("\\\\")) ? remoteName.mid(2) : remoteName;
+    const QString name = gServerName(remoteName);
     if (sameName(name, gComputerName))
         return;
     if (alreadyFound(name))
@@ -70,7 +63,7 @@ void record(const QString& remoteName, quint32 displayType) {
 void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkProgress& progress) {
     const auto children = resource.Enumerate(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0);
     for (const auto& child : children) {
-        letEventsRun();
+        gLetEventsRun();
         if (progress)
             progress();
         gEnumerateNetworkResource(*child, key, progress);
@@ -78,7 +71,7 @@ void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkPr
 }
 
 void visit(dwNetResource& resource, const QVariant& parentKey, const NetworkProgress& progress) {
-    letEventsRun();
+    gLetEventsRun();
     const bool parentEmpty = parentKey.toString().isEmpty();
     if (resource.lpRemoteName().isEmpty() && parentEmpty) {
         visitChildren(resource, QVariant(QString()), progress);

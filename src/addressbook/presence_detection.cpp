@@ -1,29 +1,20 @@
 #include "addressbook/presence_detection.h"
 
-#include <QCoreApplication>
 #include <chrono>
 #include <thread>
 
 #include "addressbook/network_walk.h"
+#include "addressbook/worker_call.h"
 #include "stores/contacts.h"
 #include "stores/settings.h"
 #include "transport/message_codec.h"
-
-namespace {
-
-void letEventsRun() {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents();
-}
-
-}  // namespace
 
 void gMarkFoundComputers() {
     for (int position = 1; position <= ContactList.Count; ++position)
         ContactList[position].Connected = false;
     const qint32 found = gNbFoundComputer;
     for (qint32 entry = 1; entry <= found; ++entry) {
-        letEventsRun();
+        gLetEventsRun();
         // The events may not touch the found list, but stay safe if they did.
         if (entry > static_cast<qint32>(gFoundComputers.size()))
             break;
@@ -45,7 +36,7 @@ void gRequestIdentifications(const std::function<void()>& progress) {
         std::chrono::duration<double>(std::max(0.0, Settings.IdentificationSendDelay)));
     const int count = ContactList.Count;
     for (int position = 1; position <= count; ++position) {
-        letEventsRun();
+        gLetEventsRun();
         if (position > ContactList.Count)
             break;  // the events removed contacts meanwhile
         const auto sent = Clock::now();

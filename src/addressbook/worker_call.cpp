@@ -5,6 +5,11 @@
 #include <QThread>
 #include <memory>
 
+void gLetEventsRun() {
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents();
+}
+
 void gRunOnWorker(const std::function<void()>& work) {
     if (QCoreApplication::instance() == nullptr) {
         work();

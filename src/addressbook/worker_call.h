@@ -6,3 +6,6 @@
 #include <functional>
 
 void gRunOnWorker(const std::function<void()>& work);
+
+// Lets the pending window events run once (nothing without an application object).
+void gLetEventsRun();
