@@ -1,5 +1,6 @@
 #include "favorites/frmFavorite.h"
 
+#include <QFileInfo>
 #include <QListWidget>
 
 #include "errorreport/error_trap.h"
@@ -29,6 +30,10 @@ constexpr int BoxTitle = 56;
 constexpr int WindowTitle = 62;
 constexpr int Heading = 63;
 constexpr int ReplaceFile = 79;
+constexpr int Delete = 180;
+constexpr int DeleteNoSelection = 181;
+constexpr int ConfirmDelete = 182;
+constexpr int DeleteFailed = 183;
 }  // namespace Text
 
 const QColor kWindowColour(38, 60, 153);
@@ -41,6 +46,21 @@ constexpr int kCommandWidth = 1035;
 constexpr int kCommandHeight = 570;
 
 const QString kModule = QStringLiteral("frmFavorite");
+
+MsgBoxResult say(int text, MsgBoxIcon icon, MsgBoxButtons buttons = MsgBoxButtons::Ok,
+                 const QString& detail = {}) {
+    const QString shown = detail.isEmpty() ? gFctGetMessage(text)
+                                           : gFctGetMessage(text) + u'\n' + detail;
+    return DialogSeam::messageBox(shown, buttons, icon, gFctGetMessage(Text::BoxTitle));
+}
+
+// The name the save dialog gave, with ".txt" added when no extension was typed: the library
+// lists only ".txt" files, so a name without one would be saved and never shown.
+QString withTextExtension(const QString& chosen) {
+    if (!QFileInfo(chosen).suffix().isEmpty())
+        return chosen;
+    return chosen + (chosen.endsWith(u'.') ? QStringLiteral("txt") : QStringLiteral(".txt"));
+}
 
 }  // namespace
 
@@ -67,6 +87,9 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
     lblCmdEnregistrer =
         gCommandLabel(this, "lblCmdEnregistrer", 2385, kCommandTop, kCommandWidth, kCommandHeight);
     lblCmdEnregistrer->setText(QStringLiteral("Enregistrer"));
+    lblCmdSupprimer =
+        gCommandLabel(this, "lblCmdSupprimer", 3540, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdSupprimer->setText(QStringLiteral("Supprimer"));
     lblCmdQuit =
         gCommandLabel(this, "lblCmdQuit", 4785, kCommandTop, kCommandWidth, kCommandHeight);
     lblCmdQuit->setText(QStringLiteral("Quitter"));
@@ -92,6 +115,7 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
             &frmFavorite::lblCmdSelectionner_Click);
     connect(lblCmdNouveau, &LabelButton::clicked, this, &frmFavorite::lblCmdNouveau_Click);
     connect(lblCmdEnregistrer, &LabelButton::clicked, this, &frmFavorite::lblCmdEnregistrer_Click);
+    connect(lblCmdSupprimer, &LabelButton::clicked, this, &frmFavorite::lblCmdSupprimer_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmFavorite::lblCmdQuit_Click);
     gInstallLabelButtons(this, gFavoriteLabelButtons());
     Form_Load();
@@ -112,7 +136,8 @@ void frmFavorite::mDisplayLanguage() {
     const std::pair<QLabel*, int> captions[] = {
         {lblLabSendTitle, Text::Heading}, {lblCmdSelectionner, Text::Select},
         {lblCmdNouveau, Text::New},       {lblCmdEnregistrer, Text::Save},
-        {lblCmdQuit, Text::Quit},         {lblLabInfo1, Text::ListHeading},
+        {lblCmdSupprimer, Text::Delete},  {lblCmdQuit, Text::Quit},
+        {lblLabInfo1, Text::ListHeading},
     };
     for (const auto& caption : captions)
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
@@ -185,18 +210,16 @@ void frmFavorite::lblCmdEnregistrer_Click() {
     });
     if (chosen.isEmpty())
         return;
-    // The name is used as returned: no extension is added.
     trap.step([this, &chosen] {
-        mFavoriteFileName = chosen;
+        mFavoriteFileName = withTextExtension(chosen);
         gFavoriteFileText = txtFavoris->text();
     });
     bool cancelled = false;
     trap.step([this, &cancelled] {
         if (gFctGetFileAttributes(mFavoriteFileName) == -1)
             return;
-        cancelled = DialogSeam::messageBox(gFctGetMessage(Text::ReplaceFile),
-                                           MsgBoxButtons::OkCancel, MsgBoxIcon::None,
-                                           gFctGetMessage(Text::BoxTitle)) == MsgBoxResult::Cancel;
+        cancelled = say(Text::ReplaceFile, MsgBoxIcon::None, MsgBoxButtons::OkCancel) ==
+                    MsgBoxResult::Cancel;
     });
     if (cancelled) {
         mFavoriteFileName.clear();
@@ -205,6 +228,25 @@ void frmFavorite::lblCmdEnregistrer_Click() {
     }
     trap.step([this] { gFctSaveTextFile(mFavoriteFileName, gFavoriteFileText); });
     trap.step([this] { mInitFavorisDirectory(); });
+}
+
+void frmFavorite::lblCmdSupprimer_Click() {
+    if (mFavoriteFileName.isEmpty()) {
+        say(Text::DeleteNoSelection, MsgBoxIcon::Information);
+        return;
+    }
+    const QString name = QFileInfo(mFavoriteFileName).fileName();
+    if (say(Text::ConfirmDelete, MsgBoxIcon::None, MsgBoxButtons::OkCancel, name) !=
+        MsgBoxResult::Ok) {
+        return;
+    }
+    if (ShFileDelete(mFavoriteFileName) != 0) {
+        say(Text::DeleteFailed, MsgBoxIcon::Exclamation, MsgBoxButtons::Ok, name);
+        return;
+    }
+    // The deleted message is gone from the list and from the box.
+    lblCmdNouveau_Click();
+    mInitFavorisDirectory();
 }
 
 void frmFavorite::lblCmdQuit_Click() {

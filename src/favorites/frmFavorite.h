@@ -1,6 +1,6 @@
 // The favorites window: the library of predefined messages. The user picks a file, may edit its
-// text, write and save new ones, and either takes the text shown (it then replaces the text of
-// the message being written) or leaves without taking anything.
+// text, write and save new ones, delete one, and either takes the text shown (it then replaces the
+// text of the message being written) or leaves without taking anything.
 #pragma once
 
 #include <QDialog>
@@ -34,6 +34,8 @@ public:
     void lblCmdSelectionner_Click();
     void lblCmdNouveau_Click();
     void lblCmdEnregistrer_Click();
+    // Deletes the file whose text is shown, after a question.
+    void lblCmdSupprimer_Click();
     void lblCmdQuit_Click();
     void mColorLabelFavoriteStop();
 
@@ -48,6 +50,7 @@ public:
     LabelButton* lblCmdSelectionner;
     LabelButton* lblCmdNouveau;
     LabelButton* lblCmdEnregistrer;
+    LabelButton* lblCmdSupprimer;
     LabelButton* lblCmdQuit;
 
 private:

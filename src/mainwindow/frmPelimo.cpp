@@ -308,6 +308,13 @@ void frmPelimo::buildTimers() {
 void frmPelimo::setSendMessageHeight(int twips) {
     txtSendMessage->resize(txtSendMessage->width(), gTwipsToPixels(twips));
     placeSendSizeLine();
+    placeAttachmentTabStop();
+}
+
+void frmPelimo::placeAttachmentTabStop() {
+    // Tab stops on the attachment box only while the message box leaves it uncovered.
+    const bool covered = txtSendMessage->geometry().bottom() >= txtSendFiles->y();
+    txtSendFiles->setFocusPolicy(covered ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
 void frmPelimo::setReceiveMessageHeight(int twips) {

@@ -235,6 +235,9 @@ private:
     void buildMenus();
     void buildTimers();
     void connectHandlers();
+    void connectKeyboard();
+    // Gives the focus to the first box of the panel shown.
+    void mFocusCurrentPanel();
     void connectAttachmentHandlers();
     void Form_Resize();
     void showDefaultPhoto();
@@ -242,6 +245,7 @@ private:
     // becomes `newest`. `live` false (shutdown): identification datagrams are dropped.
     void takeNewestDatagram(ErrorTrap& trap, bool live, std::optional<DecodedMessageData>& newest);
     void setSendMessageHeight(int twips);
+    void placeAttachmentTabStop();
     void setReceiveMessageHeight(int twips);
     void emptySendPanel();
     void buildHistoricGrid();
@@ -257,8 +261,6 @@ private:
     bool receiving_ = false;  // a tick of the receive loop is running
     qint64 longestTickNs_ = 0;
     quint64 lostShown_ = 0;  // lost datagrams the count line tells of
-    // The message the read panel shows, which Reply answers.
-    DecodedMessageData shownMessage_;
 };
 
 // ModGlobal: shows the tray icon of `form`.

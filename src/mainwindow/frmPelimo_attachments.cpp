@@ -91,7 +91,7 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
         return;
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblLabReceiveSaveFile_Click"));
     // Messages may arrive during the copy: the path of the one shown now is kept.
-    const QString attachment = DecodedMessage.AttachmentPath;
+    const QString attachment = gShownMessage.AttachmentPath;
     auto sayNoFile = [] {
         DialogSeam::messageBox(gFctGetMessage(kNoAttachedFile), MsgBoxButtons::Ok,
                                MsgBoxIcon::Information, gFctGetMessage(MainWindowText::BoxTitle));

@@ -80,6 +80,7 @@ void frmPelimo::mDisplayWindows() {
     }
     for (QWidget* panel : {picSendMessage, picReadMessage, picHistoric})
         panel->setVisible(panel == shown);
+    mFocusCurrentPanel();
 }
 
 void frmPelimo::lblMenuSendMessage_Click() {

@@ -42,7 +42,7 @@ void frmPelimo::lblLabReceivePrint_Click() {
     trap.step([this] {
         const Letterhead head = mLetterhead();
         gPrintThroughDialog(this, [&head](PrintSurface& printer) {
-            gFctMessagePrint(printer, head, DecodedMessage);
+            gFctMessagePrint(printer, head, gShownMessage);
         });
     });
 }

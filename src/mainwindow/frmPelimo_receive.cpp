@@ -73,7 +73,6 @@ void frmPelimo::TimerMailSlot_Timer() {
         trap.step([this] { TimerTestRead->stop(); });
         trap.step([this, &newest] {
             DecodedMessage = *newest;
-            shownMessage_ = *newest;
             mDisplayMessage();
         });
         trap.step([this] {
@@ -170,7 +169,11 @@ void frmPelimo::mDrainMailSlot() {
 }
 
 void frmPelimo::mDisplayMessage() {
-    const qint16 index = gSearchContactWithComputerName(DecodedMessage.Sender);
+    // The read panel's commands act on this copy, which later sends and identification datagrams
+    // leave alone.
+    gShownMessage = DecodedMessage;
+    const DecodedMessageData& shown = gShownMessage;
+    const qint16 index = gSearchContactWithComputerName(shown.Sender);
     const QString blank = QStringLiteral(" ");
     if (index != 0) {
         const Contact& contact = ContactList[index];
@@ -193,17 +196,17 @@ void frmPelimo::mDisplayMessage() {
         }
     } else {
         lblLabReceiveFrom->setText(gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) +
-                                                   blank + DecodedMessage.Sender));
+                                                   blank + shown.Sender));
         showDefaultPhoto();
     }
     lblLabReceiveSendTo->setText(gSingleLineText(gFctGetMessage(MainWindowText::AddressedTo) +
-                                                 blank + DecodedMessage.Addressee));
-    txtReceiveMessage->setPlainText(gMultiLineText(DecodedMessage.Text));
+                                                 blank + shown.Addressee));
+    txtReceiveMessage->setPlainText(gMultiLineText(shown.Text));
     lblLabReceiveDate->setText(gSingleLineText(
-        gArrivalDateLine(DecodedMessage.ReceivedDate, DecodedMessage.ReceivedTime)));
-    if (!DecodedMessage.AttachmentPath.isEmpty()) {
+        gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
+    if (!shown.AttachmentPath.isEmpty()) {
         setReceiveMessageHeight(kReceiveMessageHeightWithFile);
-        txtReceiveFiles->setText(gSingleLineText(DecodedMessage.AttachmentPath));
+        txtReceiveFiles->setText(gSingleLineText(shown.AttachmentPath));
     } else {
         setReceiveMessageHeight(kReceiveMessageHeight);
         txtReceiveFiles->clear();

@@ -106,8 +106,9 @@ void frmPelimo::lblCmdSendDel_Click() {
 }
 
 void frmPelimo::lblLabReceiveAnswer_Click() {
-    // The message shown in the read panel is answered, also after a send emptied the current one.
-    const QString sender = shownMessage_.Sender;
+    // The message shown in the read panel is answered, also after a send or an identification
+    // datagram emptied the current one.
+    const QString sender = gShownMessage.Sender;
     if (sender.isEmpty())
         return;
     if (!txtSendMessage->toPlainText().isEmpty() || !txtSendUserList->toPlainText().isEmpty()) {
@@ -120,6 +121,9 @@ void frmPelimo::lblLabReceiveAnswer_Click() {
     txtSendMessage->clear();
     gCurrentPanel = kPanelSend;
     mDisplayWindows();
+    // The answer is typed next: the caret waits in the message box, at its end.
+    txtSendMessage->setFocus();
+    txtSendMessage->moveCursor(QTextCursor::End);
 }
 
 void frmPelimo::mAddUserToSendUserList(qint16 Index) {

@@ -1,3 +1,4 @@
 #include "transport/decoded_message.h"
 
 DecodedMessageData DecodedMessage;
+DecodedMessageData gShownMessage;

@@ -129,4 +129,5 @@ void gClearCurrentMessage() {
 
 void gResetMessageCodec() {
     DecodedMessage = DecodedMessageData{};
+    gShownMessage = DecodedMessageData{};
 }

@@ -29,5 +29,6 @@ void gSendIdentificationAnswer(const QString& computerName);
 // Empties Sender, Addressee, ReceivedDate, ReceivedTime and AttachmentPath.
 void gClearCurrentMessage();
 
-// Every field of DecodedMessage back to its initial value. Tests call it between cases.
+// Every field of DecodedMessage and gShownMessage back to its initial value. Tests call it between
+// cases.
 void gResetMessageCodec();

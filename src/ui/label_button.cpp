@@ -1,6 +1,7 @@
 #include "ui/label_button.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,6 +24,7 @@ LabelButton::LabelButton(Look look, QWidget* parent) : QLabel(parent), look_(loo
     setAutoFillBackground(false);
     setCursor(gPointingHandCursor());
     setMouseTracking(true);
+    setFocusPolicy(look_ == Look::Icon ? Qt::NoFocus : Qt::TabFocus);
     QFont font(QStringLiteral("Arial"));
     if (look_ == Look::Menu) {
         font.setPointSizeF(kMenuPointSize);
@@ -75,6 +77,27 @@ void LabelButton::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMoved();
 }
 
+void LabelButton::keyPressEvent(QKeyEvent* event) {
+    const bool press = (event->key() == Qt::Key_Space && !event->isAutoRepeat()) ||
+                       event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!press || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked();
+}
+
+void LabelButton::focusInEvent(QFocusEvent* event) {
+    QLabel::focusInEvent(event);
+    update();
+}
+
+void LabelButton::focusOutEvent(QFocusEvent* event) {
+    QLabel::focusOutEvent(event);
+    update();
+}
+
 void LabelButton::paintEvent(QPaintEvent* event) {
     if (!icon_.isNull()) {
         QPainter painter(this);
@@ -84,4 +107,10 @@ void LabelButton::paintEvent(QPaintEvent* event) {
         painter.drawPixmap(left, top, icon_);
     }
     QLabel::paintEvent(event);
+    if (hasFocus()) {
+        // The keyboard focus: a dotted frame in the text colour, which hovering leaves alone.
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }

@@ -1,6 +1,9 @@
 // A label-button: a text label used as a command. White text on whatever lies behind it, a
 // pointing-hand cursor, and an optional small icon drawn in its upper part with the text below.
-// It reports clicks and every mouse move over it, so its window can highlight it.
+// It reports clicks and every mouse move over it, so its window can highlight it. The keyboard
+// reaches it too: Tab stops on it (a dotted frame shows the focus; a click does not take the focus
+// from the box being typed in), and Space or Enter presses it. Icon labels, which repeat a text
+// label's command, are left out of the Tab order.
 #pragma once
 
 #include <QColor>
@@ -28,6 +31,9 @@ public:
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return highlighted_; }
 
+    // Carries out the command, as a click does.
+    void click() { emit clicked(); }
+
 signals:
     void clicked();
     void mouseMoved();
@@ -36,6 +42,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -65,7 +65,8 @@ LabelButtonTable mainWindow() {
 LabelButtonTable favorite() {
     LabelButtonTable table;
     table.groups = {{kFavoriteStop,
-                     {"lblCmdSelectionner", "lblCmdNouveau", "lblCmdEnregistrer", "lblCmdQuit"}}};
+                     {"lblCmdSelectionner", "lblCmdNouveau", "lblCmdEnregistrer", "lblCmdSupprimer",
+                      "lblCmdQuit"}}};
     lightThemselves(table, table.groups[0], kFavoriteStop);
     table.resets.push_back({nullptr, kFavoriteStop});
     resetOnly(table, {"lblLabSendTitle", "Label2", "File1", "txtFavoris"}, kFavoriteStop);

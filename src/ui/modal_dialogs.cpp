@@ -13,6 +13,8 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
+#include "ui/window_keys.h"
+
 namespace DialogSeam {
 namespace {
 
@@ -142,6 +144,7 @@ public:
 }  // namespace
 
 int execModal(QDialog* window) {
+    gInstallCancelKey(window);
     if (!isScripted())
         return window->exec();
     record(DialogRecord{.kind = DialogKind::ModalWindow,

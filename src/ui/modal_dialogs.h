@@ -10,8 +10,9 @@ class QWidget;
 
 namespace DialogSeam {
 
-// Shows a window modally and returns its result. In scripted mode the window is shown without
-// blocking, the scripted answer acts on it, and it is closed.
+// Shows a window modally and returns its result; Escape presses its Quit or Cancel command
+// (gInstallCancelKey). In scripted mode the window is shown without blocking, the scripted
+// answer acts on it, and it is closed.
 int execModal(QDialog* window);
 
 // The print dialog for `printer`; true when the user chose to print.

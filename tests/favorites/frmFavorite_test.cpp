@@ -69,21 +69,34 @@ TEST_F(FavoriteTest, AnEmptyLibraryTakesANewMessageSavedWithOrWithoutTxt) {
     EXPECT_EQ(DialogSeam::shown()[0].kind, DialogKind::SaveFile);
     EXPECT_EQ(DialogSeam::shown()[0].title, "T17 T5");
     EXPECT_EQ(DialogSeam::shown()[0].directory, favorite("T5"));
-    EXPECT_EQ(folder_.read("Favories/plain"), "Meeting at nine\r\nCaf\xe9");
-    EXPECT_TRUE(listed().isEmpty()) << "a name without .txt is saved but not listed";
+    EXPECT_EQ(folder_.read("Favories/plain.txt"), "Meeting at nine\r\nCaf\xe9");
+    EXPECT_EQ(listed(), QStringList{"plain.txt"}) << "a name typed without .txt gets it";
 
     // Later saves go to the same file without a dialog.
     QTest::keyClicks(window.txtFavoris, QStringLiteral("!"));
     QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
     EXPECT_EQ(DialogSeam::shown().size(), 1u);
-    EXPECT_EQ(folder_.read("Favories/plain"), "Meeting at nine\r\nCaf\xe9!");
+    EXPECT_EQ(folder_.read("Favories/plain.txt"), "Meeting at nine\r\nCaf\xe9!");
 
     QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
     EXPECT_TRUE(window.txtFavoris->text().isEmpty());
     QTest::keyClicks(window.txtFavoris, QStringLiteral("Lunch?"));
     DialogSeam::pushAnswer({.fileName = favorite("lunch.txt")});
     QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
-    EXPECT_EQ(listed(), QStringList{"lunch.txt"});
+    EXPECT_EQ(listed(), (QStringList{"lunch.txt", "plain.txt"}));
+    // A typed extension is kept, and an existing name with ".txt" added is asked about.
+    QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
+    DialogSeam::pushAnswer({.fileName = favorite("memo.md")});
+    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    EXPECT_TRUE(folder_.exists("Favories/memo.md"));
+    QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
+    DialogSeam::clearShown();
+    DialogSeam::pushAnswer({.fileName = favorite("lunch")});
+    DialogSeam::pushButton(MsgBoxResult::Cancel);
+    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"T79"});
+    EXPECT_EQ(folder_.read("Favories/lunch.txt"), "Lunch?");
+    clickFile(QStringLiteral("lunch.txt"));
     QTest::mouseClick(window.lblCmdSelectionner, Qt::LeftButton);
     EXPECT_EQ(gFavoriteText, "Lunch?");
     EXPECT_EQ(window.result(), QDialog::Accepted);
@@ -150,6 +163,39 @@ TEST_F(FavoriteTest, AVanishedFileLoadsNothingAndQuitTakesNothing) {
     QTest::mouseClick(window.lblCmdQuit, Qt::LeftButton);
     EXPECT_TRUE(gFavoriteText.isEmpty());
     EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(FavoriteTest, DeletingAsksFirstAndTakesTheMessageOutOfTheList) {
+    addFavorite("a.txt", "first");
+    addFavorite("b.txt", "second");
+    frmFavorite& window = open();
+    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"T181"}) << "nothing chosen yet";
+
+    clickFile(QStringLiteral("b.txt"));
+    DialogSeam::clearShown();
+    DialogSeam::pushButton(MsgBoxResult::Cancel);
+    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    ASSERT_EQ(shownMessageTexts(), std::vector<QString>{"T182\nb.txt"});
+    EXPECT_EQ(DialogSeam::shown()[0].buttons, MsgBoxButtons::OkCancel);
+    EXPECT_EQ(DialogSeam::shown()[0].title, "T56");
+    EXPECT_TRUE(folder_.exists("Favories/b.txt"));
+
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    EXPECT_FALSE(folder_.exists("Favories/b.txt"));
+    EXPECT_EQ(listed(), QStringList{"a.txt"});
+    EXPECT_TRUE(window.txtFavoris->text().isEmpty());
+    EXPECT_TRUE(window.favoriteFileName().isEmpty());
+
+    // A file that cannot be deleted any more is said so.
+    clickFile(QStringLiteral("a.txt"));
+    QFile::remove(favorite("a.txt"));
+    DialogSeam::clearShown();
+    DialogSeam::pushButton(MsgBoxResult::Ok);
+    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    EXPECT_EQ(shownMessageTexts(), (std::vector<QString>{"T182\na.txt", "T183\na.txt"}));
+    EXPECT_EQ(DialogSeam::shown().back().icon, MsgBoxIcon::Exclamation);
 }
 
 TEST_F(FavoriteTest, AMissingFolderIsReportedEachTimeTheListIsFilled) {

@@ -66,7 +66,7 @@ TEST_F(AttachmentsPanelTest, SavingWithoutAFileNameSaysThereIsNoFile) {
     frmPelimo& window = start();
     for (const QString& path : {QString(), QStringLiteral("\\\\PC1\\pub\\dir\\")}) {
         DialogSeam::clearShown();
-        DecodedMessage.AttachmentPath = path;
+        gShownMessage.AttachmentPath = path;
         save(window);
         ASSERT_EQ(DialogSeam::shown().size(), 1u) << qPrintable(path);
         EXPECT_EQ(DialogSeam::shown()[0].text, QStringLiteral("T83"));
@@ -77,7 +77,7 @@ TEST_F(AttachmentsPanelTest, SavingWithoutAFileNameSaysThereIsNoFile) {
 
 TEST_F(AttachmentsPanelTest, TheSaveDialogProposesTheNameAndAFailedCopySaysSo) {
     frmPelimo& window = start();
-    DecodedMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\..\\..\\etc\\passwd");
+    gShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\..\\..\\etc\\passwd");
     save(window);  // the dialog cancelled: nothing copied, nothing said
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_EQ(DialogSeam::shown()[0].kind, DialogKind::SaveFile);

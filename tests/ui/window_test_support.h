@@ -10,8 +10,8 @@
 #include "ui/label_button.h"
 
 inline void gWriteNumberedLanguage(const TestFolder& folder) {
-    QByteArray file = "[Langage]\r\nNbMessage=140\r\n";
-    for (int i = 1; i <= 140; ++i)
+    QByteArray file = "[Langage]\r\nNbMessage=199\r\n";
+    for (int i = 1; i <= 199; ++i)
         file += QStringLiteral("%1=T%2\r\n").arg(i, 5, 10, QChar(u'0')).arg(i).toLatin1();
     folder.write(QStringLiteral("orglng.lng"), file);
 }
