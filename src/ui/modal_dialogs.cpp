@@ -144,7 +144,7 @@ public:
 }  // namespace
 
 int execModal(QDialog* window) {
-    gInstallCancelKey(window);
+    gInstallWindowKeys(window);
     if (!isScripted())
         return window->exec();
     record(DialogRecord{.kind = DialogKind::ModalWindow,

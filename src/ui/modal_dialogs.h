@@ -10,8 +10,8 @@ class QWidget;
 
 namespace DialogSeam {
 
-// Shows a window modally and returns its result; Escape presses its Quit or Cancel command
-// (gInstallCancelKey). In scripted mode the window is shown without blocking, the scripted
+// Shows a window modally and returns its result; it opens with the focus in its first box and
+// Escape presses its Quit or Cancel command (gInstallWindowKeys). In scripted mode the window is shown without blocking, the scripted
 // answer acts on it, and it is closed.
 int execModal(QDialog* window);
 

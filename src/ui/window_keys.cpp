@@ -1,6 +1,7 @@
 #include "ui/window_keys.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -69,7 +70,27 @@ protected:
 
 }  // namespace
 
-void gInstallCancelKey(QDialog* window) {
+void gInstallWindowKeys(QDialog* window) {
+    // Label-buttons take Tab stops, but a window must not open on one, where Enter would press
+    // it: when the first stop is one, the window opens on the first control that is not.
+    if (window->focusWidget() == nullptr) {
+        bool firstStop = true;
+        for (QWidget* control = window->nextInFocusChain(); control != window;
+             control = control->nextInFocusChain()) {
+            if (!control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus) ||
+                !control->isVisibleTo(window)) {
+                continue;
+            }
+            const bool command = qobject_cast<LabelButton*>(control) != nullptr;
+            if (firstStop && !command)
+                break;
+            firstStop = false;
+            if (!command) {
+                control->setFocus();
+                break;
+            }
+        }
+    }
     const QString name = window->objectName();
     std::vector<const char*> names;
     for (const CancelCommands& entry : cancelCommands()) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -101,6 +102,7 @@ TEST_F(KeyboardTest, FunctionKeysSwitchPanelsAndCtrlQAsksBeforeQuitting) {
 }
 
 TEST_F(KeyboardTest, EscapeLeavesEachSecondaryWindowAsItsQuitCommandDoes) {
+    QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
     frmPelimo& window = startActive();
     window.txtSendMessage->setText(QStringLiteral("draft"));
     // Escape pressed in the window's first box; returns whether it closed, and its result.
@@ -108,10 +110,15 @@ TEST_F(KeyboardTest, EscapeLeavesEachSecondaryWindowAsItsQuitCommandDoes) {
     auto escapeIn = [&outcome](const char* box) {
         DialogSeam::pushAnswer({.act = [&outcome, box](QObject* shown) {
             auto* dialog = qobject_cast<QDialog*>(shown);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            dialog->activateWindow();
+            EXPECT_TRUE(
+                QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }));
             QWidget* target = box ? dialog->findChild<QWidget*>(QString::fromLatin1(box)) : dialog;
-            if (box)
+            if (box) {
+                EXPECT_EQ(qobject_cast<LabelButton*>(QApplication::focusWidget()), nullptr)
+                    << box << ": the focus starts in a box, not on a command Enter would press";
                 QTest::keyClicks(target, QStringLiteral("typed"));
+            }
             QTest::keyClick(target, Qt::Key_Escape);
             outcome = {!dialog->isVisible(), dialog->result()};
             return dialog->result();
