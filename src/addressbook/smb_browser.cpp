@@ -2,6 +2,8 @@
 
 #include <libsmbclient.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -46,13 +48,20 @@ SMBCCTX* browseContext(QString& error) {
         smbc_free_context(created, 1);
         return nullptr;
     }
+    // libsmbclient reads the user's ~/.smb/smb.conf, else the built-in path: a configuration
+    // named by SMB_CONF_PATH takes the built-in path's place, as in Samba's tools.
+    const QString configured = pelimo::platform::sambaConfigFile();
+    const bool userFile = QFileInfo::exists(QDir::homePath() + QStringLiteral("/.smb/smb.conf"));
+    if (!userFile && configured != QLatin1String(pelimo::platform::kDefaultSambaConfigFile) &&
+        QFileInfo::exists(configured))
+        smbc_setConfiguration(created, QFile::encodeName(configured).constData());
     context = created;
     return context;
 }
 
 }  // namespace
 
-bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error) {
+bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error, int maxEntries) {
     std::lock_guard lock(contextMutex);
     entries.clear();
     SMBCCTX* ctx = browseContext(error);
@@ -64,7 +73,10 @@ bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error
         error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    while (const smbc_dirent* entry = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
+    while (static_cast<int>(entries.size()) < maxEntries) {
+        const smbc_dirent* entry = smbc_getFunctionReaddir(ctx)(ctx, dir);
+        if (entry == nullptr)
+            break;
         entries.push_back(
             // `name` is declared as a one-character array: read it up to its NUL.
             {entry->smbc_type, QString::fromUtf8(static_cast<const char*>(entry->name)),
