@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -25,6 +26,31 @@ void anonymousLogin(SMBCCTX*, const char*, const char*, char* workgroup, int wor
 // One context for the whole run, used by one call at a time.
 std::mutex contextMutex;
 SMBCCTX* context = nullptr;
+
+// The configuration libsmbclient would read: the user's ~/.smb/smb.conf, else the Samba
+// configuration (SMB_CONF_PATH's, as in Samba's tools, else the default one).
+QString clientConfigFile() {
+    const QString userFile = QDir::homePath() + QStringLiteral("/.smb/smb.conf");
+    return QFileInfo::exists(userFile) ? userFile : pelimo::platform::sambaConfigFile();
+}
+
+// The browse context's configuration: the client configuration, then names looked up only by
+// the NetBIOS means (lmhosts, WINS, broadcast). Every server and workgroup name of a walk comes
+// from a browse list, and a name from the network never goes to DNS. The file is read once, when
+// loaded, and removed then.
+bool loadBrowseConfiguration(SMBCCTX* created) {
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/pelimo-browse-XXXXXX.conf"));
+    if (!file.open())
+        return false;
+    QByteArray text;
+    const QByteArray included = QFile::encodeName(clientConfigFile());
+    if (QFileInfo::exists(clientConfigFile()) && !included.contains('\n'))
+        text += "[global]\ninclude = " + included + "\n";
+    text += "[global]\nname resolve order = lmhosts wins bcast\n";
+    if (file.write(text) != text.size() || !file.flush())
+        return false;
+    return smbc_setConfiguration(created, QFile::encodeName(file.fileName()).constData()) == 0;
+}
 
 SMBCCTX* browseContext(QString& error) {
     if (context != nullptr)
@@ -48,13 +74,11 @@ SMBCCTX* browseContext(QString& error) {
         smbc_free_context(created, 1);
         return nullptr;
     }
-    // libsmbclient reads the user's ~/.smb/smb.conf, else the built-in path: a configuration
-    // named by SMB_CONF_PATH takes the built-in path's place, as in Samba's tools.
-    const QString configured = pelimo::platform::sambaConfigFile();
-    const bool userFile = QFileInfo::exists(QDir::homePath() + QStringLiteral("/.smb/smb.conf"));
-    if (!userFile && configured != QLatin1String(pelimo::platform::kDefaultSambaConfigFile) &&
-        QFileInfo::exists(configured))
-        smbc_setConfiguration(created, QFile::encodeName(configured).constData());
+    if (!loadBrowseConfiguration(created)) {
+        error = QStringLiteral("the browse configuration could not be written");
+        smbc_free_context(created, 1);
+        return nullptr;
+    }
     context = created;
     return context;
 }

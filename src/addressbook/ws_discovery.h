@@ -16,7 +16,7 @@ struct WsdDiscoveryLimits {
     int resolveWindowMs = 1000;
     int httpTimeoutMs = 2000;  // one metadata exchange
     // The whole discovery, from the first probe to the last metadata answer taken.
-    int overallMs = 4000;
+    int overallMs = 3000;
     // Metadata exchanges run side by side.
     int parallelFetches = 8;
 };
