@@ -2,16 +2,17 @@
 // since and whichever way the message was opened; after Reply the answer is typed straight away.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
 
+#include "common/download_folder.h"
 #include "main_window_fixture.h"
 #include "mainwindow/history_table_model.h"
 #include "mainwindow/print_job.h"
 #include "pdf_reading.h"
-#include "stores/application.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 
@@ -36,7 +37,7 @@ protected:
         click(window_->lblLabReceiveSaveFile);
         if (DialogSeam::shown().empty() || DialogSeam::shown()[0].kind != DialogKind::SaveFile)
             return {};
-        return DialogSeam::shown()[0].directory.mid(gApplicationFolder.size());
+        return QFileInfo(DialogSeam::shown()[0].directory).fileName();
     }
     // The printed page's text.
     QString printed() {
@@ -52,6 +53,7 @@ protected:
         return window_->txtSendUserList->toPlainText();
     }
 
+    DownloadFolder downloads_;
     QString pdf_ = folder_.path(QStringLiteral("printed.pdf"));
 };
 
