@@ -1,6 +1,6 @@
 // The window's keys: the Tab order through the panel bar and each panel, the send panel's boxes,
-// Ctrl+Return to send, F2 to F5 for the panel bar's entries, Ctrl+Q to quit, and the box that
-// takes the focus when a panel opens.
+// Ctrl+Return to send, Enter to read a history row, F2 to F5 for the panel bar's entries, Ctrl+Q
+// to quit, and the box that takes the focus when a panel opens.
 #include <QAction>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -31,8 +31,14 @@ void tabChain(std::initializer_list<QWidget*> controls) {
 
 void frmPelimo::connectKeyboard() {
     gMakeEntryBox(txtSendUserList);
-    txtSendMessage->setTabChangesFocus(true);
     placeAttachmentTabStop();
+    // Tab leaves the history grid instead of walking its cells; Enter reads the current row.
+    MSFlexGrid1->setTabKeyNavigation(false);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* read = new QShortcut(QKeySequence(key), MSFlexGrid1);
+        read->setContext(Qt::WidgetShortcut);
+        connect(read, &QShortcut::activated, CmdHistoricRead, &LabelButton::click);
+    }
     // Hidden panels drop out of the chain: Tab goes round the panel bar, then the boxes of the
     // panel shown, then its commands.
     tabChain({lblMenuSendMessage, lblMenuReadMessage, lblMenuHistoric, lblMenuAddressBook,

@@ -16,7 +16,10 @@ QString withLineFeeds(QString text) {
 
 }  // namespace
 
-LimitedTextBox::LimitedTextBox(QWidget* parent) : QPlainTextEdit(parent) {}
+LimitedTextBox::LimitedTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    // Tab and Shift+Tab move to the next or previous control, as in every box of the program.
+    setTabChangesFocus(true);
+}
 
 QString LimitedTextBox::text() const {
     QString plain = toPlainText();

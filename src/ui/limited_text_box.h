@@ -1,6 +1,6 @@
 // A multi-line text box that holds its text with CR LF line breaks, as the messages carry it, and
 // whose typing and pasting stop at a maximum length (each line break counting two characters).
-// Text set by the program is taken whole, whatever its length.
+// Text set by the program is taken whole, whatever its length. Tab moves on to the next control.
 #pragma once
 
 #include <QPlainTextEdit>

@@ -72,6 +72,7 @@ TEST_F(KeyboardTest, TheSendPanelIsFilledAndSentFromTheKeyboard) {
 }
 
 TEST_F(KeyboardTest, FunctionKeysSwitchPanelsAndCtrlQAsksBeforeQuitting) {
+    writeHistory({kStateUnread});
     frmPelimo& window = startActive();
     press(Qt::Key_F3);
     EXPECT_TRUE(window.picReadMessage->isVisible());
@@ -83,7 +84,13 @@ TEST_F(KeyboardTest, FunctionKeysSwitchPanelsAndCtrlQAsksBeforeQuitting) {
     EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("kept"));
     press(Qt::Key_F4);
     EXPECT_TRUE(window.picHistoric->isVisible());
-    EXPECT_EQ(focused(), window.MSFlexGrid1);
+    ASSERT_EQ(focused(), window.MSFlexGrid1);
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), window.CmdHistoricRead) << "Tab leaves the grid";
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Return);
+    EXPECT_EQ(gCurrentPanel, kPanelRead) << "Enter reads the current row";
+    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("Text 1"));
     press(Qt::Key_F2);
     EXPECT_EQ(gCurrentPanel, kPanelSend);
     EXPECT_EQ(focused(), window.txtSendUserList);
