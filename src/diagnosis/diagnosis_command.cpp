@@ -40,8 +40,7 @@ void scanMailslot() {
             DecodedMessage.Kind == kKindIdentificationAnswer) {
             gIdentificationArrived(sender);
         }
-        // The table only grows for this one run: keep it from growing without end.
-        gInitMailslotControl();
+        gReleaseMailslotEntries(newest);
     }
 }
 
