@@ -22,6 +22,7 @@ struct CancelCommands {
 const std::vector<CancelCommands>& cancelCommands() {
     static const std::vector<CancelCommands> table = {
         {"frmAddressBook", {"lblCmdQuit"}},
+        {"frmDiagnosis", {"lblCmdQuit"}},
         {"frmFavorite", {"lblCmdQuit"}},
         {"frmSetUp", {"lblCmdQuit", "cmdQuitAbout"}},
         {"frmError", {"cmdResume"}},
