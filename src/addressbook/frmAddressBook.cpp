@@ -43,6 +43,7 @@ constexpr int kWindowHeight = 5775;
 constexpr int kCommandTop = 450;
 constexpr int kCardTops[frmAddressBook::kCards] = {1140, 2235, 3330, 4425};
 constexpr qint64 kMaxPhotoBytes = 32000;
+constexpr int kNobodyConnectedText = 215;
 
 // Language messages of the window.
 namespace Text {
@@ -177,6 +178,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
     lblNobodyConnected->setText(QStringLiteral(
         "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
+    gSetLanguageText(lblNobodyConnected, kNobodyConnectedText);
 
     for (int index = 0; index < kCards; ++index)
         buildCard(index);

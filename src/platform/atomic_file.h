@@ -27,16 +27,19 @@ public:
     bool write(QByteArrayView bytes);
     // Syncs, closes and renames; false (the old file untouched) on any failure.
     bool commit();
-    // The reason of the last failure.
+    // The reason of the last failure, and its system error number (errno).
     const QString& errorString() const { return error_; }
+    int errorNumber() const { return errorNumber_; }
 
 private:
     void discard();
+    void fail(const char* step);
 
     QByteArray target_;
     QByteArray temporary_;
     int fd_ = -1;
     QString error_;
+    int errorNumber_ = 0;
 };
 
 // Appends `bytes` to `path` (created when missing) in one write and makes them durable with one
