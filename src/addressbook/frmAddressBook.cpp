@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "addressbook/detection_stop.h"
 #include "addressbook/network_walk.h"
 #include "addressbook/presence_detection.h"
 #include "errorreport/error_trap.h"
@@ -42,6 +43,7 @@ constexpr int kWindowHeight = 5775;
 constexpr int kCommandTop = 450;
 constexpr int kCardTops[frmAddressBook::kCards] = {1140, 2235, 3330, 4425};
 constexpr qint64 kMaxPhotoBytes = 32000;
+constexpr int kNobodyConnectedText = 215;
 
 // Language messages of the window.
 namespace Text {
@@ -176,6 +178,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
     lblNobodyConnected->setText(QStringLiteral(
         "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
+    gSetLanguageText(lblNobodyConnected, kNobodyConnectedText);
 
     for (int index = 0; index < kCards; ++index)
         buildCard(index);
@@ -374,10 +377,17 @@ void frmAddressBook::lblCmdSelect_Click() {
 }
 
 void frmAddressBook::lblCmdQuit_Click() {
-    if (busy())
-        return;
     gAddressBookPickedUser = 0;
+    if (busy()) {
+        stopDetectionThenUnload();
+        return;
+    }
     unload();
+}
+
+void frmAddressBook::stopDetectionThenUnload() {
+    unloadAfterDetection_ = true;
+    DetectionStop::instance().request();
 }
 
 void frmAddressBook::lblCmdDelete_Click() {
@@ -464,21 +474,28 @@ void frmAddressBook::lblCmdDetectUser_Click() {
     if (busy())
         return;
     detecting_ = true;
+    DetectionStop::instance().clear();
+    gBeginPresenceHearing();
     ErrorTrap trap(kForm, QStringLiteral("lblCmdDetectUser_Click"));
     trap.step([&] { setCursor(Qt::WaitCursor); });
     trap.step([&] { lblLabInfo1->clear(); });
+    // Sent first, so that the answers of the running copies arrive while the network is walked.
+    trap.step([&] { gRequestWorkgroupIdentification(); });
     trap.step([&] { gDetectComputersOnNetwork([this] { appendProgress(); }); });
-    if (gNbFoundComputer == 0) {
+    const QStringList heard = gEndPresenceHearing();
+    if (gDetectionStopRequested()) {
+        // Stopped: nothing half-walked is marked; what the receiver recorded stays.
+    } else if (gNbFoundComputer == 0 && heard.isEmpty()) {
         say(Text::NothingFound, MsgBoxIcon::Exclamation);
-        unsetCursor();
-        detecting_ = false;
-        return;
+    } else {
+        trap.step([&] { gMarkFoundComputers(heard); });
+        trap.step([&] { mRequestPelimoIdentification(); });
     }
-    trap.step([&] { gMarkFoundComputers(); });
-    trap.step([&] { mRequestPelimoIdentification(); });
     trap.step([&] { unsetCursor(); });
     trap.step([&] { mDisplayUser(); });
     detecting_ = false;
+    if (unloadAfterDetection_)
+        unload();
 }
 
 void frmAddressBook::mRequestPelimoIdentification() {
@@ -513,6 +530,12 @@ void frmAddressBook::closeEvent(QCloseEvent* event) {
         return;
     }
     if (busy()) {
+        // The close box, or the program ending: the detection stops and the window unloads when
+        // it has returned. What is in the table now is written at once, in case the program
+        // ends before that.
+        gAddressBookPickedUser = 0;
+        stopDetectionThenUnload();
+        gSaveUserIni();
         event->ignore();
         return;
     }

@@ -115,9 +115,13 @@ private:
     void unload();
     // Commands wait while a detection runs: its event processing must not reenter the window.
     bool busy() const { return detecting_; }
+    // Quit or a close while a detection runs: the detection is stopped and the window unloads
+    // once it has returned.
+    void stopDetectionThenUnload();
 
     bool unloaded_ = false;
     bool detecting_ = false;
+    bool unloadAfterDetection_ = false;
 };
 
 // The two openers of the main window: browse mode, and pick mode returning the position picked

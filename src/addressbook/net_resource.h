@@ -58,6 +58,8 @@ public:
     virtual NetLastError lastError() = 0;
     // A new detection starts: answers cached from an earlier one are dropped.
     virtual void beginDetection() {}
+    // The walk of a detection is over (or was stopped): what it started ends.
+    virtual void endDetection() {}
 };
 
 // A remote name without its two leading backslashes (\\PC gives PC); others unchanged.

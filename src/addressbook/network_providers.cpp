@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <future>
 
-#include "addressbook/smb_browser.h"
+#include "addressbook/browse_client.h"
 #include "addressbook/worker_call.h"
 #include "addressbook/ws_discovery.h"
 
@@ -24,6 +24,9 @@ NetResourceRecord container(quint32 displayType, const QString& remoteName, cons
 
 class NetworkProviders final : public NetworkBackend {
 public:
+    NetworkProviders() : smb_(gBrowseHelperProgram()) {}
+    ~NetworkProviders() override { endDetection(); }
+
     quint32 openEnum(const NetResourceRecord* resource,
                      std::vector<NetResourceRecord>& children) override {
         children.clear();
@@ -44,8 +47,19 @@ public:
     // The WS-Discovery probe waits on its answer window for most of its time: it starts with the
     // detection and runs beside the SMB walk, whose provider the walk visits first.
     void beginDetection() override {
+        endDetection();
         discovered_.reset();
+        smb_.begin();
         discovery_ = std::async(std::launch::async, [] { return gWsdDiscoverComputers(); });
+    }
+
+    // A walk that ended before the WS-Discovery provider (stopped, or its resources spent)
+    // still lets the discovery finish; it ends within its own deadline, or at once when stopped.
+    void endDetection() override {
+        smb_.end();
+        if (discovery_.valid())
+            gRunOnWorker([this] { discovery_.wait(); });
+        discovery_ = {};
     }
 
 private:
@@ -53,18 +67,19 @@ private:
     static QString wsdName() { return QString::fromLatin1(kWsdProviderName); }
 
     quint32 openSmb(const NetResourceRecord& resource, std::vector<NetResourceRecord>& children) {
-        QString url = QStringLiteral("smb://");
+        QString url;
         if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN)
-            url += resource.lpRemoteName;
+            url = gSmbBrowseUrl(resource.lpRemoteName);
         else if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_SERVER)
-            url += gServerName(resource.lpRemoteName);
-        else if (resource.dwDisplayType != RESOURCEDISPLAYTYPE_NETWORK)
+            url = gSmbBrowseUrl(gServerName(resource.lpRemoteName));
+        else if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_NETWORK)
+            url = gSmbBrowseUrl(QString());
+        // A name no browse server could mean (an address, a URL's user part) is not followed.
+        if (url.isEmpty())
             return ERROR_NO_NETWORK;
         std::vector<SmbEntry> entries;
         QString error;
-        bool listed = false;
-        gRunOnWorker([&] { listed = gSmbList(url, entries, error); });
-        if (!listed) {
+        if (!smb_.list(url, entries, error)) {
             lastError_ = {ERROR_NO_NETWORK, error, smbName()};
             return ERROR_EXTENDED_ERROR;
         }
@@ -104,6 +119,7 @@ private:
             std::vector<WsdComputer> found;
             gRunOnWorker(
                 [&] { found = discovery_.valid() ? discovery_.get() : gWsdDiscoverComputers(); });
+            discovery_ = {};
             discovered_ = std::make_unique<std::vector<WsdComputer>>(std::move(found));
         }
         if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_NETWORK) {
@@ -137,6 +153,7 @@ private:
     }
 
     NetLastError lastError_;
+    BrowseClient smb_;
     std::unique_ptr<std::vector<WsdComputer>> discovered_;
     std::future<std::vector<WsdComputer>> discovery_;
 };

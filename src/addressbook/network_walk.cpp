@@ -1,5 +1,8 @@
 #include "addressbook/network_walk.h"
 
+#include <QSet>
+
+#include "addressbook/detection_stop.h"
 #include "addressbook/net_resource.h"
 #include "addressbook/worker_call.h"
 #include "transport/mailslot_channel.h"
@@ -13,6 +16,33 @@ namespace {
 
 // The workgroup (DOMAIN resource) whose computers are being visited; empty outside one.
 QString mCurrentWorkgroupName;
+
+// The found names, upper-cased: a name met by two providers (a computer both in the browse list
+// and announcing itself) is recorded once.
+QSet<QString> mFoundNames;
+
+// The walk's bounds: the containers entered, the resources visited, the current level.
+QSet<QString> mEntered;
+int mVisited = 0;
+int mDepth = 0;
+
+void resetWalkBounds() {
+    mFoundNames.clear();
+    mEntered.clear();
+    mVisited = 0;
+    mDepth = 0;
+}
+
+bool walkEnded() {
+    return mVisited >= kMaxWalkResources || gDetectionStopRequested();
+}
+
+// What makes a container the same one when it is met again: its provider, its kind and its name
+// (names compared without regard to case, as the network does).
+QString containerIdentity(const dwNetResource& resource) {
+    return resource.lpProvider() + u'\x1f' + QString::number(resource.dwDisplayType()) + u'\x1f' +
+           resource.lpRemoteName().toUpper();
+}
 
 QString keyWordOf(quint32 displayType) {
     switch (displayType) {
@@ -37,22 +67,13 @@ bool sameName(const QString& a, const QString& b) {
     return a.toUpper() == b.toUpper();
 }
 
-// A name met by two providers (a computer both in the browse list and announcing itself) is
-// recorded once.
-bool alreadyFound(const QString& name) {
-    for (const FoundComputer& found : gFoundComputers) {
-        if (sameName(found.ComputerName, name))
-            return true;
-    }
-    return false;
-}
-
 void record(const QString& remoteName, quint32 displayType) {
     const QString name = gServerName(remoteName);
     if (sameName(name, gComputerName))
         return;
-    if (alreadyFound(name))
+    if (mFoundNames.contains(name.toUpper()))
         return;
+    mFoundNames.insert(name.toUpper());
     const bool computerInWorkgroup =
         displayType != RESOURCEDISPLAYTYPE_DOMAIN && !mCurrentWorkgroupName.isEmpty();
     gFoundComputers.push_back(
@@ -61,8 +82,20 @@ void record(const QString& remoteName, quint32 displayType) {
 }
 
 void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkProgress& progress) {
+    if (mDepth >= kMaxWalkDepth)
+        return;
+    const QString identity = containerIdentity(resource);
+    if (mEntered.contains(identity))
+        return;
+    mEntered.insert(identity);
     const auto children = resource.Enumerate(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0);
+    struct Level {
+        Level() { ++mDepth; }
+        ~Level() { --mDepth; }
+    } level;
     for (const auto& child : children) {
+        if (walkEnded())
+            return;
         gLetEventsRun();
         if (progress)
             progress();
@@ -71,6 +104,9 @@ void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkPr
 }
 
 void visit(dwNetResource& resource, const QVariant& parentKey, const NetworkProgress& progress) {
+    if (walkEnded())
+        return;
+    ++mVisited;
     gLetEventsRun();
     const bool parentEmpty = parentKey.toString().isEmpty();
     if (resource.lpRemoteName().isEmpty() && parentEmpty) {
@@ -107,6 +143,7 @@ void gDetectComputersOnNetwork(const NetworkProgress& progress) {
     gNbFoundComputer = 0;
     gFoundComputers.clear();
     mCurrentWorkgroupName.clear();
+    resetWalkBounds();
     QString name;
     if (gFctGetComputerName(name) == 0)
         name.clear();
@@ -114,6 +151,7 @@ void gDetectComputersOnNetwork(const NetworkProgress& progress) {
     gNetworkBackend().beginDetection();
     dwNetResource root;
     gEnumerateNetworkResource(root, QVariant(QString()), progress);
+    gNetworkBackend().endDetection();
 }
 
 void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKey,
@@ -132,4 +170,5 @@ void gResetNetworkWalk() {
     gFoundComputers.clear();
     gCurrentGroupName.clear();
     mCurrentWorkgroupName.clear();
+    resetWalkBounds();
 }

@@ -26,11 +26,19 @@ extern QString gCurrentGroupName;
 // Called once per resource visited (the caller appends "|" to its progress label).
 using NetworkProgress = std::function<void()>;
 
-// Empties the found list, refreshes gComputerName and walks the network from its root.
+// Bounds of one walk, whatever the network lists: the levels below the root of the network
+// (providers, workgroups, computers, shares need four) and the resources visited in all.
+inline constexpr int kMaxWalkDepth = 6;
+inline constexpr int kMaxWalkResources = 4096;
+
+// Empties the found list, refreshes gComputerName and walks the network from its root. The walk
+// ends early when the detection is asked to stop (detection_stop.h).
 void gDetectComputersOnNetwork(const NetworkProgress& progress);
 
 // Visits one resource and, recursively, its children. `parentKey` holds a string, empty at the
-// root of the network and for the providers.
+// root of the network and for the providers. A container already entered in this walk is not
+// entered again (a server listed under its own workgroup's name lists itself), nor one deeper
+// than kMaxWalkDepth; nothing is visited once kMaxWalkResources resources have been.
 void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKey,
                                const NetworkProgress& progress);
 

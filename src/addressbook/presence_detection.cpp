@@ -1,17 +1,61 @@
 #include "addressbook/presence_detection.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
+#include "addressbook/detection_stop.h"
 #include "addressbook/network_walk.h"
 #include "addressbook/worker_call.h"
 #include "stores/contacts.h"
 #include "stores/settings.h"
 #include "transport/message_codec.h"
 
-void gMarkFoundComputers() {
+namespace {
+
+constexpr char kWorkgroupRoute[] = "*";
+
+// Present only while a detection listens.
+std::optional<QStringList> mHeard;
+
+// Adds `computerName` as a contact named after it; a full table says so with its own message
+// the first time only.
+bool addFoundContact(const QString& computerName, bool& refusedOnce) {
+    if (ContactList.Count >= kMaxContacts && refusedOnce)
+        return false;
+    if (gFctAddContact(computerName, computerName, QString(), QString()))
+        return true;
+    refusedOnce = true;
+    return false;
+}
+
+}  // namespace
+
+void gBeginPresenceHearing() {
+    mHeard.emplace();
+}
+
+void gNotePresenceHeard(const QString& computerName) {
+    if (!mHeard || computerName.isEmpty() || mHeard->size() >= kMaxHeardComputers ||
+        mHeard->contains(computerName, Qt::CaseInsensitive))
+        return;
+    mHeard->append(computerName);
+}
+
+QStringList gEndPresenceHearing() {
+    QStringList heard = mHeard.value_or(QStringList());
+    mHeard.reset();
+    return heard;
+}
+
+void gRequestWorkgroupIdentification() {
+    gSendIdentificationRequest(QString::fromLatin1(kWorkgroupRoute));
+}
+
+void gMarkFoundComputers(const QStringList& heard) {
     for (int position = 1; position <= ContactList.Count; ++position)
         ContactList[position].Connected = false;
+    bool refusedOnce = false;
     const qint32 found = gNbFoundComputer;
     for (qint32 entry = 1; entry <= found; ++entry) {
         gLetEventsRun();
@@ -21,12 +65,22 @@ void gMarkFoundComputers() {
         const FoundComputer computer = gFoundComputers[static_cast<std::size_t>(entry - 1)];
         qint16 position = gSearchContactWithComputerName(computer.ComputerName);
         if (position == 0) {
-            if (!gFctAddContact(computer.ComputerName, computer.ComputerName, QString(), QString()))
+            if (!addFoundContact(computer.ComputerName, refusedOnce))
                 continue;
             position = ContactList.Count;
         }
         ContactList[position].Connected = true;
         ContactList[position].UserGroupName = computer.GroupName;
+    }
+    for (const QString& name : heard) {
+        qint16 position = gSearchContactWithComputerName(name);
+        if (position == 0) {
+            if (!addFoundContact(name, refusedOnce))
+                continue;
+            position = ContactList.Count;
+        }
+        ContactList[position].Connected = true;
+        ContactList[position].Ready = true;
     }
 }
 
@@ -37,8 +91,8 @@ void gRequestIdentifications(const std::function<void()>& progress) {
     const int count = ContactList.Count;
     for (int position = 1; position <= count; ++position) {
         gLetEventsRun();
-        if (position > ContactList.Count)
-            break;  // the events removed contacts meanwhile
+        if (position > ContactList.Count || gDetectionStopRequested())
+            break;  // the events removed contacts or stopped the detection meanwhile
         const auto sent = Clock::now();
         gSendIdentificationRequest(ContactList[position].UserComputerName);
         if (progress)

@@ -2,6 +2,9 @@
 
 #include <libsmbclient.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -23,6 +26,31 @@ void anonymousLogin(SMBCCTX*, const char*, const char*, char* workgroup, int wor
 // One context for the whole run, used by one call at a time.
 std::mutex contextMutex;
 SMBCCTX* context = nullptr;
+
+// The configuration libsmbclient would read: the user's ~/.smb/smb.conf, else the Samba
+// configuration (SMB_CONF_PATH's, as in Samba's tools, else the default one).
+QString clientConfigFile() {
+    const QString userFile = QDir::homePath() + QStringLiteral("/.smb/smb.conf");
+    return QFileInfo::exists(userFile) ? userFile : pelimo::platform::sambaConfigFile();
+}
+
+// The browse context's configuration: the client configuration, then names looked up only by
+// the NetBIOS means (lmhosts, WINS, broadcast). Every server and workgroup name of a walk comes
+// from a browse list, and a name from the network never goes to DNS. The file is read once, when
+// loaded, and removed then.
+bool loadBrowseConfiguration(SMBCCTX* created) {
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/pelimo-browse-XXXXXX.conf"));
+    if (!file.open())
+        return false;
+    QByteArray text;
+    const QByteArray included = QFile::encodeName(clientConfigFile());
+    if (QFileInfo::exists(clientConfigFile()) && !included.contains('\n'))
+        text += "[global]\ninclude = " + included + "\n";
+    text += "[global]\nname resolve order = lmhosts wins bcast\n";
+    if (file.write(text) != text.size() || !file.flush())
+        return false;
+    return smbc_setConfiguration(created, QFile::encodeName(file.fileName()).constData()) == 0;
+}
 
 SMBCCTX* browseContext(QString& error) {
     if (context != nullptr)
@@ -46,13 +74,18 @@ SMBCCTX* browseContext(QString& error) {
         smbc_free_context(created, 1);
         return nullptr;
     }
+    if (!loadBrowseConfiguration(created)) {
+        error = QStringLiteral("the browse configuration could not be written");
+        smbc_free_context(created, 1);
+        return nullptr;
+    }
     context = created;
     return context;
 }
 
 }  // namespace
 
-bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error) {
+bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error, int maxEntries) {
     std::lock_guard lock(contextMutex);
     entries.clear();
     SMBCCTX* ctx = browseContext(error);
@@ -64,7 +97,10 @@ bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error
         error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    while (const smbc_dirent* entry = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
+    while (static_cast<int>(entries.size()) < maxEntries) {
+        const smbc_dirent* entry = smbc_getFunctionReaddir(ctx)(ctx, dir);
+        if (entry == nullptr)
+            break;
         entries.push_back(
             // `name` is declared as a one-character array: read it up to its NUL.
             {entry->smbc_type, QString::fromUtf8(static_cast<const char*>(entry->name)),

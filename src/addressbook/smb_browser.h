@@ -1,17 +1,16 @@
 // Browsing with libsmbclient: the workgroups of the master browser, the servers of a workgroup
-// and the shares of a server, through the program's own client context (SMB1 for the browse
-// lists, anonymous login). Blocking: run on a worker thread.
+// and the shares of a server, through a client context of its own (SMB1 for the browse lists,
+// anonymous login). libsmbclient keeps part of its settings process-wide: this runs only in the
+// browse helper process, never in the window's. Blocking.
 #pragma once
 
 #include <QString>
 #include <vector>
 
-struct SmbEntry {
-    unsigned int type = 0;  // SMBC_WORKGROUP, SMBC_SERVER, SMBC_FILE_SHARE...
-    QString name;
-    QString comment;
-};
+#include "addressbook/browse_protocol.h"
 
 // Lists `url` ("smb://", "smb://WORKGROUP", "smb://SERVER"). False with the reason in `error`
 // when the listing could not be opened.
-bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error);
+// At most `maxEntries` entries are taken.
+bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error,
+              int maxEntries = kMaxBrowseEntries);

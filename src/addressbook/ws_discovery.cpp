@@ -8,11 +8,22 @@
 #include <QUdpSocket>
 #include <QUrl>
 #include <QUuid>
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include "addressbook/detection_stop.h"
+#include "addressbook/ws_discovery_devices.h"
 
 namespace {
 
 // SOAP-over-UDP retransmission delay (between 50 and 250 ms).
 constexpr qint64 kRepeatProbeMs = 100;
+// Waits are cut into slices this long, so that a stopped detection ends them soon.
+constexpr qint64 kWaitSliceMs = 50;
+// The HTTP head of a metadata answer may take this much beyond its body.
+constexpr qsizetype kMaxHttpHead = 4096;
 
 QString newMessageId() {
     return QStringLiteral("urn:uuid:") + QUuid::createUuid().toString(QUuid::WithoutBraces);
@@ -46,33 +57,29 @@ void multicast(QUdpSocket& socket, const std::vector<QNetworkInterface>& interfa
     }
 }
 
-bool isComputer(const WsdMatch& match) {
-    if (match.types.isEmpty())
-        return true;  // unknown: its metadata tells
-    for (const QString& type : match.types) {
-        if (type.endsWith(QStringLiteral(":Computer")) || type == QStringLiteral("Computer"))
+int sliceOf(const QDeadlineTimer& deadline) {
+    return static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, kWaitSliceMs));
+}
+
+// Waits for `ready` in slices until the deadline or a stop; false then.
+template <typename Ready>
+bool waitSliced(const QDeadlineTimer& deadline, Ready ready) {
+    while (!deadline.hasExpired() && !gDetectionStopRequested()) {
+        if (ready(sliceOf(deadline)))
             return true;
     }
     return false;
 }
 
-QString httpAddress(const QStringList& xaddrs) {
-    for (const QString& address : xaddrs) {
-        if (address.startsWith(QStringLiteral("http://")))
-            return address;
-    }
-    return QString();
-}
-
-// The body of the answer to a POST of `body` to `address`; empty on any failure.
-QByteArray httpPost(const QString& address, const QByteArray& body, int timeoutMs) {
-    const QUrl url(address);
-    if (!url.isValid() || url.host().isEmpty())
+// The body of the answer to a POST of `body` to `url` (whose host is an IP literal); empty on
+// any failure.
+QByteArray httpPost(const QUrl& url, const QByteArray& body, const QDeadlineTimer& deadline) {
+    const QHostAddress host(url.host());
+    if (host.isNull())
         return {};
-    QDeadlineTimer deadline(timeoutMs);
     QTcpSocket socket;
-    socket.connectToHost(url.host(), static_cast<quint16>(url.port(80)));
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+    socket.connectToHost(host, static_cast<quint16>(url.port(80)));
+    if (!waitSliced(deadline, [&](int ms) { return socket.waitForConnected(ms); }))
         return {};
     QByteArray request = "POST " + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
     request += "Host: " + url.authority(QUrl::FullyEncoded).toLatin1() + "\r\n";
@@ -82,11 +89,15 @@ QByteArray httpPost(const QString& address, const QByteArray& body, int timeoutM
     QByteArray answer;
     qsizetype bodyStart = -1;
     qint64 contentLength = -1;
-    while (!deadline.hasExpired() && answer.size() <= kWsdMaxMetadata + 4096) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(static_cast<int>(
-                                                std::max<qint64>(1, deadline.remainingTime()))))
-            break;  // closed by the server, or timed out
-        answer += socket.readAll();
+    while (answer.size() <= kWsdMaxMetadata + kMaxHttpHead) {
+        if (socket.bytesAvailable() == 0 && !waitSliced(deadline, [&](int ms) {
+                return socket.waitForReadyRead(ms) ||
+                       socket.state() != QAbstractSocket::ConnectedState;
+            }))
+            break;  // timed out or stopped
+        if (socket.bytesAvailable() == 0)
+            break;  // closed by the server
+        answer += socket.read(kWsdMaxMetadata + kMaxHttpHead + 1 - answer.size());
         if (bodyStart < 0) {
             const qsizetype end = answer.indexOf("\r\n\r\n");
             if (end >= 0) {
@@ -108,15 +119,88 @@ QByteArray httpPost(const QString& address, const QByteArray& body, int timeoutM
     return content;
 }
 
-struct Device {
-    QString endpoint;
-    QString address;  // metadata service; empty until known
-};
+// Collects the answers to the probe (and to the Resolves it needs) until the collection window
+// ends; returns the devices.
+WsdDeviceTable collectAnswers(QUdpSocket& socket, const std::vector<QNetworkInterface>& interfaces,
+                              const WsdDiscoveryLimits& limits, const QDeadlineTimer& overall) {
+    WsdDeviceTable table;
+    QStringList requestIds{newMessageId()};
+    multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
+    QElapsedTimer clock;
+    clock.start();
+    const auto elapsed = [&] { return clock.elapsed(); };
+    qint64 endMs = limits.probeWindowMs;
+    const qint64 hardEndMs = limits.probeWindowMs + limits.resolveWindowMs;
+    bool repeated = false;
+    while (elapsed() < endMs && !overall.hasExpired() && !gDetectionStopRequested()) {
+        // SOAP over UDP may lose a datagram: the probe goes out a second time, after the shortest
+        // retransmission delay, so that the answers to both are due early in the window.
+        if (!repeated && elapsed() >= kRepeatProbeMs) {
+            repeated = true;
+            multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
+        }
+        const qint64 wait = std::min({endMs - elapsed(), kWaitSliceMs,
+                                      repeated ? kWaitSliceMs : kRepeatProbeMs - elapsed()});
+        if (!socket.hasPendingDatagrams() &&
+            !socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, wait))))
+            continue;
+        while (socket.hasPendingDatagrams()) {
+            QByteArray datagram(std::min<qint64>(socket.pendingDatagramSize(), kWsdMaxDatagram + 1),
+                                Qt::Uninitialized);
+            QHostAddress sender;
+            const qint64 size = socket.readDatagram(datagram.data(), datagram.size(), &sender);
+            if (size <= 0)
+                continue;
+            datagram.truncate(size);
+            const auto reply = gParseWsdReply(datagram);
+            if (!reply || !requestIds.contains(reply->relatesTo))
+                continue;
+            for (const WsdMatch& match : reply->matches) {
+                if (!table.take(match, sender))
+                    continue;
+                requestIds.append(newMessageId());
+                multicast(socket, interfaces,
+                          gWsdResolveMessage(requestIds.back(), match.endpoint));
+                endMs = std::min(hardEndMs, std::max(endMs, elapsed() + limits.resolveWindowMs));
+            }
+        }
+    }
+    return table;
+}
+
+// Asks every device for its metadata, `parallel` at a time, until the overall deadline; the
+// computers in the order of the devices.
+std::vector<std::optional<WsdComputer>> fetchMetadata(const std::vector<WsdDevice>& devices,
+                                                      const WsdDiscoveryLimits& limits,
+                                                      const QDeadlineTimer& overall) {
+    std::vector<std::optional<WsdComputer>> computers(devices.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < devices.size(); i = next++) {
+            if (overall.hasExpired() || gDetectionStopRequested())
+                return;
+            const QDeadlineTimer deadline(
+                std::min(overall.remainingTime(), qint64(limits.httpTimeoutMs)));
+            const QByteArray metadata = httpPost(
+                devices[i].metadata, gWsdGetMessage(newMessageId(), devices[i].endpoint), deadline);
+            computers[i] = gParseWsdMetadata(metadata);
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t count =
+        std::min<std::size_t>(devices.size(), std::max(1, limits.parallelFetches));
+    for (std::size_t n = 0; n < count; ++n)
+        workers.emplace_back(work);
+    for (std::thread& worker : workers)
+        worker.join();
+    return computers;
+}
 
 }  // namespace
 
 std::vector<WsdComputer> gWsdDiscoverComputers(const WsdDiscoveryLimits& limits) {
     std::vector<WsdComputer> computers;
+    const QDeadlineTimer overall(limits.overallMs);
     const auto interfaces = multicastInterfaces();
     if (interfaces.empty())
         return computers;
@@ -126,66 +210,8 @@ std::vector<WsdComputer> gWsdDiscoverComputers(const WsdDiscoveryLimits& limits)
     socket.setSocketOption(QAbstractSocket::MulticastTtlOption, 1);
     socket.setSocketOption(QAbstractSocket::MulticastLoopbackOption, 0);
 
-    QStringList requestIds{newMessageId()};
-    multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
-
-    std::vector<Device> devices;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 endMs = limits.probeWindowMs;
-    const qint64 hardEndMs = limits.probeWindowMs + 2 * limits.resolveWindowMs;
-    bool repeated = false;
-    while (clock.elapsed() < endMs) {
-        // SOAP over UDP may lose a datagram: the probe goes out a second time, after the shortest
-        // retransmission delay, so that the answers to both are due early in the window.
-        if (!repeated && clock.elapsed() >= kRepeatProbeMs) {
-            repeated = true;
-            multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
-        }
-        const qint64 wait =
-            std::min<qint64>(endMs - clock.elapsed(), repeated ? endMs : kRepeatProbeMs);
-        if (!socket.hasPendingDatagrams() &&
-            !socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, wait))))
-            continue;
-        while (socket.hasPendingDatagrams()) {
-            QByteArray datagram(std::min<qint64>(socket.pendingDatagramSize(), kWsdMaxDatagram + 1),
-                                Qt::Uninitialized);
-            const qint64 size = socket.readDatagram(datagram.data(), datagram.size());
-            if (size <= 0)
-                continue;
-            datagram.truncate(size);
-            const auto reply = gParseWsdReply(datagram);
-            if (!reply || !requestIds.contains(reply->relatesTo))
-                continue;
-            for (const WsdMatch& match : reply->matches) {
-                if (match.endpoint.isEmpty() || !isComputer(match))
-                    continue;
-                auto known = std::find_if(devices.begin(), devices.end(), [&](const Device& d) {
-                    return d.endpoint == match.endpoint;
-                });
-                if (known == devices.end()) {
-                    devices.push_back({match.endpoint, QString()});
-                    known = devices.end() - 1;
-                }
-                if (!known->address.isEmpty())
-                    continue;
-                known->address = httpAddress(match.xaddrs);
-                if (known->address.isEmpty() && match.xaddrs.isEmpty()) {
-                    requestIds.append(newMessageId());
-                    multicast(socket, interfaces,
-                              gWsdResolveMessage(requestIds.back(), match.endpoint));
-                    endMs = std::min(hardEndMs,
-                                     std::max(endMs, clock.elapsed() + limits.resolveWindowMs));
-                }
-            }
-        }
-    }
-    for (const Device& device : devices) {
-        if (device.address.isEmpty())
-            continue;
-        const QByteArray metadata = httpPost(
-            device.address, gWsdGetMessage(newMessageId(), device.endpoint), limits.httpTimeoutMs);
-        const auto computer = gParseWsdMetadata(metadata);
+    const WsdDeviceTable table = collectAnswers(socket, interfaces, limits, overall);
+    for (const auto& computer : fetchMetadata(table.fetchable(), limits, overall)) {
         if (!computer)
             continue;
         const bool seen =

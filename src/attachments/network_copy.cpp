@@ -25,6 +25,11 @@ QString& lastError() {
     return error;
 }
 
+CopyFailure& lastFailure() {
+    static CopyFailure failure = CopyFailure::None;
+    return failure;
+}
+
 ComputerNameResolver& resolverOverride() {
     static ComputerNameResolver resolver;
     return resolver;
@@ -42,23 +47,32 @@ std::optional<QString> connectAddress(const QString& server) {
     return std::nullopt;
 }
 
+struct FetchAttempt {
+    SmbFetchResult result;
+    CopyFailure failure = CopyFailure::None;
+};
+
 // One fetch on its own thread; the calling thread keeps handling events and reports progress.
-SmbFetchResult fetchWhileHandlingEvents(const NetworkPath& path, const QString& destination,
-                                        const std::optional<SmbCredentials>& credentials,
-                                        const CopyProgress& progress) {
+FetchAttempt fetchWhileHandlingEvents(const NetworkPath& path, const QString& destination,
+                                      const std::optional<SmbCredentials>& credentials,
+                                      const CopyProgress& progress) {
     SmbFetchControl control;
     std::atomic<bool> done{false};
-    SmbFetchResult result;
+    FetchAttempt attempt;
+    SmbFetchResult& result = attempt.result;
     QEventLoop loop;
     std::thread worker([&] {
         if (const auto address = connectAddress(path.server)) {
             result = fetchSmbFile(smbUrlOf(path, *address), destination, credentials, control);
+            attempt.failure = gClassifyFetchFailure(result);
         } else {
             result = {SmbFetchStatus::Failed, QStringLiteral("unknown computer ") + path.server};
+            attempt.failure = CopyFailure::NameNotFound;
         }
         done = true;
         // Wakes the loop at once instead of at its next tick.
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
@@ -75,7 +89,7 @@ SmbFetchResult fetchWhileHandlingEvents(const NetworkPath& path, const QString& 
     worker.join();
     if (result.status == SmbFetchStatus::Copied && progress)
         progress(control.copied, control.copied);
-    return result;
+    return attempt;
 }
 
 std::optional<SmbCredentials> askCredentials(const NetworkPath& path) {
@@ -117,6 +131,7 @@ CopyOutcome gCopyFromNetworkPath(const QString& source, const QString& destinati
     const std::optional<NetworkPath> path = parseNetworkPath(source);
     if (!path || destination.isEmpty()) {
         lastError() = QStringLiteral("not a usable network path: ") + source;
+        lastFailure() = CopyFailure::InvalidPath;
         return CopyOutcome::Failed;
     }
     QString target = destination;
@@ -124,17 +139,22 @@ CopyOutcome gCopyFromNetworkPath(const QString& source, const QString& destinati
         target = destination + (destination.endsWith(u'/') ? QString() : QStringLiteral("/")) +
                  path->components.last();
     }
-    SmbFetchResult result = fetchWhileHandlingEvents(*path, target, std::nullopt, progress);
-    if (result.status == SmbFetchStatus::AccessDenied) {
+    FetchAttempt attempt = fetchWhileHandlingEvents(*path, target, std::nullopt, progress);
+    if (attempt.result.status == SmbFetchStatus::AccessDenied) {
         if (const auto credentials = askCredentials(*path))
-            result = fetchWhileHandlingEvents(*path, target, credentials, progress);
+            attempt = fetchWhileHandlingEvents(*path, target, credentials, progress);
     }
-    lastError() = result.error;
-    return outcomeOf(result.status);
+    lastError() = attempt.result.error;
+    lastFailure() = attempt.failure;
+    return outcomeOf(attempt.result.status);
 }
 
 QString gLastNetworkCopyError() {
     return lastError();
+}
+
+CopyFailure gLastNetworkCopyFailure() {
+    return lastFailure();
 }
 
 void gInstallNetworkFileCopy() {

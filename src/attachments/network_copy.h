@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "attachments/copy_failure.h"
 #include "platform/file_copy.h"
 #include "platform/smb_file_fetch.h"
 #include "transport/mailslot_channel.h"
@@ -25,6 +26,8 @@ pelimo::platform::CopyOutcome gCopyFromNetworkPath(const QString& source,
 
 // What made the last copy from a network path fail, for the developer; empty after a success.
 QString gLastNetworkCopyError();
+// The same as the user is told; None after a success.
+CopyFailure gLastNetworkCopyFailure();
 
 // Makes ShFileCopy use gCopyFromNetworkPath for network paths.
 void gInstallNetworkFileCopy();

@@ -1,13 +1,17 @@
 // The attachment of the send panel (choosing the file, the row under the message box) and saving
 // the attached file of the message shown on the read panel.
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLineEdit>
 
+#include "attachments/attachment_save_target.h"
 #include "attachments/file_name_from_path.h"
 #include "attachments/network_copy.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/main_window_texts.h"
+#include "platform/network_path.h"
 #include "stores/application.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
@@ -22,13 +26,49 @@ constexpr int kMessageHeightWithAttachment = 3075;
 constexpr int kChooseTitle = 31;
 constexpr int kFilesFilter = 43;
 constexpr int kNoAttachedFile = 83;
-constexpr char kSaveTitle[] = "Enregistrer votre fichier";
-constexpr char kCopyFailedTitle[] = "Information";
-constexpr char kCopyFailedText[] =
-    "Error during copy. Please make sure the sender hard disk is share and there isn't password.";
+constexpr int kReplaceFile = 79;
+constexpr int kCopyFailedTitle = 96;  // "Information"
 
 QString allFilesFilter() {
     return gFctGetMessage(kFilesFilter) + QStringLiteral("|*.*");
+}
+
+void sayCopyFailed(CopyFailure failure) {
+    DialogSeam::messageBox(gFctGetMessage(AttachmentText::CopyFailed) + u'\n' +
+                               gFctGetMessage(gCopyFailureMessage(failure)),
+                           MsgBoxButtons::Ok, MsgBoxIcon::Information,
+                           gFctGetMessage(kCopyFailedTitle));
+}
+
+// Asks where to save the attached file `name` until the user picks a place outside the program's
+// folders and agrees to replace what is there; empty when the user cancels.
+QString chooseDestination(const QString& name) {
+    QString proposed = gAttachmentSaveFolder() + name;
+    for (;;) {
+        QString chosen = DialogSeam::saveFileName(gFctGetMessage(AttachmentText::SaveTitle),
+                                                  proposed, allFilesFilter());
+        if (chosen.isEmpty())
+            return {};
+        // A folder receives the file under the name proposed, never under a name from the network.
+        if (QFileInfo(chosen).isDir())
+            chosen = QDir(chosen).filePath(name);
+        proposed = chosen;
+        if (gIsInProgramFolders(chosen)) {
+            DialogSeam::messageBox(gFctGetMessage(AttachmentText::ProgramFolderRefused),
+                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                                   gFctGetMessage(MainWindowText::BoxTitle));
+            proposed = gAttachmentSaveFolder() + name;
+            continue;
+        }
+        const QFileInfo existing(chosen);
+        if ((existing.exists() || existing.isSymLink()) &&
+            DialogSeam::messageBox(gFctGetMessage(kReplaceFile), MsgBoxButtons::YesNo,
+                                   MsgBoxIcon::Question,
+                                   gFctGetMessage(MainWindowText::BoxTitle)) != MsgBoxResult::Yes) {
+            continue;
+        }
+        return chosen;
+    }
 }
 
 // Calls `handler` when the watched widget loses the keyboard focus.
@@ -101,24 +141,24 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
         return;
     }
     QString name;
-    trap.step([&] { name = gFctGetFileNameFromPathFileName(attachment); });
+    trap.step([&] { name = gSafeAttachmentFileName(gFctGetFileNameFromPathFileName(attachment)); });
     if (name.isEmpty()) {
         sayNoFile();
         return;
     }
+    // Only a path into a share is ever read; anything else is refused before a dialog opens.
+    if (!pelimo::platform::parseNetworkPath(attachment)) {
+        sayCopyFailed(CopyFailure::InvalidPath);
+        return;
+    }
     QString chosen;
-    trap.step([&] {
-        chosen = DialogSeam::saveFileName(QString::fromLatin1(kSaveTitle),
-                                          gApplicationFolder + name, allFilesFilter());
-    });
+    trap.step([&] { chosen = chooseDestination(name); });
     if (chosen.isEmpty())
         return;
     qint16 copied = -1;
     gSaving = true;
     trap.step([&] { copied = ShFileCopy(attachment, chosen); });
     gSaving = false;
-    if (copied == -1) {
-        DialogSeam::messageBox(QString::fromLatin1(kCopyFailedText), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Information, QString::fromLatin1(kCopyFailedTitle));
-    }
+    if (copied == -1)
+        sayCopyFailed(gLastNetworkCopyFailure());
 }

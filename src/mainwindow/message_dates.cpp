@@ -2,9 +2,22 @@
 
 #include <QLocale>
 
+#include "stores/language_file.h"
+
 namespace {
 
 const QString kArrivalDateFormat = QStringLiteral("dd/MM/yyyy");
+// The locale the language file is written for ("en", "fr_FR"), which names the days and months.
+constexpr int kDateLocaleMessage = 214;
+
+QLocale dateLocale() {
+    if (const QString* name = LanguageTable.message(kDateLocaleMessage)) {
+        const QLocale locale(name->trimmed());
+        if (locale.language() != QLocale::C)
+            return locale;
+    }
+    return QLocale::system();
+}
 
 }  // namespace
 
@@ -17,7 +30,7 @@ QString gArrivalTimeText(const QTime& time) {
 }
 
 QString gLongDateText(const QDate& date) {
-    return QLocale::system().toString(date, QStringLiteral("dddd dd MMMM yyyy"));
+    return dateLocale().toString(date, QStringLiteral("dddd dd MMMM yyyy"));
 }
 
 QString gClockLineText(const QDateTime& now) {

@@ -1,6 +1,6 @@
 // Dates and times as the main window shows and stores them: arrival stamps "dd/mm/yyyy" and
-// "hh:mm:ss", and the long form "dddd dd mmmm yyyy" with day and month names in the system's
-// language.
+// "hh:mm:ss", and the long form "dddd dd mmmm yyyy" with day and month names in the language of
+// the language file (the locale it names), else in the system's language.
 #pragma once
 
 #include <QDate>

@@ -24,6 +24,8 @@ constexpr int kTitleX = 150;
 constexpr int kAddresseeColumnX = 1500;
 constexpr int kDateColumnX = 3000;
 constexpr int kTextColumnX = 5000;
+// Between a cut column and the next one.
+constexpr int kColumnGap = 90;
 
 QString label(int number) {
     return gSingleLineText(gFctGetMessage(number)) + u':';
@@ -41,10 +43,11 @@ void emptyLines(PrintSurface& printer, int lines) {
         printer.newLine();
 }
 
-// Prints `text` at `x`, keeping the position after it.
-void cell(PrintSurface& printer, int x, const QString& text) {
+// Prints `text` in the column from `x` to `nextX`, cut with "..." when it is wider; the position
+// stays after it.
+void cell(PrintSurface& printer, int x, int nextX, const QString& text) {
     printer.setX(x);
-    printer.print(text, false);
+    printer.printInColumn(text, nextX - kColumnGap);
 }
 
 }  // namespace
@@ -88,8 +91,11 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
         printer.setBold(true);
         printer.print(label(number), false);
         printer.setBold(false);
-        printer.setX(kMessageValueX);
-        printer.print(gSingleLineText(value), true);
+        // A label longer than its column (in some languages) pushes its value to the right.
+        const int labelEnd = printer.x();
+        printer.setX(labelEnd + kColumnGap > kMessageValueX ? labelEnd + kColumnGap
+                                                            : kMessageValueX);
+        printer.printWrapped(gSingleLineText(value));
     }
     emptyLines(printer, 1);
     printer.setX(0);
@@ -98,7 +104,7 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 1);
     printer.setBold(false);
     printer.setX(0);
-    printer.print(gMultiLineText(message.Text), true);
+    printer.printWrapped(gMultiLineText(message.Text));
     emptyLines(printer, 1);
     printer.endDoc();
 }
@@ -116,9 +122,9 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 2);
 
     printer.setBold(true);
-    cell(printer, 0, label(Text::Sender));
-    cell(printer, kAddresseeColumnX, label(Text::Addressee));
-    cell(printer, kDateColumnX, label(Text::Date));
+    cell(printer, 0, kAddresseeColumnX, label(Text::Sender));
+    cell(printer, kAddresseeColumnX, kDateColumnX, label(Text::Addressee));
+    cell(printer, kDateColumnX, kTextColumnX, label(Text::Date));
     printer.setX(kTextColumnX);
     printer.print(label(Text::Message), true);
     emptyLines(printer, 1);
@@ -126,14 +132,15 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
 
     for (qint32 i = 1; i <= history.Count; ++i) {
         const HistoryEntry& entry = history[i];
-        cell(printer, 0, gSingleLineText(entry.Sender));
-        cell(printer, kAddresseeColumnX, gSingleLineText(entry.Addressee));
-        cell(printer, kDateColumnX,
+        cell(printer, 0, kAddresseeColumnX, gSingleLineText(entry.Sender));
+        cell(printer, kAddresseeColumnX, kDateColumnX, gSingleLineText(entry.Addressee));
+        cell(printer, kDateColumnX, kTextColumnX,
              gSingleLineText(gPrintedDate(entry.ReceivedDate) + u' ' +
                              gPrintedTime(entry.ReceivedTime)));
         printer.setX(kTextColumnX);
-        // Only the first line; a lone line break left in it is shown as a blank.
-        printer.print(gSingleLineText(mFctTruncateStringAtFirstLineFeed(entry.Text)), true);
+        // Only the first line, wrapped in its column; a lone line break left in it is shown as a
+        // blank.
+        printer.printWrapped(gSingleLineText(mFctTruncateStringAtFirstLineFeed(entry.Text)));
     }
     emptyLines(printer, 1);
     printer.endDoc();

@@ -25,11 +25,13 @@ QString mFctTruncateStringAtFirstLineFeed(const QString& text);
 QString gPrintedDate(const QString& storedDate);
 QString gPrintedTime(const QString& storedTime);
 
-// Prints `message`: sender, addressee, date lines, then its text line by line; ends the document.
+// Prints `message`: sender, addressee, date lines, then its text line by line, each wrapped at the
+// right margin; ends the document.
 void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
                       const DecodedMessageData& message);
 
 // Prints the title, the column heads and one line per entry of `history`, on as many pages as it
-// needs; ends the document.
+// needs; a value wider than its column is cut with "...", the first line of the text wraps in the
+// last column. Ends the document.
 void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
                          const HistoryListData& history);

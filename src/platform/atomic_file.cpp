@@ -89,16 +89,21 @@ AtomicFileWriter::AtomicFileWriter(const QString& path)
     : target_(QFile::encodeName(path)), temporary_(target_ + ".XXXXXX") {
     fd_ = ::mkstemp(temporary_.data());
     if (fd_ < 0) {
-        error_ = systemError("create");
+        fail("create");
         return;
     }
     // The new file keeps the old one's permissions; a new store is readable by its owner's group.
     struct stat old {};
     const mode_t mode = ::stat(target_.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     if (::fchmod(fd_, mode) != 0) {
-        error_ = systemError("create");
+        fail("create");
         discard();
     }
+}
+
+void AtomicFileWriter::fail(const char* step) {
+    errorNumber_ = errno;
+    error_ = systemError(step);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -117,7 +122,7 @@ bool AtomicFileWriter::write(QByteArrayView bytes) {
     if (fd_ < 0)
         return false;
     if (!writeAll(fd_, bytes)) {
-        error_ = systemError("write");
+        fail("write");
         discard();
         return false;
     }
@@ -146,20 +151,20 @@ bool AtomicFileWriter::commit() {
     if (fd_ < 0)
         return false;
     if (::fsync(fd_) != 0) {
-        error_ = systemError("write");
+        fail("write");
         discard();
         return false;
     }
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 || ::rename(temporary_.constData(), target_.constData()) != 0) {
-        error_ = systemError("replace");
+        fail("replace");
         ::unlink(temporary_.constData());
         return false;
     }
     // Without this a power cut could bring back the old file.
     if (!syncFolderOf(target_)) {
-        error_ = systemError("sync folder");
+        fail("sync folder");
         return false;
     }
     return true;

@@ -28,18 +28,20 @@ public:
     bool write(QByteArrayView bytes);
     // Syncs, closes and renames; false (the old file untouched) on any failure.
     bool commit();
-    // The reason of the last failure.
+    // The reason of the last failure, and its system error number (errno).
     const QString& errorString() const { return error_; }
+    int errorNumber() const { return errorNumber_; }
 
 private:
     void discard();
-
+    void fail(const char* step);
     void startWriteback();
 
     QByteArray target_;
     QByteArray temporary_;
     int fd_ = -1;
     QString error_;
+    int errorNumber_ = 0;
     qint64 written_ = 0;
     qint64 handedOver_ = 0;  // bytes whose writeback was started
     qint64 settled_ = 0;     // bytes whose writeback was waited for

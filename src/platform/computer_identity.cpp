@@ -56,6 +56,11 @@ bool selfContained(QByteArrayView config) {
 
 }  // namespace
 
+QString sambaConfigFile() {
+    const QString named = qEnvironmentVariable("SMB_CONF_PATH");
+    return named.isEmpty() ? QString::fromLatin1(kDefaultSambaConfigFile) : named;
+}
+
 QString parseSambaGlobalParameter(QByteArrayView config, const QString& name) {
     const QString wanted = name.simplified().toCaseFolded();
     bool inGlobal = false;

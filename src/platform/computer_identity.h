@@ -7,11 +7,16 @@
 namespace pelimo::platform {
 
 inline constexpr int kMaxComputerNameLength = 15;
+inline constexpr char kDefaultSambaConfigFile[] = "/etc/samba/smb.conf";
+
+// The Samba configuration file: the one the environment variable SMB_CONF_PATH names, as Samba's
+// tools take it, else the default one.
+QString sambaConfigFile();
 
 // Where the Samba configuration is read from; tests point these at their own files.
 struct SambaConfigSource {
     QString testparmProgram = QStringLiteral("testparm");
-    QString configFile = QStringLiteral("/etc/samba/smb.conf");
+    QString configFile = sambaConfigFile();
 };
 
 // A parameter of the [global] section, as testparm prints it or as the file holds it;

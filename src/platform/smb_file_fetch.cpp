@@ -5,8 +5,8 @@
 
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -78,8 +78,7 @@ private:
 // Writes chunks on a thread of its own, one chunk at a time.
 class ChunkWriter {
 public:
-    explicit ChunkWriter(AtomicFileWriter& output)
-        : output_(output), thread_([this] { run(); }) {}
+    explicit ChunkWriter(AtomicFileWriter& output) : output_(output), thread_([this] { run(); }) {}
     ~ChunkWriter() { finish(); }
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;
@@ -117,7 +116,8 @@ private:
             if (!pending_)
                 return;
             lock.unlock();
-            const bool written = output_.write(QByteArrayView(next_.data(), qsizetype(next_.size())));
+            const bool written =
+                output_.write(QByteArrayView(next_.data(), qsizetype(next_.size())));
             lock.lock();
             failed_ = failed_ || !written;
             pending_ = false;
@@ -142,8 +142,15 @@ bool isRefusal(int error) {
 SmbFetchResult failure(const char* step, int error) {
     const SmbFetchStatus status =
         isRefusal(error) ? SmbFetchStatus::AccessDenied : SmbFetchStatus::Failed;
-    return {status, QString::fromLatin1(step) + QStringLiteral(": ") +
-                        QString::fromLocal8Bit(std::strerror(error))};
+    return {status,
+            QString::fromLatin1(step) + QStringLiteral(": ") +
+                QString::fromLocal8Bit(std::strerror(error)),
+            error, false};
+}
+
+// Creating, writing or renaming the local file failed.
+SmbFetchResult localFailure(const AtomicFileWriter& output) {
+    return {SmbFetchStatus::Failed, output.errorString(), output.errorNumber(), true};
 }
 
 }  // namespace
@@ -174,12 +181,12 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
     if (smbc_getFunctionFstat(ctx)(ctx, file, &status) < 0)
         return failure("stat", errno);
     if (S_ISDIR(status.st_mode))
-        return {SmbFetchStatus::Failed, QStringLiteral("stat: a folder")};
+        return {SmbFetchStatus::Failed, QStringLiteral("stat: a folder"), EISDIR, false};
     control.total = status.st_size;
 
     AtomicFileWriter output(destination);
     if (!output.isOpen())
-        return {SmbFetchStatus::Failed, QStringLiteral("create: ") + output.errorString()};
+        return localFailure(output);
     // The network is read while the previous chunk is written: two buffers change hands.
     ChunkWriter writer(output);
     std::vector<char> buffer(kReadBytes);
@@ -193,16 +200,16 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
             break;
         buffer.resize(std::size_t(read));
         if (!writer.hand(buffer))
-            return {SmbFetchStatus::Failed, QStringLiteral("write: ") + output.errorString()};
+            return localFailure(output);
         buffer.resize(kReadBytes);
         control.copied += read;
     }
     if (!writer.finish())
-        return {SmbFetchStatus::Failed, QStringLiteral("write: ") + output.errorString()};
+        return localFailure(output);
     if (control.cancel)
         return {SmbFetchStatus::Cancelled, {}};
     if (!output.commit())
-        return {SmbFetchStatus::Failed, QStringLiteral("replace: ") + output.errorString()};
+        return localFailure(output);
     return {SmbFetchStatus::Copied, {}};
 }
 

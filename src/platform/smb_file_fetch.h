@@ -22,7 +22,9 @@ enum class SmbFetchStatus { Copied, Failed, Cancelled, AccessDenied };
 
 struct SmbFetchResult {
     SmbFetchStatus status = SmbFetchStatus::Failed;
-    QString error;  // what failed, for the developer
+    QString error;              // what failed, for the developer
+    int errorNumber = 0;        // the failing step's system error (errno); 0 when it had none
+    bool localFailure = false;  // the failing step wrote the local file, not read the share
 };
 
 // Shared between the fetching thread and the one watching it.

@@ -34,6 +34,7 @@ constexpr int About = 50;
 constexpr int BoxTitle = 56;
 constexpr int NextStart = 94;
 constexpr int Minimized = 95;
+constexpr int Tagline = 213;
 }  // namespace Text
 
 const QColor kWindowColour(22, 34, 108);
@@ -180,6 +181,7 @@ void frmSetUp::mDisplayLanguage() {
         lblLabAboutTitle->setText(gFctGetMessage(Text::About));
         cmdQuitAbout->setText(gFctGetMessage(Text::Quit));
         lblVersionResult->setText(gFctAboutVersionText());
+        gSetLanguageText(Label1, Text::Tagline);
         return;
     }
     const std::pair<QWidget*, int> captions[] = {

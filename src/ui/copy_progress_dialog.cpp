@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "stores/application.h"
+#include "ui/button_texts.h"
 #include "ui/dialog_seam.h"
 
 namespace {
@@ -20,6 +21,7 @@ CopyProgressDialog::CopyProgressDialog() : dialog_(QApplication::activeWindow())
     dialog_.setAutoReset(false);
     dialog_.setAutoClose(false);
     dialog_.setRange(0, kScale);
+    gApplyButtonTexts(&dialog_);
     // Scripted tests never see the window; QProgressDialog shows itself only after this delay.
     dialog_.setMinimumDuration(DialogSeam::isScripted() ? std::numeric_limits<int>::max()
                                                         : kShowAfterMilliseconds);

@@ -13,6 +13,8 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
+#include "ui/button_texts.h"
+
 namespace DialogSeam {
 namespace {
 
@@ -92,6 +94,7 @@ public:
         QMessageBox box(standardIcon(request.icon), request.title, request.text,
                         standardButtons(request.buttons), QApplication::activeWindow());
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        gApplyButtonTexts(&box);
         return resultOf(box.exec(), request.buttons);
     }
     QString openFileName(const DialogRecord& request) override {
@@ -128,6 +131,7 @@ public:
         layout->addRow(request.fields.value(1), passwordBox);
         auto* buttons =
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        gApplyButtonTexts(buttons);
         QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
         layout->addRow(buttons);

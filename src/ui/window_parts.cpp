@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "stores/language_file.h"
 #include "ui/label_button.h"
 #include "ui/twips.h"
 
@@ -23,6 +24,11 @@ QLabel* gPlainLabel(QWidget* parent, const char* name) {
     auto* label = gNamed(new QLabel(parent), name);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+void gSetLanguageText(QLabel* label, int message) {
+    if (const QString* text = LanguageTable.message(message))
+        label->setText(*text);
 }
 
 QFont gArial(double points, bool bold) {

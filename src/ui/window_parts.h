@@ -31,6 +31,9 @@ void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool 
 // A plain-text label.
 QLabel* gPlainLabel(QWidget* parent, const char* name);
 
+// Gives `label` language message `message`; a language file without it keeps the design text.
+void gSetLanguageText(QLabel* label, int message);
+
 // Arial in `points`, bold when asked.
 QFont gArial(double points, bool bold = false);
 

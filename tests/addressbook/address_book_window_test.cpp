@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "addressbook/detection_stop.h"
 #include "addressbook/frmAddressBook.h"
 #include "addressbook/network_walk.h"
 #include "common/test_folder.h"
@@ -197,12 +198,67 @@ TEST_F(AddressBook, DetectionMarksAndAddsFoundComputers) {
     EXPECT_TRUE(ContactList[4].Connected);
     EXPECT_TRUE(window.lblLabInfo1->text().endsWith(QStringLiteral("T37")));
 
-    // A full table: the detection's own message for each computer it cannot add.
+    // A full table: the table's own message, once for all the computers it cannot add.
     addContacts(kMaxContacts - ContactList.Count);
     DialogSeam::clearShown();
-    network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\NEW", false));
+    for (const char* name : {"\\\\NEW1", "\\\\NEW2", "\\\\NEW3"})
+        network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, name, false));
     QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
     EXPECT_EQ(shownTexts(), QStringList({"Nombre de contact maximum atteint"}));
+}
+
+TEST_F(AddressBook, CopiesThatAnswerDuringTheWalkAreFoundWithoutAnyBrowser) {
+    addContacts(1);
+    frmAddressBook& window = open();
+    // The answers to the request to the workgroup arrive while the network is walked; our own
+    // request comes back too.
+    network_.onOpen = [](const QString&) {
+        gRecordPresence(gComputerName.toLower());
+        gRecordPresence(QStringLiteral("PEER"));
+        gRecordPresence(QStringLiteral("PC1"));
+    };
+    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_TRUE(DialogSeam::shown().empty()) << "no 'nothing found' while copies answered";
+    ASSERT_EQ(ContactList.Count, 2);
+    EXPECT_EQ(ContactList[2].UserComputerName, QStringLiteral("PEER"));
+    EXPECT_TRUE(ContactList[1].Connected && ContactList[1].Ready);
+    EXPECT_TRUE(ContactList[2].Connected && ContactList[2].Ready);
+}
+
+TEST_F(AddressBook, QuitOrTheProgramEndingStopsADetectionAndKeepsTheEdits) {
+    addContacts(2);
+    gFillTwoProviderNetwork(network_);
+    frmAddressBook& window = open();
+    window.txtUserName[0]->setText(QStringLiteral("renamed"));
+    window.txtUserName_Change(0);
+    network_.onOpen = [&](const QString& name) {
+        if (name == QStringLiteral("WG"))
+            QTest::mouseClick(window.lblCmdQuit, Qt::LeftButton);
+    };
+    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_EQ(network_.opened, 3) << "nothing is listed after Quit";
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(DialogSeam::shown().empty());
+    EXPECT_TRUE(folder_.read("User.dat").contains("renamed"));
+
+    // The program ending closes the window while it detects: the table is written at once, then
+    // again when the detection has returned.
+    ContactList[2].Connected = true;
+    frmAddressBook& second = open();
+    network_.opened = 0;
+    QByteArray writtenAtClose;
+    network_.onOpen = [&](const QString& name) {
+        if (name != QStringLiteral("WG"))
+            return;
+        gRecordPresence(QStringLiteral("PEER"));
+        second.close();
+        writtenAtClose = folder_.read("User.dat");
+    };
+    QTest::mouseClick(second.lblCmdDetectUser, Qt::LeftButton);
+    EXPECT_TRUE(writtenAtClose.contains("PEER"));
+    EXPECT_FALSE(second.isVisible());
+    EXPECT_EQ(network_.opened, 3);
+    EXPECT_TRUE(ContactList[2].Connected) << "a stopped walk marks nothing";
 }
 
 TEST_F(AddressBook, StrangersNeverOpenABoxFromTheReceiver) {

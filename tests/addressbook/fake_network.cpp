@@ -15,9 +15,14 @@ public:
             return ERROR_EXTENDED_ERROR;
         }
         const QString name = resource == nullptr ? QString() : resource->lpRemoteName;
+        if (network_.onOpen)
+            network_.onOpen(name);
         if (network_.failing.contains(name))
             gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
-        children = network_.children.value(name);
+        if (!network_.children.contains(name) && network_.generate)
+            children = network_.generate(name);
+        else
+            children = network_.children.value(name);
         return NO_ERROR;
     }
     NetLastError lastError() override {

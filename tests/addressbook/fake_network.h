@@ -1,10 +1,12 @@
 // A network neighbourhood held in memory for the walk: children by parent remote name ("" for
-// the root of the network); a name listed in `failing` makes its visit throw.
+// the root of the network), or made by `generate` for a name not in `children`; a name listed in
+// `failing` makes its visit throw; `onOpen` runs at each enumeration (a user acting meanwhile).
 #pragma once
 
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 #include "addressbook/net_resource.h"
 
@@ -13,6 +15,8 @@ struct FakeNetwork {
     QSet<QString> failing;
     bool rootFails = false;
     int opened = 0;
+    std::function<std::vector<NetResourceRecord>(const QString& name)> generate;
+    std::function<void(const QString& name)> onOpen;
 };
 
 NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "addressbook/detection_stop.h"
 #include "addressbook/net_resource.h"
 #include "addressbook/network_walk.h"
 #include "common/test_folder.h"
@@ -12,11 +13,13 @@ class NetworkWalk : public ::testing::Test {
 protected:
     NetworkWalk() {
         gResetNetworkWalk();
+        DetectionStop::instance().clear();
         gInstallFakeNetwork(network_);
     }
     ~NetworkWalk() override {
         gSetNetworkBackend(nullptr);
         gResetNetworkWalk();
+        DetectionStop::instance().clear();
     }
     int detect() {
         int bars = 0;
@@ -82,4 +85,51 @@ TEST_F(NetworkWalk, ResourceTextsAndErrors) {
     ASSERT_TRUE(resource.LastNetError);
     EXPECT_EQ(resource.LastNetError->szDescription, QStringLiteral("no network"));
     EXPECT_EQ(resource.LastNetError->szName, QStringLiteral("Fake"));
+}
+
+TEST_F(NetworkWalk, WhatTheNetworkListsCannotMakeTheWalkEndless) {
+    const auto server = [](const QString& name) {
+        return gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + name);
+    };
+    network_.children[QString()] = {gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network")};
+    network_.children["SMB Network"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
+
+    // A server announced under its workgroup's name lists itself again (in another case).
+    network_.children["WG"] = {server("WG")};
+    network_.children["\\\\WG"] = {server("wg"), server("B")};
+    detect();
+    EXPECT_EQ(found(), QStringList({"WG@SMB Network", "B@WG"}));
+    EXPECT_EQ(network_.opened, 5);  // root, provider, workgroup, \\WG and B, each once
+
+    // Each server listing a new one below it: the walk goes no deeper than its bound.
+    network_.opened = 0;
+    network_.children["WG"] = {server("C0")};
+    network_.generate = [&](const QString& name) {
+        return std::vector<NetResourceRecord>{server(name.mid(2) + "x")};
+    };
+    detect();
+    EXPECT_EQ(network_.opened, kMaxWalkDepth);
+    EXPECT_LT(gNbFoundComputer, kMaxWalkDepth);
+
+    // A workgroup listing more servers than the walk visits in all.
+    network_.generate = nullptr;
+    network_.children["WG"].clear();
+    for (int n = 0; n < 2 * kMaxWalkResources; ++n)
+        network_.children["WG"].push_back(
+            gFakeResource(RESOURCEDISPLAYTYPE_SERVER, QStringLiteral("\\\\S%1").arg(n), false));
+    const int bars = detect();
+    EXPECT_EQ(bars, kMaxWalkResources - 1);  // every resource visited but the root
+    EXPECT_EQ(gNbFoundComputer, kMaxWalkResources - 2);
+}
+
+TEST_F(NetworkWalk, AStopEndsTheWalkWhereItIs) {
+    gFillTwoProviderNetwork(network_);
+    network_.onOpen = [](const QString& name) {
+        if (name == QStringLiteral("WG"))
+            DetectionStop::instance().request();
+    };
+    detect();
+    // WG's own listing still arrives, but none of its computers is visited, nor anything after.
+    EXPECT_EQ(found(), QStringList({"WG@SMB Network"}));
+    EXPECT_EQ(network_.opened, 3);
 }

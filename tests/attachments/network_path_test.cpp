@@ -66,9 +66,11 @@ TEST(NetworkCopy, ARefusedPathOrAnUnknownComputerWritesNothing) {
     EXPECT_EQ(gCopyFromNetworkPath(QStringLiteral("\\\\A\\share\\..\\..\\etc\\passwd"), target, {}),
               CopyOutcome::Failed);
     EXPECT_FALSE(resolverAsked) << "a refused path must not reach the network";
+    EXPECT_EQ(gLastNetworkCopyFailure(), CopyFailure::InvalidPath);
     EXPECT_EQ(gCopyFromNetworkPath(QStringLiteral("\\\\NOWHERE\\share\\passwd"), target, {}),
               CopyOutcome::Failed);
     EXPECT_TRUE(resolverAsked);
+    EXPECT_EQ(gLastNetworkCopyFailure(), CopyFailure::NameNotFound);
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     gSetNetworkCopyResolver({});
 }

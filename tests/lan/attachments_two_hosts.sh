@@ -3,12 +3,13 @@
 # joined by a bridge, each with its own hostname and its own Samba configuration):
 #   - A runs a real smbd sharing a folder for guests and one for a user; A attaches a 50 MB file of
 #     the shared folder and sends to B; the datagram on the wire carries \\PMHOSTA\share\big.bin;
-#   - B saves it over an existing file: the copy is byte-identical;
-#   - a copy cancelled half way leaves neither the file nor a temporary one;
-#   - a datagram from another program naming \\PMHOSTA\share\..\..\etc\passwd is refused, nothing
-#     is written;
-#   - a password-protected share copies once the user gave the right user name and password;
-#   - with A's smbd stopped the copy fails with the copy error.
+#   - B saves it over an existing file of its download folder after a question: the copy is
+#     byte-identical; saving over B's own User.dat is refused;
+#   - a copy cancelled half way, or onto a full disk, leaves neither the file nor a temporary one;
+#   - each failure names its reason: a datagram from another program naming
+#     \\PMHOSTA\share\..\..\etc\passwd (refused, nothing written) or an unknown computer, a missing
+#     file, a share refused without a password, A's smbd stopped;
+#   - a password-protected share copies once the user gave the right user name and password.
 # With --bench SIZE_MB it instead fetches a file of that size three times with Pelimo and with
 # smbclient and prints both medians and their ratio.
 # Needs root; skipped (exit 77) otherwise. Everything runs inside namespaces this script creates.
@@ -32,6 +33,8 @@ tag="pf$$"
 nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
 ipA=10.77.6.1 ipB=10.77.6.2
 work="$(mktemp -d /tmp/pm-attach.XXXXXX)"
+dl="$work/dlB"      # B's download folder, outside its program folder
+small="$work/small" # a 1 MB disk
 password="pm-secret-$$"
 pids=()
 smbd_pid=""
@@ -40,6 +43,7 @@ cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
+    umount "$small" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,7 +88,8 @@ for side in A B; do
     cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
 done
-mkdir -p "$work/shareA" "$work/secretA"
+mkdir -p "$work/shareA" "$work/secretA" "$dl" "$small"
+mount -t tmpfs -o size=1m tmpfs "$small"
 chmod 755 "$work" "$work/shareA" "$work/secretA"
 common_global() {  # side netbios-name
     cat <<CONF
@@ -219,15 +224,15 @@ if [ -n "$bench_mb" ]; then
     mkdir -p "$work/B/get"
     ours=() theirs=()
     for round in 1 2 3; do
-        rm -f "$work/B/bench.bin" "$work/B/get/bench.bin"
+        rm -f "$dl/bench.bin" "$work/B/get/bench.bin"
         before="$(count_lines B '^saved')"
-        printf 'save\t%s\n' "$work/B/bench.bin" >&4
+        printf 'save\t%s\n' "$dl/bench.bin" >&4
         line="$(wait_saved "$before")"
         ours+=("$(echo "$line" | cut -f3)")
         start=$(date +%s%N)
         (cd "$work/B/get" && on B smbclient //$ipA/share -N -c 'get bench.bin' >/dev/null 2>&1) || fail "smbclient failed"
         theirs+=("$(( ($(date +%s%N) - start) / 1000 ))")
-        cmp -s "$work/shareA/bench.bin" "$work/B/bench.bin" || fail "Pelimo's copy differs"
+        cmp -s "$work/shareA/bench.bin" "$dl/bench.bin" || fail "Pelimo's copy differs"
     done
     printf '%s\n' "${ours[@]}" | sort -n | sed -n 2p >"$work/ours.median"
     printf '%s\n' "${theirs[@]}" | sort -n | sed -n 2p >"$work/theirs.median"
@@ -271,39 +276,60 @@ sys.exit(0 if rb"\\PMHOSTA\share\big.bin" in data else 1)' ||
     fail "the datagram on the wire lacks \\\\PMHOSTA\\share\\big.bin"
 echo "ok: A sent \\\\PMHOSTA\\share\\big.bin, as tshark decodes it"
 
-# B saves it over an older file of that name.
-echo "older content" >"$work/B/big.bin"
+# B saves it over an older file of that name in its download folder, after a question.
+copy_error() {  # reason: the copy error's line in B's output
+    printf '^dialog\tInformation\tThe attached file could not be copied:\\\\n%s$' "$1"
+}
+echo "older content" >"$dl/big.bin"
 before="$(count_lines B '^saved')"
-printf 'save\t%s\n' "$work/B/big.bin" >&4
+printf 'save\t%s\n' "$dl/big.bin" >&4
 wait_saved "$before" >/dev/null
-[ "$(sha256sum <"$work/B/big.bin")" = "$(sha256sum <"$work/shareA/big.bin")" ] || fail "B's copy differs from A's file"
-[ "$(count_lines B '^dialog	(Information|Pelimo)	')" -eq 0 ] || fail "saving showed a message box"
-echo "ok: B's copy is byte-identical (sha256) and replaced the older file"
+[ "$(sha256sum <"$dl/big.bin")" = "$(sha256sum <"$work/shareA/big.bin")" ] || fail "B's copy differs from A's file"
+wait_for B '^dialog	Pelimo	This file already exists\.' >/dev/null
+[ "$(count_lines B '^dialog	(Information|Pelimo)	')" -eq 1 ] || fail "saving showed a message box besides the question"
+echo "ok: B's copy is byte-identical (sha256) and replaced the older file after a question"
+
+# Never into the program's own folder: B's contacts stay.
+printf '[UserSetting]\r\nUserNumber=0\r\n' >"$work/B/User.dat"
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$work/B/User.dat" >&4
+wait_saved "$before" >/dev/null
+wait_for B '^dialog	Pelimo	Pelimo keeps its own files in this folder' >/dev/null
+[ "$(cat "$work/B/User.dat")" = "$(printf '[UserSetting]\r\nUserNumber=0\r\n')" ] || fail "the program's own file was replaced"
+echo "ok: saving over User.dat in the program's folder is refused"
 
 # Cancelled half way: neither the file nor a temporary one stays.
 printf 'cancelhalf\n' >&4
 before="$(count_lines B '^saved')"
-printf 'save\t%s\n' "$work/B/cancelled.bin" >&4
+printf 'save\t%s\n' "$dl/cancelled.bin" >&4
 wait_saved "$before" >/dev/null
 wait_for B '^cancelling' >/dev/null
-[ ! -e "$work/B/cancelled.bin" ] || fail "a cancelled copy left its file"
-leftovers="$(ls -A "$work/B" | grep -v -E '^(pelimo|orglng.lng|Settings.ini|Histo.dat|User.dat|big.bin)$' || true)"
+leftovers="$(ls -A "$dl" | grep -v -x big.bin || true)"
 [ -z "$leftovers" ] || fail "a cancelled copy left: $leftovers"
 wait_for B '^dialog	Pelimo	Operation Failed,\(ShFileCopy\)\.$' >/dev/null
-wait_for B "^dialog	Information	Error during copy" >/dev/null
+wait_for B "$(copy_error 'the copy was cancelled\.')" >/dev/null
 echo "ok: a cancelled copy leaves nothing and says so"
 printf 'cancelhalf\toff\n' >&4
 
-# Another program's datagram naming a path out of the share.
-ip netns exec "$nsA" "$python" - "$ipB" "$ipA" <<'PY'
+# A disk too small for the file: nothing stays and the reason is given.
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$small/big.bin" >&4
+wait_saved "$before" >/dev/null
+[ -z "$(ls -A "$small")" ] || fail "a copy onto a full disk left: $(ls -A "$small")"
+wait_for B "$(copy_error 'the disk is full\.')" >/dev/null
+echo "ok: a full disk is named as the reason and leaves nothing"
+
+# Datagrams of another program: a path out of the share, then a computer nobody knows.
+send_foreign() {  # path text
+    ip netns exec "$nsA" "$python" - "$ipB" "$ipA" "$1" "$2" <<'PY'
 import socket, struct, sys
 
 def netbios(name, suffix=0):
     raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
     return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
 
-path = rb"\\PMHOSTA\share\..\..\etc\passwd"
-payload = b"2" + b"%04d" % len(path) + path + b"take this"
+path = sys.argv[3].encode()
+payload = b"2" + b"%04d" % len(path) + path + sys.argv[4].encode()
 data = b"PMHOSTA\0PMHOSTB\0" + payload + b"\0"
 name = b"\\MAILSLOT\\pelimo\0"
 offset = 69 + len(name)
@@ -318,35 +344,60 @@ sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 sock.bind((sys.argv[2], 0))
 sock.sendto(header + body, (sys.argv[1], 138))
 PY
+}
+send_foreign '\\PMHOSTA\share\..\..\etc\passwd' 'take this'
 wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	take this	.*passwd$' >/dev/null
 before="$(count_lines B '^saved')"
-printf 'save\t%s\n' "$work/B/passwd" >&4
+printf 'save\t%s\n' "$dl/passwd" >&4
 wait_saved "$before" >/dev/null
-[ ! -e "$work/B/passwd" ] || fail "a path out of the share was copied"
-wait_count B "^dialog	Information	Error during copy" 2 "the refused path gave no copy error"
+[ ! -e "$dl/passwd" ] || fail "a path out of the share was copied"
+wait_for B "$(copy_error 'the path received with the message is not a valid network path\.')" >/dev/null
 echo "ok: \\\\PMHOSTA\\share\\..\\..\\etc\\passwd is refused and nothing is written"
 
-# A password-protected share: guest access refused, then the user's name and password.
+send_foreign '\\PMHOSTC\share\lost.bin' 'from nowhere'
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	from nowhere	' >/dev/null
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$dl/lost.bin" >&4
+wait_saved "$before" >/dev/null
+wait_for B "$(copy_error "the sender's computer was not found on the network\.")" >/dev/null
+echo "ok: an unknown computer is named as the reason"
+
+# A file that is no longer there.
+printf 'attach\t\\\\PMHOSTA\\share\\gone.bin\n' >&3
+printf 'send\tPMHOSTB\tgone\n' >&3
+wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	gone	' >/dev/null
+before="$(count_lines B '^saved')"
+printf 'save\t%s\n' "$dl/gone.bin" >&4
+wait_saved "$before" >/dev/null
+wait_for B "$(copy_error "the file no longer exists in the sender's shared folder\.")" >/dev/null
+echo "ok: a missing file is named as the reason"
+
+# A password-protected share: refused while no password is given, then copied with the user's.
 echo "for root only" >"$work/secretA/secret.txt"
 printf 'attach\t\\\\PMHOSTA\\secret\\secret.txt\n' >&3
 printf 'send\tPMHOSTB\tsecret\n' >&3
 wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	secret	' >/dev/null
 before="$(count_lines B '^saved')"
-printf 'save\t%s\troot\t%s\n' "$work/B/secret.txt" "$password" >&4
+printf 'save\t%s\n' "$dl/secret.txt" >&4
 wait_saved "$before" >/dev/null
-cmp -s "$work/B/secret.txt" "$work/secretA/secret.txt" || fail "the password-protected file was not copied"
+[ ! -e "$dl/secret.txt" ] || fail "a refused share gave a file"
+wait_for B "$(copy_error 'access to the shared folder was denied\.')" >/dev/null
+before="$(count_lines B '^saved')"
+printf 'save\t%s\troot\t%s\n' "$dl/secret.txt" "$password" >&4
+wait_saved "$before" >/dev/null
+cmp -s "$dl/secret.txt" "$work/secretA/secret.txt" || fail "the password-protected file was not copied"
 wait_for B '^dialog	Pelimo	This shared folder asks' >/dev/null
-echo "ok: a password-protected share copies with the user's name and password"
+echo "ok: a password-protected share is refused without a password and copies with it"
 
-# A's smbd stopped: the copy error.
+# A's smbd stopped: the connection is refused.
 kill "$smbd_pid"
 wait "$smbd_pid" 2>/dev/null || true
 before="$(count_lines B '^saved')"
-printf 'save\t%s\n' "$work/B/after-stop.bin" >&4
+printf 'save\t%s\n' "$dl/after-stop.bin" >&4
 wait_saved "$before" >/dev/null
-[ ! -e "$work/B/after-stop.bin" ] || fail "a copy from a stopped server left a file"
-wait_count B "^dialog	Information	Error during copy" 3 "a stopped server gave no copy error"
-echo "ok: with A's smbd stopped the copy fails with the copy error"
+[ ! -e "$dl/after-stop.bin" ] || fail "a copy from a stopped server left a file"
+wait_for B "$(copy_error "the sender's computer refused the connection.*")" >/dev/null
+echo "ok: with A's smbd stopped the copy names the refused connection"
 
 printf 'quit\n' >&3
 printf 'quit\n' >&4

@@ -2,12 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "attachments/network_copy.h"
+#include "common/download_folder.h"
 #include "main_window_fixture.h"
 #include "stores/application.h"
+#include "stores/file_operations.h"
 #include "transport/decoded_message.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
@@ -75,24 +80,79 @@ TEST_F(AttachmentsPanelTest, SavingWithoutAFileNameSaysThereIsNoFile) {
     }
 }
 
-TEST_F(AttachmentsPanelTest, TheSaveDialogProposesTheNameAndAFailedCopySaysSo) {
+TEST_F(AttachmentsPanelTest, TheSaveProposesTheDownloadFolderAndSaysWhyACopyFailed) {
+    DownloadFolder downloads;
     frmPelimo& window = start();
+    // A path out of the share is refused before anything is asked.
     DecodedMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\..\\..\\etc\\passwd");
+    save(window);
+    ASSERT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T202\nT211")});
+    EXPECT_EQ(DialogSeam::shown().back().title, QStringLiteral("T96"));
+
+    DialogSeam::clearShown();
+    DecodedMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\dir\\report.txt");
     save(window);  // the dialog cancelled: nothing copied, nothing said
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_EQ(DialogSeam::shown()[0].kind, DialogKind::SaveFile);
-    EXPECT_EQ(DialogSeam::shown()[0].title, QStringLiteral("Enregistrer votre fichier"));
-    EXPECT_EQ(DialogSeam::shown()[0].directory, gApplicationFolder + QStringLiteral("passwd"));
+    EXPECT_EQ(DialogSeam::shown()[0].title, QStringLiteral("T200"));
+    EXPECT_EQ(DialogSeam::shown()[0].directory, downloads.path() + QStringLiteral("/report.txt"));
     EXPECT_EQ(DialogSeam::shown()[0].filter, QStringLiteral("T43|*.*"));
 
+    gSetNetworkCopyResolver([](const QString&) { return std::optional<std::uint32_t>(); });
     DialogSeam::clearShown();
-    DialogSeam::pushAnswer(DialogAnswer{.fileName = folder_.path(QStringLiteral("passwd"))});
+    DialogSeam::pushAnswer(DialogAnswer{.fileName = downloads.path() + QStringLiteral("/r.txt")});
     save(window);
-    ASSERT_EQ(shownMessageTexts(),
-              std::vector<QString>{QStringLiteral("Error during copy. Please make sure the sender "
-                                                  "hard disk is share and there isn't password.")});
-    EXPECT_EQ(DialogSeam::shown().back().title, QStringLiteral("Information"));
-    EXPECT_FALSE(folder_.exists(QStringLiteral("passwd")));
+    gSetNetworkCopyResolver({});
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T202\nT203")});
+    EXPECT_FALSE(QFileInfo::exists(downloads.path() + QStringLiteral("/r.txt")));
+}
+
+TEST_F(AttachmentsPanelTest, TheProgramsFilesAreNeverReplacedAndOthersOnlyAfterAQuestion) {
+    DownloadFolder downloads;
+    folder_.write(QStringLiteral("User.dat"), "contacts");
+    QDir(folder_.path()).mkpath(QStringLiteral("Favories"));
+    const QString mine = downloads.path() + QStringLiteral("/User.dat");
+    QFile file(mine);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+    file.close();
+    frmPelimo& window = start();
+    QStringList copiedTo;
+    gSetNetworkFileCopy([&copiedTo](const QString&, const QString& destination,
+                                    const pelimo::platform::CopyProgress&) {
+        copiedTo.append(destination);
+        QFile out(destination);
+        return out.open(QIODevice::WriteOnly) && out.write("fetched") == 7
+                   ? pelimo::platform::CopyOutcome::Copied
+                   : pelimo::platform::CopyOutcome::Failed;
+    });
+    DecodedMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\User.dat");
+    DialogSeam::clearShown();
+    for (const QString& chosen :
+         {folder_.path(QStringLiteral("User.dat")), folder_.path(QStringLiteral("Favories"))}) {
+        DialogSeam::pushAnswer(DialogAnswer{.fileName = chosen});
+        DialogSeam::pushButton(MsgBoxResult::Ok);
+    }
+    DialogSeam::pushAnswer(DialogAnswer{.fileName = mine});
+    DialogSeam::pushButton(MsgBoxResult::No);
+    DialogSeam::pushAnswer(DialogAnswer{.fileName = mine});
+    DialogSeam::pushButton(MsgBoxResult::Yes);
+    save(window);
+    gInstallNetworkFileCopy();
+
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>({"T201", "T201", "T79", "T79"}));
+    const auto& shown = DialogSeam::shown();
+    ASSERT_EQ(shown.size(), 8u);
+    // After a refusal the download folder is proposed again; after "No" the name refused.
+    EXPECT_EQ(shown[2].directory, mine);
+    EXPECT_EQ(shown[6].directory, mine);
+    EXPECT_EQ(shown[1].icon, MsgBoxIcon::Exclamation);
+    EXPECT_EQ(shown[5].buttons, MsgBoxButtons::YesNo);
+    EXPECT_EQ(copiedTo, QStringList{mine});
+    EXPECT_EQ(folder_.read(QStringLiteral("User.dat")), "contacts");
+    EXPECT_FALSE(folder_.exists(QStringLiteral("Favories/User.dat")));
+    QFile replaced(mine);
+    ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
+    EXPECT_EQ(replaced.readAll(), "fetched");
 }
 
 }  // namespace

@@ -73,8 +73,10 @@ MainWindowTest::MainWindowTest() {
     gSetWaveDevice(std::make_unique<RecordingWaveDevice>(sounds_));
     frmPelimo::setTrayAvailability([this] { return trayAvailable_; });
     writeSettings(0, 1, 0);
-    QStringList language{QStringLiteral("[Langage]"), QStringLiteral("NbMessage=140")};
-    for (int i = 1; i <= 140; ++i)
+    constexpr int kMessages = 219;
+    QStringList language{QStringLiteral("[Langage]"),
+                         QStringLiteral("NbMessage=%1").arg(kMessages)};
+    for (int i = 1; i <= kMessages; ++i)
         language.append(QStringLiteral("%1=T%2").arg(i, 5, 10, QChar(u'0')).arg(i));
     folder_.write(QStringLiteral("orglng.lng"), crlfLines(language));
 }

@@ -1,5 +1,5 @@
 // A main window started in a private application folder: its own language file ("T1" to
-// "T140"), its own message channel, a transport that never reaches the network, a sound device
+// "T219"), its own message channel, a transport that never reaches the network, a sound device
 // that only records, and a system tray whose presence the test chooses.
 #pragma once
 

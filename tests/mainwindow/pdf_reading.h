@@ -1,6 +1,8 @@
 // Reading printed PDF files back with poppler's tools.
 #pragma once
 
+#include <QList>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -12,3 +14,19 @@ int gPdfPages(const QString& pdf);
 
 // The lines of `text` that contain `part`.
 QStringList gLinesWith(const QString& text, const QString& part);
+
+// The words of `pdf` with their boxes in points from the top left corner of their page
+// (pdftotext -bbox), and each page's size.
+struct PdfWord {
+    int page = 0;  // from 0
+    QRectF box;
+    QString text;
+};
+struct PdfLayout {
+    QList<QSizeF> pages;
+    QList<PdfWord> words;
+};
+PdfLayout gPdfWords(const QString& pdf);
+
+// The words lying less than `millimetres` from an edge of their page, as "word (x, y)".
+QStringList gWordsOutsideMargins(const PdfLayout& layout, double millimetres);

@@ -1,5 +1,5 @@
 // Printing through a real CUPS spooler: the program offers the spooler's queue as the default
-// printer, and the file the queue writes holds the printed layouts.
+// printer, and the file the queue writes holds the printed layouts, inside the margins.
 #include <gtest/gtest.h>
 
 #include <QPrinterInfo>
@@ -24,6 +24,8 @@ protected:
         const QString copy = folder_.path(QStringLiteral("job.pdf"));
         folder_.write(QStringLiteral("job.pdf"), spooler_.printed());
         *pages = gPdfPages(copy);
+        // The queue's paper and its hardware margins, whatever they are, keep 10 mm clear.
+        EXPECT_EQ(gWordsOutsideMargins(gPdfWords(copy), 10), QStringList());
         return gPdfText(copy);
     }
 

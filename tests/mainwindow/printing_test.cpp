@@ -118,6 +118,55 @@ TEST_F(PrintingTest, TheHistoryPrintsEveryEntryWholeOnAsManyPagesAsItNeeds) {
     EXPECT_EQ(text.count(u'\f'), pages);
 }
 
+// The printed words joined without blanks: what wrapping must keep whole.
+QString joinedWords(const PdfLayout& layout) {
+    QString joined;
+    for (const PdfWord& word : layout.words)
+        joined += word.text;
+    return joined;
+}
+
+TEST_F(PrintingTest, LongTextsAreWrappedOrCutInsideTenMillimetreMargins) {
+    frmPelimo& window = start();
+    const QString words = QStringLiteral("wrapped words ").repeated(40);
+    const QString unbroken = QStringLiteral("Z").repeated(150);
+    const QString addressees = QStringLiteral("ALICE;BOB;").repeated(15);
+    receive("PC7", addressees.toLatin1(), ("1" + words + unbroken + "\r\nlast line").toLatin1());
+    acceptPrintDialog();
+    click(window.lblLabReceivePrint);
+    ASSERT_EQ(reportsShown(), 0);
+    PdfLayout printed = gPdfWords(pdf_);
+    ASSERT_FALSE(printed.words.isEmpty());
+    EXPECT_EQ(gWordsOutsideMargins(printed, 10), QStringList());
+    QString whole = joinedWords(printed);
+    for (const QString& text : {addressees, words + unbroken + QStringLiteral("last line")})
+        EXPECT_TRUE(whole.contains(QString(text).remove(u' '))) << text.toStdString();
+
+    HistoryEntry entry;
+    entry.Sender = QStringLiteral("S").repeated(60);
+    entry.Addressee = QStringLiteral("A").repeated(60);
+    entry.Text = words + unbroken + QStringLiteral("\r\nnot printed");
+    entry.ReceivedDate = QStringLiteral("05/11/2026");
+    entry.ReceivedTime = QStringLiteral("08:07:06");
+    HistoryList.add(entry);
+    QFile::remove(pdf_);
+    acceptPrintDialog();
+    click(window.CmdHistoricPrint);
+    ASSERT_EQ(reportsShown(), 0);
+    printed = gPdfWords(pdf_);
+    EXPECT_EQ(gWordsOutsideMargins(printed, 10), QStringList());
+    whole = joinedWords(printed);
+    EXPECT_TRUE(whole.contains(QString(words + unbroken).remove(u' ')));
+    EXPECT_FALSE(whole.contains(QStringLiteral("notprinted")));
+    // The narrow columns are cut before the next one; the date stays whole beside them.
+    const QString line = gLinesWith(gPdfText(pdf_), QStringLiteral("05/11/2026")).value(0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*S{5,59}\\.\\.\\.\\s+A{5,59}\\.\\.\\.\\s+"
+                                                  "05/11/2026 08:07\\s+wrapped"))
+                    .match(line)
+                    .hasMatch())
+        << line.toStdString();
+}
+
 TEST_F(PrintingTest, CancelPrintsNothingAndPrinterFailuresAreReported) {
     HistoryEntry entry;
     entry.Text = QStringLiteral("one");

@@ -48,3 +48,15 @@ TEST(ComputerIdentity, TestparmOnlyForIncludesAndSubstitutions) {
               "FROMTESTPARM");
     EXPECT_EQ(nameWith("[global]\n netbios name = %h\n"), "FROMTESTPARM");
 }
+
+TEST(ComputerIdentity, SmbConfPathNamesTheConfigurationAsInSambasTools) {
+    TestFolder folder;
+    folder.write("named.conf", "[global]\n workgroup = named\n netbios name = fromnamed\n");
+    qputenv("SMB_CONF_PATH", QFile::encodeName(folder.path("named.conf")));
+    const SambaConfigSource source{QStringLiteral("no-such-testparm")};
+    EXPECT_EQ(source.configFile, folder.path("named.conf"));
+    EXPECT_EQ(localWorkgroup(source), "NAMED");
+    EXPECT_EQ(localComputerName(source), "FROMNAMED");
+    qunsetenv("SMB_CONF_PATH");
+    EXPECT_EQ(sambaConfigFile(), QString::fromLatin1(kDefaultSambaConfigFile));
+}

@@ -1,0 +1,88 @@
+#include "attachments/copy_failure.h"
+
+#include <cerrno>
+
+using pelimo::platform::SmbFetchResult;
+using pelimo::platform::SmbFetchStatus;
+
+namespace {
+
+CopyFailure localReason(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return CopyFailure::DiskFull;
+        case EIO:
+            return CopyFailure::Other;
+        default:
+            return CopyFailure::CannotWrite;
+    }
+}
+
+CopyFailure remoteReason(int error) {
+    switch (error) {
+        case ECONNREFUSED:
+        case ECONNRESET:
+            return CopyFailure::ConnectionRefused;
+        case ETIMEDOUT:
+        case EHOSTUNREACH:
+        case EHOSTDOWN:
+        case ENETUNREACH:
+        case ENETDOWN:
+            return CopyFailure::NoAnswer;
+        case EACCES:
+        case EPERM:
+            return CopyFailure::AccessDenied;
+        case ENOENT:
+        case ENOTDIR:
+        case EISDIR:
+        case ENODEV:
+            return CopyFailure::FileMissing;
+        default:
+            return CopyFailure::Other;
+    }
+}
+
+}  // namespace
+
+CopyFailure gClassifyFetchFailure(const SmbFetchResult& result) {
+    switch (result.status) {
+        case SmbFetchStatus::Copied:
+            return CopyFailure::None;
+        case SmbFetchStatus::Cancelled:
+            return CopyFailure::Cancelled;
+        case SmbFetchStatus::AccessDenied:
+            return CopyFailure::AccessDenied;
+        case SmbFetchStatus::Failed:
+            break;
+    }
+    return result.localFailure ? localReason(result.errorNumber) : remoteReason(result.errorNumber);
+}
+
+int gCopyFailureMessage(CopyFailure failure) {
+    switch (failure) {
+        case CopyFailure::NameNotFound:
+            return 203;
+        case CopyFailure::ConnectionRefused:
+            return 204;
+        case CopyFailure::NoAnswer:
+            return 205;
+        case CopyFailure::AccessDenied:
+            return 206;
+        case CopyFailure::FileMissing:
+            return 207;
+        case CopyFailure::DiskFull:
+            return 208;
+        case CopyFailure::CannotWrite:
+            return 209;
+        case CopyFailure::Cancelled:
+            return 210;
+        case CopyFailure::InvalidPath:
+            return 211;
+        case CopyFailure::None:
+        case CopyFailure::Other:
+            break;
+    }
+    return 212;
+}

@@ -1,0 +1,23 @@
+// The standard buttons of the program's dialogs (OK, Cancel, Yes, No) in the words of the language
+// file; a language file without them leaves the toolkit's own words.
+#pragma once
+
+#include <QDialogButtonBox>
+#include <QString>
+
+class QMessageBox;
+class QProgressDialog;
+
+namespace ButtonText {
+inline constexpr int Cancel = 216;
+inline constexpr int Yes = 217;
+inline constexpr int No = 218;
+inline constexpr int Ok = 219;
+}  // namespace ButtonText
+
+// The language's text for `button`; empty when the language file has none.
+QString gButtonText(QDialogButtonBox::StandardButton button);
+
+void gApplyButtonTexts(QDialogButtonBox* buttons);
+void gApplyButtonTexts(QMessageBox* box);
+void gApplyButtonTexts(QProgressDialog* dialog);
