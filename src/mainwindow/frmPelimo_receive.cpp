@@ -95,14 +95,18 @@ void frmPelimo::TimerMailSlot_Timer() {
 void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
                                    std::optional<DecodedMessageData>& newest) {
     const qint32 index = gStructureMailslotControl.MessageCount;
+    pelimo::platform::MailslotOrigin origin;
     // The decoder fills only the fields of the kind it reads: start from an empty message so an
     // attachment path of the previous message never sticks to a plain one.
     trap.step([] { gClearCurrentMessage(); });
-    trap.step([index] {
+    trap.step([index, &origin] {
         DecodedMessage.Sender = gStructureMailslotControl.SenderList.value(index);
         DecodedMessage.Addressee = gStructureMailslotControl.AddresseeList.value(index);
+        origin = gStructureMailslotControl.OriginList.value(index);
         gDecodeMessage(gStructureMailslotControl.TextList.value(index));
     });
+    // Everything needed is copied: the entry leaves the received-message table.
+    trap.step([index] { gReleaseMailslotEntries(index); });
 
     switch (DecodedMessage.Kind) {
         case kKindPlain:
@@ -120,14 +124,17 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
         }
         case kKindIdentificationRequest:
         case kKindIdentificationAnswer: {
-            // At shutdown they are dropped: nobody is marked or answered any more.
-            if (!live)
+            // At shutdown they are dropped: nobody is marked or answered any more. A sender that
+            // cannot be a computer's NetBIOS name (an address, a DNS name) is nobody either.
+            if (!live || !gFctIsNetworkComputerName(DecodedMessage.Sender)) {
+                trap.step([] { gClearCurrentMessage(); });
                 break;
+            }
             const bool request = DecodedMessage.Kind == kKindIdentificationRequest;
             trap.step([] { gRecordPresence(DecodedMessage.Sender); });
-            trap.step([request] {
+            trap.step([request, &origin] {
                 if (request)
-                    gSendIdentificationAnswer(DecodedMessage.Sender);
+                    gSendIdentificationAnswer(DecodedMessage.Sender, origin);
             });
             trap.step([] { gClearCurrentMessage(); });
             break;

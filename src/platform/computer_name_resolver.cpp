@@ -70,31 +70,42 @@ std::optional<NameAnswer> queryNetbiosName(int socket, const QByteArray& name,
     }
 }
 
+std::optional<NameAnswer> lookUpComputerName(int socket, const QByteArray& name, NameSource source,
+                                             const MailslotTransportConfig& config,
+                                             NetbiosNameCache& names) {
+    if (name.isEmpty() || (source == NameSource::Network && !isNetbiosComputerName(name)))
+        return std::nullopt;
+    if (const auto known = names.lookup(name))
+        return NameAnswer{*known, false};
+    if (config.networkSend && !names.isUnresolved(name)) {
+        if (const auto answer = queryNetbiosName(socket, name, config)) {
+            if (!answer->group)
+                names.learnFromAnswer(name, answer->address);
+            return answer;
+        }
+        // Only a name that fits a NetBIOS name has an entry of its own: longer ones would
+        // share theirs.
+        if (name.size() <= kNetbiosNameLength)
+            names.learnUnresolved(name);
+    }
+    if (source == NameSource::Typed && config.useSystemResolver) {
+        const auto addresses = resolveWithSystem(ansiToUnicode(name));
+        if (!addresses.empty())
+            return NameAnswer{addresses.front(), false};
+    }
+    return std::nullopt;
+}
+
 std::optional<std::uint32_t> resolveComputerName(const QByteArray& name,
                                                  const MailslotTransportConfig& config,
                                                  NetbiosNameCache& names) {
-    if (name.isEmpty())
+    const int socket = config.networkSend ? openUdpSocket(INADDR_ANY, 0, true).socket : -1;
+    const auto answer = lookUpComputerName(socket, name, NameSource::Typed, config, names);
+    if (socket >= 0)
+        ::close(socket);
+    if (!answer || answer->group)
         return std::nullopt;
-    if (const auto learnt = names.lookup(name))
-        return learnt;
-    if (config.networkSend) {
-        const int socket = openUdpSocket(INADDR_ANY, 0, true).socket;
-        const auto answer = queryNetbiosName(socket, name, config);
-        if (socket >= 0)
-            ::close(socket);
-        if (answer && answer->group)
-            return std::nullopt;
-        if (answer) {
-            names.learn(name, answer->address);
-            return answer->address;
-        }
-    }
-    if (config.useSystemResolver) {
-        const auto addresses = resolveWithSystem(ansiToUnicode(name));
-        if (!addresses.empty())
-            return addresses.front();
-    }
-    return std::nullopt;
+    return answer->address;
 }
 
 }  // namespace pelimo::platform

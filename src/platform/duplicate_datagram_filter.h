@@ -29,7 +29,7 @@ private:
         Clock::time_point time;
         std::uint32_t sourceIp;
         std::uint16_t datagramId;
-        QByteArray bytes;
+        QByteArray digest;  // of the whole datagram
     };
     std::deque<Seen> seen_;
 };

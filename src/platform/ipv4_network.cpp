@@ -16,6 +16,12 @@ namespace pelimo::platform {
 namespace {
 
 constexpr int kSendBufferWaitMs = 1000;
+constexpr std::uint32_t kLoopbackNetwork = 0x7F000000;
+constexpr std::uint32_t kLoopbackMask = 0xFF000000;
+
+std::uint32_t hostOrder(const sockaddr* address) {
+    return ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
+}
 
 sockaddr_in socketAddress(std::uint32_t address, std::uint16_t port) {
     sockaddr_in result;
@@ -42,10 +48,8 @@ std::vector<Ipv4Interface> broadcastInterfaces() {
             continue;
         }
         Ipv4Interface item;
-        item.address =
-            ntohl(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr);
-        item.broadcast =
-            ntohl(reinterpret_cast<const sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr);
+        item.address = hostOrder(entry->ifa_addr);
+        item.broadcast = hostOrder(entry->ifa_broadaddr);
         bool known = false;
         for (const Ipv4Interface& other : result)
             known = known || other.broadcast == item.broadcast;
@@ -54,6 +58,29 @@ std::vector<Ipv4Interface> broadcastInterfaces() {
     }
     freeifaddrs(list);
     return result;
+}
+
+bool isOnLinkHost(std::uint32_t address) {
+    if ((address & kLoopbackMask) == kLoopbackNetwork)
+        return true;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return false;
+    bool onLink = false;
+    for (const ifaddrs* entry = list; entry != nullptr && !onLink; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET ||
+            entry->ifa_netmask == nullptr || (entry->ifa_flags & IFF_UP) == 0) {
+            continue;
+        }
+        const std::uint32_t mask = hostOrder(entry->ifa_netmask);
+        const std::uint32_t network = hostOrder(entry->ifa_addr) & mask;
+        // On /31 and /32 links both addresses are hosts (RFC 3021).
+        const bool hostsOnly = (~mask) <= 1;
+        onLink = (address & mask) == network &&
+                 (hostsOnly || (address != network && address != (network | ~mask)));
+    }
+    freeifaddrs(list);
+    return onLink;
 }
 
 std::optional<std::uint32_t> parseIpv4(const QString& text) {

@@ -21,6 +21,11 @@ std::vector<Ipv4Interface> broadcastInterfaces();
 std::optional<std::uint32_t> parseIpv4(const QString& text);
 QString ipv4Text(std::uint32_t address);
 
+// Whether `address` is one host of a network this host is directly attached to (an up
+// interface's subnet, or loopback): a datagram to it never goes through a router, and it is not
+// the subnet's broadcast or network address.
+bool isOnLinkHost(std::uint32_t address);
+
 // The local address the system would send from to reach `destination`.
 std::optional<std::uint32_t> sourceAddressFor(std::uint32_t destination);
 

@@ -129,8 +129,9 @@ MailslotDelivery LocalMailslotWriter::sendTo(const QByteArray& address, QByteArr
     }
 }
 
-MailslotDelivery LocalMailslotWriter::sendNow(QByteArrayView channel, QByteArrayView message) {
-    return sendTo(localMailslotAddress(channel), message);
+MailslotDelivery LocalMailslotWriter::sendNow(QByteArrayView channel, QByteArrayView message,
+                                              const MailslotOrigin& origin) {
+    return sendTo(localMailslotAddress(channel), encodeMailslotEnvelope(origin, message));
 }
 
 bool LocalMailslotWriter::isHeldBack(const QByteArray& address) const {
@@ -141,19 +142,21 @@ bool LocalMailslotWriter::isHeldBack(const QByteArray& address) const {
     return false;
 }
 
-MailslotDelivery LocalMailslotWriter::deliver(QByteArrayView channel, QByteArrayView message) {
+MailslotDelivery LocalMailslotWriter::deliver(QByteArrayView channel, QByteArrayView message,
+                                              const MailslotOrigin& origin) {
     QByteArray address = localMailslotAddress(channel);
+    QByteArray enveloped = encodeMailslotEnvelope(origin, message);
     // Behind messages already held back for the same mailslot, so the order is kept.
     if (!isHeldBack(address)) {
-        const MailslotDelivery result = sendTo(address, message);
+        const MailslotDelivery result = sendTo(address, enveloped);
         if (result != MailslotDelivery::Full)
             return result;
     }
-    if (pendingBytes_ + static_cast<std::size_t>(message.size()) > kMaxPendingBytes) {
+    if (pendingBytes_ + static_cast<std::size_t>(enveloped.size()) > kMaxPendingBytes) {
         return MailslotDelivery::Full;  // dropped: a reader that far behind loses new messages
     }
-    pendingBytes_ += static_cast<std::size_t>(message.size());
-    pending_.push_back({std::move(address), message.toByteArray()});
+    pendingBytes_ += static_cast<std::size_t>(enveloped.size());
+    pending_.push_back({std::move(address), std::move(enveloped)});
     return MailslotDelivery::HeldBack;
 }
 

@@ -1,6 +1,7 @@
 // The local mailslot \\.\mailslot\<channel>: an abstract-namespace Unix datagram socket named
 // "pelimo/mailslot/<channel, lower case>". Binding is exclusive, so a second creation of the same
 // channel fails as on Windows. Messages keep their boundaries; a zero-length message is a message.
+// Writers put each message in an envelope that says where it came from (mailslot_envelope.h).
 #pragma once
 
 #include <QByteArray>
@@ -10,6 +11,8 @@
 #include <deque>
 #include <optional>
 
+#include "platform/mailslot_envelope.h"
+
 namespace pelimo::platform {
 
 inline constexpr char kLocalMailslotPrefix[] = "pelimo/mailslot/";
@@ -17,7 +20,7 @@ inline constexpr char kLocalMailslotPrefix[] = "pelimo/mailslot/";
 // short messages (the kernel caps it at its own maximum unless we may force it).
 inline constexpr int kMailslotSocketBufferBytes = 8 * 1024 * 1024;
 // What a writer holds back for mailslots whose queue is full before it drops new messages.
-inline constexpr std::size_t kMaxPendingBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxPendingBytes = 4 * 1024 * 1024;
 
 // The abstract socket name for a channel given as ANSI bytes: ASCII letters lower-cased.
 QByteArray localMailslotAddress(QByteArrayView channel);
@@ -34,7 +37,8 @@ struct LocalMailslotInfo {
 // GetMailslotInfo: peeks at the next message without reading it; never blocks.
 LocalMailslotInfo queryLocalMailslot(int handle);
 
-// Reads the next message whole; nothing when none is waiting or the read fails.
+// Reads the next socket message whole (its envelope included); nothing when none is waiting or
+// the read fails.
 std::optional<QByteArray> readLocalMailslot(int handle, qint64 expectedSize);
 
 void closeLocalMailslot(int handle);
@@ -52,9 +56,11 @@ public:
     LocalMailslotWriter& operator=(const LocalMailslotWriter&) = delete;
 
     // One attempt, no holding back.
-    MailslotDelivery sendNow(QByteArrayView channel, QByteArrayView message);
+    MailslotDelivery sendNow(QByteArrayView channel, QByteArrayView message,
+                             const MailslotOrigin& origin = MailslotOrigin::local());
     // Writes now, or holds the message back behind earlier ones of the same mailslot.
-    MailslotDelivery deliver(QByteArrayView channel, QByteArrayView message);
+    MailslotDelivery deliver(QByteArrayView channel, QByteArrayView message,
+                             const MailslotOrigin& origin = MailslotOrigin::local());
     // Writes what was held back, in order; returns whether anything is still held back.
     bool retryPending();
     bool hasPending() const { return !pending_.empty(); }

@@ -34,6 +34,10 @@ constexpr int kReadsPerLock = 256;
 // What a queued datagram costs beyond its bytes, so zero-length floods are bounded too.
 constexpr std::size_t kQueuedOverhead = 64;
 
+std::size_t queuedSize(const EnvelopedMessage& message) {
+    return static_cast<std::size_t>(message.message.size()) + kQueuedOverhead;
+}
+
 }  // namespace
 
 void MailslotReader::readAvailable() {
@@ -41,10 +45,15 @@ void MailslotReader::readAvailable() {
         const LocalMailslotInfo info = queryLocalMailslot(handle_);
         if (!info.ok || info.waiting == 0)
             return;
-        std::optional<QByteArray> message = readLocalMailslot(handle_, info.nextSize);
-        if (!message)
+        const std::optional<QByteArray> bytes = readLocalMailslot(handle_, info.nextSize);
+        if (!bytes)
             return;
-        const std::size_t size = static_cast<std::size_t>(message->size()) + kQueuedOverhead;
+        std::optional<EnvelopedMessage> message = decodeMailslotEnvelope(*bytes);
+        if (!message) {
+            ++malformed_;
+            continue;
+        }
+        const std::size_t size = queuedSize(*message);
         if (queuedBytes_ + size > maxQueuedBytes_) {
             ++dropped_;
             continue;
@@ -68,7 +77,7 @@ void MailslotReader::run() {
     }
 }
 
-std::optional<QByteArray> MailslotReader::take() {
+std::optional<EnvelopedMessage> MailslotReader::take() {
     const std::lock_guard lock(mutex_);
     // Reading under the lock keeps the order when the socket holds what the thread has not
     // taken yet.
@@ -76,9 +85,9 @@ std::optional<QByteArray> MailslotReader::take() {
         readAvailable();
     if (queue_.empty())
         return std::nullopt;
-    QByteArray message = std::move(queue_.front());
+    EnvelopedMessage message = std::move(queue_.front());
     queue_.pop_front();
-    queuedBytes_ -= static_cast<std::size_t>(message.size()) + kQueuedOverhead;
+    queuedBytes_ -= queuedSize(message);
     return message;
 }
 

@@ -253,7 +253,7 @@ bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t
 
 }  // namespace
 
-void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer) {
+void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint16_t port) {
     const DatagramDecodeResult decoded = decodeMailslotDatagram(packet);
     if (!decoded.datagram || !isOurDestination(decoded.datagram->destination, identity_)) {
         ++counters_.dropped;
@@ -265,9 +265,11 @@ void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer) {
         ++counters_.duplicates;
         return;
     }
-    names_->learn(datagram.source.name, peer);
+    // The address a datagram came from may fill an unknown name, never replace a known one.
+    names_->learnFromDatagram(datagram.source.name, peer);
     const MailslotDelivery delivery =
-        sockets_->writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data);
+        sockets_->writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data,
+                                 MailslotOrigin::fromNetwork(peer, port));
     if (delivery == MailslotDelivery::Delivered || delivery == MailslotDelivery::HeldBack) {
         ++counters_.delivered;
     } else {
@@ -313,7 +315,7 @@ void MailslotRouter::run() {
                 sockets.nmbd->scheduleReconnect(Clock::now());
             }
             for (const NmbdPacket& packet : nmbdPackets)
-                route(packet.datagram, packet.sourceIp);
+                route(packet.datagram, packet.sourceIp, packet.sourcePort);
         }
 
         sockaddr_in peer;
@@ -322,7 +324,7 @@ void MailslotRouter::run() {
             int taken = 0;
             for (; taken < kPacketsPerRound && receiveOne(sockets.datagram, buffer, peer, &drops);
                  ++taken) {
-                route(buffer, ntohl(peer.sin_addr.s_addr));
+                route(buffer, ntohl(peer.sin_addr.s_addr), ntohs(peer.sin_port));
             }
             // Drops after the last packet read show only in the socket's own count.
             if (taken < kPacketsPerRound)

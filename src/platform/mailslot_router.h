@@ -81,8 +81,8 @@ private:
     void run();
     RouterStartResult tryBind();
     void tryNmbd(RouterStartResult& result);
-    // Delivers one received NBDS datagram that came from `peer` (host order).
-    void route(QByteArrayView packet, std::uint32_t peer);
+    // Delivers one received NBDS datagram that came from `peer` (host order) and `port`.
+    void route(QByteArrayView packet, std::uint32_t peer, std::uint16_t port);
 
     MailslotTransportConfig config_;
     NetbiosIdentity identity_;

@@ -7,7 +7,6 @@
 
 #include <chrono>
 
-#include "platform/ansi_codec.h"
 #include "platform/computer_name_resolver.h"
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
@@ -19,6 +18,15 @@ namespace {
 constexpr int kPendingRetryMs = 5;
 constexpr int kStopFlushMs = 1000;
 constexpr char kEveryComputer[] = "*";
+// What a queued message costs beyond its bytes, so that floods of empty ones are bounded too.
+constexpr std::size_t kQueuedOverhead = 128;
+
+std::size_t queuedSize(const OutgoingMailslotMessage& message) {
+    return static_cast<std::size_t>(message.message.size() + message.sender.size() +
+                                    message.addressee.size() + message.channel.size() +
+                                    message.ownComputerName.size()) +
+           kQueuedOverhead;
+}
 
 std::uint16_t randomId() {
     return static_cast<std::uint16_t>(QRandomGenerator::global()->generate());
@@ -30,14 +38,15 @@ struct MailslotSender::Worker {
     const MailslotTransportConfig& config;
     const WorkgroupSource& workgroupSource;
     NetbiosNameCache& names;
+    std::atomic<std::uint64_t>& refused;
     int socket = -1;
     LocalMailslotWriter writer;
     QByteArray workgroup;
     bool workgroupKnown = false;
 
     Worker(const MailslotTransportConfig& configIn, const WorkgroupSource& source,
-           NetbiosNameCache& namesIn)
-        : config(configIn), workgroupSource(source), names(namesIn) {
+           NetbiosNameCache& namesIn, std::atomic<std::uint64_t>& refusedIn)
+        : config(configIn), workgroupSource(source), names(namesIn), refused(refusedIn) {
         socket = openUdpSocket(INADDR_ANY, 0, true).socket;
     }
     ~Worker() {
@@ -51,10 +60,6 @@ struct MailslotSender::Worker {
             workgroupKnown = true;
         }
         return workgroup;
-    }
-
-    std::optional<NameAnswer> queryName(const QByteArray& name) {
-        return queryNetbiosName(socket, name, config);
     }
 
     void sendDatagram(const MailslotDatagram& datagram, std::uint32_t destination) {
@@ -82,25 +87,26 @@ struct MailslotSender::Worker {
         datagram.data = message.message;
 
         std::optional<std::uint32_t> unicast;
-        bool group = message.addressee == kEveryComputer ||
-                     sameNetbiosName(message.addressee, ourWorkgroup());
-        if (message.addressee == kEveryComputer)
-            datagram.destination.name = ourWorkgroup();
-        if (!group)
-            unicast = names.lookup(message.addressee);
-        if (!group && !unicast) {
-            if (const auto answer = queryName(message.addressee)) {
-                group = answer->group;
-                if (!group) {
-                    unicast = answer->address;
-                    names.learn(message.addressee, answer->address);
-                }
+        bool group = false;
+        if (message.destinationAddress) {
+            // An answer: back to where the datagram came from, never through a router.
+            if (!isOnLinkHost(*message.destinationAddress)) {
+                ++refused;
+                return;
             }
-        }
-        if (!group && !unicast && config.useSystemResolver) {
-            const auto addresses = resolveWithSystem(ansiToUnicode(message.addressee));
-            if (!addresses.empty())
-                unicast = addresses.front();
+            unicast = message.destinationAddress;
+        } else {
+            group = message.addressee == kEveryComputer ||
+                    sameNetbiosName(message.addressee, ourWorkgroup());
+            if (message.addressee == kEveryComputer)
+                datagram.destination.name = ourWorkgroup();
+            if (!group) {
+                const auto answer = lookUpComputerName(socket, message.addressee,
+                                                       message.addresseeSource, config, names);
+                group = answer && answer->group;
+                if (answer && !group)
+                    unicast = answer->address;
+            }
         }
         datagram.messageType = group ? nbds::kDirectGroup : nbds::kDirectUnique;
         datagram.datagramId = randomId();
@@ -135,12 +141,19 @@ MailslotSender::~MailslotSender() {
     thread_.join();
 }
 
-void MailslotSender::enqueue(OutgoingMailslotMessage message) {
+bool MailslotSender::enqueue(OutgoingMailslotMessage message) {
     {
         const std::lock_guard lock(mutex_);
+        const std::size_t size = queuedSize(message);
+        if (queue_.size() >= kMaxQueuedMessages || queuedBytes_ + size > kMaxQueuedBytes) {
+            ++dropped_;
+            return false;
+        }
+        queuedBytes_ += size;
         queue_.push_back(std::move(message));
     }
     wake_.notify_one();
+    return true;
 }
 
 bool MailslotSender::flush(int timeoutMs) {
@@ -150,7 +163,7 @@ bool MailslotSender::flush(int timeoutMs) {
 }
 
 void MailslotSender::run() {
-    Worker worker(config_, workgroupSource_, *names_);
+    Worker worker(config_, workgroupSource_, *names_, refused_);
     std::unique_lock lock(mutex_);
     for (;;) {
         if (localPending_) {
@@ -164,6 +177,7 @@ void MailslotSender::run() {
         if (!queue_.empty()) {
             OutgoingMailslotMessage message = std::move(queue_.front());
             queue_.pop_front();
+            queuedBytes_ -= queuedSize(message);
             busy_ = true;
             lock.unlock();
             worker.process(message);

@@ -1,19 +1,25 @@
 // Writes mailslot datagrams in the order they were queued, on a thread of its own, so the caller
-// never waits for the network. A computer name resolves through the names learnt from received
-// datagrams, one NetBIOS name query (250 ms), then the system resolver; an unresolved name, our
-// workgroup and "*" go to the broadcast address of every up, broadcast-capable IPv4 interface.
-// A datagram to our own computer name is delivered to the local mailslot directly.
+// never waits for the network. A computer name resolves as computer_name_resolver.h says (a name
+// from the network by NetBIOS only); an unresolved name, our workgroup and "*" go to the
+// broadcast address of every up, broadcast-capable IPv4 interface. An answer to a datagram goes
+// to the address that datagram came from, and only when that is a host of a network we are
+// attached to. A datagram to our own computer name is delivered to the local mailslot directly.
+// The queue is bounded in messages and bytes: what does not fit is dropped and counted.
 #pragma once
 
 #include <QByteArray>
+#include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
+#include "platform/computer_name_resolver.h"
 #include "platform/mailslot_transport_config.h"
 #include "platform/netbios_name_cache.h"
 
@@ -25,6 +31,10 @@ struct OutgoingMailslotMessage {
     QByteArray channel;          // ANSI: the mailslot name after \MAILSLOT\ .
     QByteArray message;          // the whole mailslot message (the three NUL-terminated fields)
     QByteArray ownComputerName;  // writing to this name delivers locally
+    NameSource addresseeSource = NameSource::Typed;
+    // Set for an answer: the address the datagram answered came from; no name is looked up.
+    std::optional<std::uint32_t> destinationAddress;
+    bool operator==(const OutgoingMailslotMessage&) const = default;
 };
 
 // The workgroup, asked for only when first needed (reading the network configuration may take a
@@ -39,9 +49,17 @@ public:
     MailslotSender(const MailslotSender&) = delete;
     MailslotSender& operator=(const MailslotSender&) = delete;
 
-    void enqueue(OutgoingMailslotMessage message);
+    // False when the queue is full and the message was dropped.
+    bool enqueue(OutgoingMailslotMessage message);
     // Waits until everything queued has been written; false on timeout.
     bool flush(int timeoutMs);
+    // Messages dropped because the queue was full, and answers not sent because the address
+    // they were for is not on a network we are attached to.
+    std::uint64_t dropped() const { return dropped_.load(); }
+    std::uint64_t refused() const { return refused_.load(); }
+
+    static constexpr std::size_t kMaxQueuedMessages = 4096;
+    static constexpr std::size_t kMaxQueuedBytes = 8 * 1024 * 1024;
 
 private:
     struct Worker;
@@ -54,6 +72,9 @@ private:
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::deque<OutgoingMailslotMessage> queue_;
+    std::size_t queuedBytes_ = 0;
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<std::uint64_t> refused_{0};
     bool busy_ = false;
     bool localPending_ = false;  // messages held back for a full local mailslot
     bool stopping_ = false;

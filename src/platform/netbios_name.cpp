@@ -76,6 +76,17 @@ std::optional<NetbiosName> decodeNetbiosName(ByteReader& reader) {
     return result;
 }
 
+bool isNetbiosComputerName(QByteArrayView name) {
+    constexpr QByteArrayView kRefused("\\/:*?\"<>|.");
+    if (name.isEmpty() || name.size() > kNetbiosNameLength)
+        return false;
+    for (const char byte : name) {
+        if (static_cast<std::uint8_t>(byte) < 0x20 || byte == 0x7F || kRefused.contains(byte))
+            return false;
+    }
+    return true;
+}
+
 bool sameNetbiosName(QByteArrayView left, QByteArrayView right) {
     return paddedNetbiosName(left) == paddedNetbiosName(right);
 }

@@ -35,6 +35,11 @@ void writeNetbiosName(ByteWriter& out, QByteArrayView name, std::uint8_t suffix)
 // label followed by the zero label. Names with a scope are refused: they belong to another scope.
 std::optional<NetbiosName> decodeNetbiosName(ByteReader& reader);
 
+// Whether a name that came from the network (a datagram's sender, a browse list) can be a
+// computer's NetBIOS name: 1 to 15 bytes, no control character, none of the characters Windows
+// refuses in computer names, and no dot, so neither an address literal nor a DNS name passes.
+bool isNetbiosComputerName(QByteArrayView name);
+
 // Whether two names are the same NetBIOS name (compared as padded, upper-cased bytes).
 bool sameNetbiosName(QByteArrayView left, QByteArrayView right);
 

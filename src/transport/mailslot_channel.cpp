@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
 #include "platform/computer_name_resolver.h"
+#include "platform/netbios_name.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
 #include "platform/mailslot_router.h"
@@ -20,6 +22,7 @@
 #include "stores/settings.h"
 #include "ui/dialog_seam.h"
 
+using pelimo::platform::MailslotOrigin;
 using pelimo::platform::MailslotRouter;
 using pelimo::platform::MailslotSender;
 using pelimo::platform::MailslotTransportConfig;
@@ -54,6 +57,7 @@ struct Transport {
     std::unique_ptr<pelimo::platform::MailslotReader> reader;  // empties the open mailslot
     std::unique_ptr<MailslotSender> sender;
     bool privilegeExplained = false;
+    quint64 tableOverflows = 0;  // untaken entries the received-message table had to drop
 
     std::mutex identityMutex;  // the sender thread may ask for the workgroup
     QString localName;
@@ -223,6 +227,7 @@ bool gFctInitMailSlot() {
             return false;
         transport().reader = std::make_unique<pelimo::platform::MailslotReader>(
             gStructureMailslotControl.MailSlotHandle);
+        transport().tableOverflows = 0;
         startNetworkIntake();
         return true;
     } catch (...) {
@@ -237,15 +242,15 @@ qint32 gFctScanMailSlot() {
         if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue || reader == nullptr)
             return -1;
         // The handle stays open: further waiting messages are read by the following scans.
-        const std::optional<QByteArray> message = reader->take();
+        const std::optional<pelimo::platform::EnvelopedMessage> taken = reader->take();
         // A zero-length message has been read and is dropped.
-        if (!message || message->isEmpty())
+        if (!taken || taken->message.isEmpty())
             return 0;
         QString sender;
         QString addressee;
         QString text;
-        cutFields(*message, sender, addressee, text);
-        gAddMessageToMailslotControl(sender, addressee, text);
+        cutFields(taken->message, sender, addressee, text);
+        gAddMessageToMailslotControl(sender, addressee, text, taken->origin);
         return 1;
     } catch (...) {
         showAlert(kScanFailedText);
@@ -253,34 +258,80 @@ qint32 gFctScanMailSlot() {
     }
 }
 
+namespace {
+
+constexpr qint64 kHeldEntryOverhead = 64;
+
+qint64 heldBytesOf(const QString& sender, const QString& addressee, const QString& text) {
+    return static_cast<qint64>(sender.size() + addressee.size() + text.size()) *
+               static_cast<qint64>(sizeof(QChar)) +
+           kHeldEntryOverhead;
+}
+
+void dropOldestHeldEntry(MailslotControlData& control) {
+    control.HeldBytes -= heldBytesOf(control.SenderList.first(), control.AddresseeList.first(),
+                                     control.TextList.first());
+    control.SenderList.dropFirst();
+    control.AddresseeList.dropFirst();
+    control.TextList.dropFirst();
+    control.OriginList.dropFirst();
+}
+
+void restartHeldEntries(MailslotControlData& control, qint32 first) {
+    control.SenderList.restartAt(first);
+    control.AddresseeList.restartAt(first);
+    control.TextList.restartAt(first);
+    control.OriginList.restartAt(first);
+    control.HeldBytes = 0;
+}
+
+}  // namespace
+
 void gAddMessageToMailslotControl(const QString& sender, const QString& addressee,
-                                  const QString& text) {
+                                  const QString& text, const MailslotOrigin& origin) {
     MailslotControlData& control = gStructureMailslotControl;
     try {
-        const qsizetype listSize = static_cast<qsizetype>(control.MessageCount) + 2;
-        control.SenderList.resize(listSize);
-        control.AddresseeList.resize(listSize);
-        control.TextList.resize(listSize);
+        // The count would overflow: start again from 1, as after a clearing.
+        if (control.MessageCount == std::numeric_limits<qint32>::max()) {
+            transport().tableOverflows += static_cast<quint64>(control.SenderList.heldCount());
+            control.MessageCount = 0;
+            restartHeldEntries(control, 1);
+        }
+        // Entries the receive loop never took make room for the new one.
+        const qint64 size = heldBytesOf(sender, addressee, text);
+        while (!control.SenderList.isEmpty() &&
+               (control.SenderList.heldCount() >= kMaxHeldMailslotEntries ||
+                control.HeldBytes + size > kMaxHeldMailslotBytes)) {
+            dropOldestHeldEntry(control);
+            ++transport().tableOverflows;
+        }
         ++control.MessageCount;
-        control.SenderList[control.MessageCount] = sender;
-        control.AddresseeList[control.MessageCount] = addressee;
-        control.TextList[control.MessageCount] = text;
+        control.SenderList.append(sender);
+        control.AddresseeList.append(addressee);
+        control.TextList.append(text);
+        control.OriginList.append(origin);
+        control.HeldBytes += size;
     } catch (...) {
         showAlert(kAddFailedText, MsgBoxIcon::Exclamation, kInformationTitle);
     }
 }
 
+void gReleaseMailslotEntries(qint32 index) {
+    MailslotControlData& control = gStructureMailslotControl;
+    const qint32 last = std::min(index, control.MessageCount);
+    while (!control.SenderList.isEmpty() && control.MessageCount - control.SenderList.heldCount() < last)
+        dropOldestHeldEntry(control);
+}
+
 void gInitMailslotControl() {
     gStructureMailslotControl.MessageCount = 0;
-    gStructureMailslotControl.SenderList.clear();
-    gStructureMailslotControl.AddresseeList.clear();
-    gStructureMailslotControl.TextList.clear();
+    restartHeldEntries(gStructureMailslotControl, 1);
 }
 
 quint64 gFctLostDatagrams() {
     const Transport& state = transport();
     return (state.router ? state.router->lostDatagrams() : 0) +
-           (state.reader ? state.reader->dropped() : 0);
+           (state.reader ? state.reader->dropped() : 0) + state.tableOverflows;
 }
 
 bool gFctIntakeHoldsDatagrams() {
@@ -300,7 +351,12 @@ void gCloseMailSlot() {
     transport().router.reset();
 }
 
-void SendToPelimo(const QString& sender, const QString& addressee, const QString& text) {
+namespace {
+
+// SendToPelimo and the answers: one datagram into the sender's queue.
+void queueDatagram(const QString& sender, const QString& addressee, const QString& text,
+                   pelimo::platform::NameSource source,
+                   std::optional<std::uint32_t> destinationAddress) {
     ErrorTrap trap(QString::fromLatin1(kModuleName), QStringLiteral("SendToPelimo"));
     if (addressee.isEmpty())
         return;  // no computer to write to
@@ -310,6 +366,8 @@ void SendToPelimo(const QString& sender, const QString& addressee, const QString
         outgoing.addressee = pelimo::platform::unicodeToAnsi(addressee);
         outgoing.channel = pelimo::platform::unicodeToAnsi(gMessageChannel());
         outgoing.ownComputerName = pelimo::platform::unicodeToAnsi(ownComputerName());
+        outgoing.addresseeSource = source;
+        outgoing.destinationAddress = destinationAddress;
     });
     trap.step([&] {
         QByteArray& message = outgoing.message;
@@ -320,7 +378,25 @@ void SendToPelimo(const QString& sender, const QString& addressee, const QString
         message.append(pelimo::platform::unicodeToAnsi(text));
         message.append('\0');
     });
+    // A full queue drops the datagram, as the network would.
     trap.step([&] { outgoingSender().enqueue(std::move(outgoing)); });
+}
+
+}  // namespace
+
+void SendToPelimo(const QString& sender, const QString& addressee, const QString& text,
+                  pelimo::platform::NameSource source) {
+    queueDatagram(sender, addressee, text, source, std::nullopt);
+}
+
+void gAnswerMailslotOrigin(const QString& sender, const QString& addressee, const QString& text,
+                           const MailslotOrigin& origin) {
+    queueDatagram(sender, addressee, text, pelimo::platform::NameSource::Network,
+                  origin.network ? std::optional<std::uint32_t>(origin.address) : std::nullopt);
+}
+
+bool gFctIsNetworkComputerName(const QString& name) {
+    return pelimo::platform::isNetbiosComputerName(pelimo::platform::unicodeToAnsi(name));
 }
 
 qint32 gFctGetComputerName(QString& name) {

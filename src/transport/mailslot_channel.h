@@ -11,23 +11,68 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 
+#include "platform/computer_name_resolver.h"
+#include "platform/mailslot_envelope.h"
 #include "platform/mailslot_transport_config.h"
 
 inline constexpr qint32 kInvalidHandleValue = -1;
 inline constexpr char kDefaultMessageChannel[] = "pelimo";
 
-// The received-message table. The three lists are 1-based: entry i (1..MessageCount) of each holds
-// the first, second and third field of the i-th datagram received; index 0 is unused.
+// One list of the received-message table, indexed from 1. It holds only the entries the receive
+// loop has still to take: entries it has taken (gReleaseMailslotEntries) or that the table could
+// not keep read as empty values.
+template <class Value>
+class MailslotList {
+public:
+    const Value& operator[](qint32 index) const {
+        static const Value kNone{};
+        const qint64 offset = static_cast<qint64>(index) - first_;
+        return offset >= 0 && offset < static_cast<qint64>(values_.size())
+                   ? values_[static_cast<std::size_t>(offset)]
+                   : kNone;
+    }
+    Value value(qint32 index) const { return (*this)[index]; }
+    bool isEmpty() const { return values_.empty(); }
+    qint32 heldCount() const { return static_cast<qint32>(values_.size()); }
+    const Value& first() const { return values_.front(); }
+
+    // Used by ModMailSlot only, on the four lists together.
+    void append(Value value) { values_.push_back(std::move(value)); }
+    void dropFirst() {
+        values_.pop_front();
+        ++first_;
+    }
+    void restartAt(qint32 first) {
+        values_.clear();
+        first_ = first;
+    }
+
+private:
+    std::deque<Value> values_;
+    qint32 first_ = 1;  // the index of values_.front()
+};
+
+// The received-message table. The lists are 1-based and parallel: entry i of each holds the
+// first, second and third field of the i-th datagram received, and where it came from. The count
+// goes on rising; the lists hold only what the receive loop has not taken yet, at most
+// kMaxHeldMailslotEntries entries and kMaxHeldMailslotBytes of text: when more arrive untaken,
+// the oldest are dropped and counted as lost.
 struct MailslotControlData {
     qint32 MailSlotHandle = kInvalidHandleValue;
     qint32 MessageCount = 0;
-    QStringList SenderList;
-    QStringList AddresseeList;
-    QStringList TextList;  // still encoded payloads
+    MailslotList<QString> SenderList;
+    MailslotList<QString> AddresseeList;
+    MailslotList<QString> TextList;  // still encoded payloads
+    MailslotList<pelimo::platform::MailslotOrigin> OriginList;
+    qint64 HeldBytes = 0;  // what the held text takes in memory
 };
+
+inline constexpr qint32 kMaxHeldMailslotEntries = 256;
+inline constexpr qint64 kMaxHeldMailslotBytes = 8 * 1024 * 1024;
 
 extern MailslotControlData gStructureMailslotControl;
 
@@ -43,14 +88,19 @@ bool gFctInitMailSlot();
 // read and appended to gStructureMailslotControl (entry MessageCount).
 qint32 gFctScanMailSlot();
 
-void gAddMessageToMailslotControl(const QString& sender, const QString& addressee,
-                                  const QString& text);
+void gAddMessageToMailslotControl(
+    const QString& sender, const QString& addressee, const QString& text,
+    const pelimo::platform::MailslotOrigin& origin = pelimo::platform::MailslotOrigin::local());
 
-// MessageCount = 0 and the three lists emptied.
+// The receive loop has taken every entry up to `index`: they leave the table.
+void gReleaseMailslotEntries(qint32 index);
+
+// MessageCount = 0 and the lists emptied.
 void gInitMailslotControl();
 
 // Datagrams for this host lost on their way in since the mailslot was opened: the network
-// intake's socket overflowed or could not hand them to a local mailslot. 0 without an intake.
+// intake's socket overflowed or could not hand them to a local mailslot, the mailslot's queue or
+// the received-message table was full. 0 when nothing was lost.
 quint64 gFctLostDatagrams();
 
 // Whether the network intake still holds datagrams it has not written into a local mailslot.
@@ -64,8 +114,20 @@ void gCloseMailSlot();
 
 // Queues one datagram (sender NUL addressee NUL text NUL) for the mailslot of the channel on the
 // computer, workgroup or "*" named by addressee, and returns at once. An empty addressee sends
-// nothing; our own computer name delivers locally.
-void SendToPelimo(const QString& sender, const QString& addressee, const QString& text);
+// nothing; our own computer name delivers locally. `source` says where the addressee came from:
+// a name from the network is looked up by NetBIOS only (computer_name_resolver.h).
+void SendToPelimo(const QString& sender, const QString& addressee, const QString& text,
+                  pelimo::platform::NameSource source = pelimo::platform::NameSource::Typed);
+
+// Queues an answer to a received datagram (`origin` from OriginList, `addressee` its sender): to
+// the address the datagram came from when it came from the network, whatever name it claims;
+// else to `addressee` looked up as a network name.
+void gAnswerMailslotOrigin(const QString& sender, const QString& addressee, const QString& text,
+                           const pelimo::platform::MailslotOrigin& origin);
+
+// Whether a name from a received datagram can be a computer's NetBIOS name (1 to 15 characters,
+// neither an address nor a DNS name).
+bool gFctIsNetworkComputerName(const QString& name);
 
 // Sets `name` to the local computer name; returns non-zero on success, 0 on failure.
 qint32 gFctGetComputerName(QString& name);

@@ -51,15 +51,16 @@ void decodeAttachmentMessage(const QString& payload) {
     DecodedMessage.State = kStateUnreadWithAttachment;
 }
 
-void sendIdentification(const QString& computerName, qint16 kind, const char* body) {
+// Builds the identification datagram in DecodedMessage; false when there is nobody to send to.
+bool buildIdentification(const QString& computerName, qint16 kind, const char* body) {
     if (computerName.isEmpty())
-        return;
+        return false;
     DecodedMessage.Addressee = computerName;
     DecodedMessage.Sender = gComputerName;
     DecodedMessage.Kind = kind;
     DecodedMessage.AttachmentPath.clear();
     gEncodeMessage(QString::fromLatin1(body));
-    SendToPelimo(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text);
+    return true;
 }
 
 }  // namespace
@@ -112,11 +113,17 @@ void gDecodeMessage(const QString& payload) {
 }
 
 void gSendIdentificationRequest(const QString& computerName) {
-    sendIdentification(computerName, kKindIdentificationRequest, kIdentificationRequestText);
+    // Presence is asked on the network only: the computer is found by its NetBIOS name.
+    if (buildIdentification(computerName, kKindIdentificationRequest, kIdentificationRequestText)) {
+        SendToPelimo(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text,
+                     pelimo::platform::NameSource::Network);
+    }
 }
 
-void gSendIdentificationAnswer(const QString& computerName) {
-    sendIdentification(computerName, kKindIdentificationAnswer, kIdentificationAnswerText);
+void gSendIdentificationAnswer(const QString& computerName,
+                               const pelimo::platform::MailslotOrigin& origin) {
+    if (buildIdentification(computerName, kKindIdentificationAnswer, kIdentificationAnswerText))
+        gAnswerMailslotOrigin(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text, origin);
 }
 
 void gClearCurrentMessage() {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "platform/mailslot_envelope.h"
 #include "transport/decoded_message.h"
 
 inline constexpr char kIdentificationRequestText[] = "Pelimo : Identification Request";
@@ -21,10 +22,15 @@ QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QSt
 // Addressee, ReceivedDate and ReceivedTime are left alone.
 void gDecodeMessage(const QString& payload);
 
-// A kind-3 datagram from gComputerName to `computerName`; nothing when the name is empty.
+// A kind-3 datagram from gComputerName to `computerName`, found by its NetBIOS name only;
+// nothing when the name is empty.
 void gSendIdentificationRequest(const QString& computerName);
-// A kind-4 datagram from gComputerName to `computerName`; nothing when the name is empty.
-void gSendIdentificationAnswer(const QString& computerName);
+// A kind-4 datagram from gComputerName to `computerName`, the sender of the request, which came
+// from `origin`: sent to the address the request came from (gAnswerMailslotOrigin); nothing when
+// the name is empty.
+void gSendIdentificationAnswer(
+    const QString& computerName,
+    const pelimo::platform::MailslotOrigin& origin = pelimo::platform::MailslotOrigin::local());
 
 // Empties Sender, Addressee, ReceivedDate, ReceivedTime and AttachmentPath.
 void gClearCurrentMessage();

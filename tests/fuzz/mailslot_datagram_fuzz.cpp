@@ -1,8 +1,9 @@
-// Decodes any bytes as a NetBIOS mailslot datagram and as name service packets; whatever decodes
-// must encode again into a packet that decodes to the same value.
+// Decodes any bytes as a NetBIOS mailslot datagram, as name service packets and as a local
+// mailslot envelope; whatever decodes must encode again into bytes that decode to the same value.
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/mailslot_envelope.h"
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
 
@@ -36,6 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             response) {
             std::abort();
         }
+    }
+    if (const auto envelope = decodeMailslotEnvelope(packet)) {
+        const QByteArray again = encodeMailslotEnvelope(envelope->origin, envelope->message);
+        if (again != packet.toByteArray() || decodeMailslotEnvelope(again) != envelope)
+            std::abort();
     }
     return 0;
 }

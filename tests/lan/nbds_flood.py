@@ -66,4 +66,5 @@ def main():
     print("last %d" % (time.time_ns() // 1000), flush=True)
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -10,10 +10,12 @@
 #include "common/test_folder.h"
 #include "platform/ansi_codec.h"
 #include "platform/local_mailslot.h"
+#include "platform/mailslot_sender.h"
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
+#include "transport/message_codec.h"
 #include "transport_test_support.h"
 
 using namespace pelimo::platform;
@@ -246,7 +248,117 @@ TEST_F(MailslotChannelTest, AnUnknownComputerIsQueriedOnceThenReachedByBroadcast
                                                  "1Hello\0",
                                                  18));
     EXPECT_FALSE(names.receive(100)) << "one query only";
+    // The name nobody answered for costs no more waiting for a while: straight to broadcast.
+    for (int i = 0; i < 3; ++i)
+        SendToPelimo(QStringLiteral("PC1"), QStringLiteral("NOBODY"), QStringLiteral("1again"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(datagrams.receive(kWaitMs)) << i;
+    EXPECT_FALSE(names.receive(0)) << "not queried again";
     EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
+TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
+    ASSERT_TRUE(gFctInitMailSlot());
+    const MailslotControlData& control = gStructureMailslotControl;
+    constexpr int kUntaken = kMaxHeldMailslotEntries + 44;
+    for (int i = 1; i <= kUntaken; ++i) {
+        gAddMessageToMailslotControl(QStringLiteral("PC%1").arg(i), QStringLiteral("ME"),
+                                     QStringLiteral("1#%1").arg(i));
+    }
+    // Never taken: the oldest made room and were counted lost; the count goes on.
+    EXPECT_EQ(control.MessageCount, kUntaken);
+    EXPECT_EQ(control.TextList.heldCount(), kMaxHeldMailslotEntries);
+    EXPECT_EQ(control.SenderList[kUntaken], QStringLiteral("PC%1").arg(kUntaken));
+    EXPECT_TRUE(control.TextList[44].isEmpty());
+    EXPECT_EQ(control.TextList[45], QStringLiteral("1#45"));
+    EXPECT_EQ(gFctLostDatagrams(), 44u);
+
+    // Taken entries leave the table; the next datagram still lands at the next count.
+    gReleaseMailslotEntries(kUntaken);
+    EXPECT_TRUE(control.TextList.isEmpty() && control.OriginList.isEmpty());
+    EXPECT_EQ(control.HeldBytes, 0);
+    writeRaw(QByteArray("A\0B\0"
+                        "1next\0",
+                        10));
+    ASSERT_EQ(gFctScanMailSlot(), 1);
+    EXPECT_EQ(control.MessageCount, kUntaken + 1);
+    EXPECT_EQ(lastText(), QStringLiteral("1next"));
+    gReleaseMailslotEntries(control.MessageCount);
+
+    // Large texts are bounded by their size too.
+    const QString big(60000, u'x');
+    for (int i = 0; i < 200; ++i)
+        gAddMessageToMailslotControl(QStringLiteral("PC"), QStringLiteral("ME"), big);
+    EXPECT_LE(control.HeldBytes, kMaxHeldMailslotBytes);
+    EXPECT_LT(control.TextList.heldCount(), 100);
+    EXPECT_EQ(lastText(), big);
+    EXPECT_EQ(gFctLostDatagrams(), 44u + 200u - static_cast<quint64>(control.TextList.heldCount()));
+    EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
+TEST_F(MailslotChannelTest, AnAnswerGoesWhereTheDatagramCameFromNeverWhereItsNameLeads) {
+    MailslotTransportConfig config = loopbackConfig();
+    config.networkIntake = false;
+    // Broadcasts and name queries go where nobody listens: only a datagram sent to the
+    // address itself reaches the peer.
+    config.broadcastOverride = {QStringLiteral("127.0.0.2")};
+    // It finds "localhost" in the hosts file.
+    config.useSystemResolver = true;
+    LoopbackPeer datagrams(config.datagramPort);
+    ASSERT_TRUE(datagrams.isOpen());
+    gSetMailslotTransportConfig(config);
+
+    gSendIdentificationAnswer(QStringLiteral("PC7"), MailslotOrigin::fromNetwork(0x7F000001, 138));
+    const auto packet = datagrams.receive(kWaitMs);
+    ASSERT_TRUE(packet);
+    const auto answer = decodeMailslotDatagram(*packet);
+    ASSERT_TRUE(answer.datagram);
+    EXPECT_EQ(answer.datagram->destination.name, QByteArray("PC7"));
+    EXPECT_EQ(answer.datagram->data, QByteArray("PC1\0PC7\0"
+                                                "4Pelimo : Identification Answer\0",
+                                                40));
+
+    // A name from the network is never an address nor handed to the system resolver, which
+    // knows "localhost" from the hosts file.
+    gSendIdentificationAnswer(QStringLiteral("127.0.0.1"), MailslotOrigin::local());
+    gSendIdentificationAnswer(QStringLiteral("localhost"), MailslotOrigin::local());
+    gSendIdentificationRequest(QStringLiteral("localhost"));
+    // A name the user typed may reach the resolver.
+    SendToPelimo(QStringLiteral("PC1"), QStringLiteral("localhost"), QStringLiteral("1typed"));
+    ASSERT_TRUE(gFlushMailslotSends(kWaitMs));
+    const auto next = datagrams.receive(kWaitMs);
+    ASSERT_TRUE(next);
+    ASSERT_TRUE(decodeMailslotDatagram(*next).datagram);
+    EXPECT_EQ(decodeMailslotDatagram(*next).datagram->data, QByteArray("PC1\0localhost\0"
+                                                                       "1typed\0",
+                                                                       21));
+    EXPECT_FALSE(datagrams.receive(100));
+    EXPECT_TRUE(DialogSeam::shown().empty());
+}
+
+TEST(MailslotSenderQueue, WhatDoesNotFitIsDroppedAndCounted) {
+    MailslotTransportConfig config = loopbackOnFreePorts();
+    config.broadcastOverride = {QStringLiteral("127.0.0.2")};
+    config.nameQueryTimeoutMs = 1000;
+    MailslotSender sender(config, [] { return QByteArray("TESTGROUP"); },
+                          std::make_shared<NetbiosNameCache>());
+    OutgoingMailslotMessage message;
+    message.sender = "PC1";
+    message.addressee = "SLOW";  // its name query waits in vain while the queue fills
+    message.channel = "pelimo";
+    message.message = QByteArray(60000, 'x');
+    std::size_t accepted = 0;
+    constexpr std::size_t kLarge = 300;
+    for (std::size_t i = 0; i < kLarge; ++i)
+        accepted += sender.enqueue(message) ? 1 : 0;
+    EXPECT_LE(accepted, MailslotSender::kMaxQueuedBytes / 60000 + 1);
+    message.message = "short";
+    constexpr std::size_t kShort = MailslotSender::kMaxQueuedMessages + 100;
+    for (std::size_t i = 0; i < kShort; ++i)
+        accepted += sender.enqueue(message) ? 1 : 0;
+    EXPECT_LE(accepted, MailslotSender::kMaxQueuedMessages + 1);
+    EXPECT_EQ(sender.dropped(), kLarge + kShort - accepted);
+    EXPECT_TRUE(sender.flush(kWaitMs)) << "one query for the unknown name, then broadcasts";
 }
 
 TEST_F(MailslotChannelTest, AComputerThatAnswersTheQueryGetsTheDatagramDirectly) {

@@ -108,18 +108,6 @@ QString ownCommandName() {
                                           : QString();
 }
 
-std::optional<QByteArray> waitForMessage(int handle, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        const LocalMailslotInfo info = queryLocalMailslot(handle);
-        if (info.waiting != 0)
-            return readLocalMailslot(handle, info.nextSize);
-        QThread::msleep(1);
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 TEST(NmbdStream, PacketsAreCutWhateverPiecesTheStreamArrivesIn) {

@@ -68,8 +68,9 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
         gDecodeMessage(payload);
         if (parser.isSet(answer) && DecodedMessage.Kind == kKindIdentificationRequest) {
-            gSendIdentificationAnswer(sender);
+            gSendIdentificationAnswer(sender, gStructureMailslotControl.OriginList[last]);
         }
+        gReleaseMailslotEntries(last);
         ++read;
         const bool answered = DecodedMessage.Kind == kKindIdentificationAnswer;
         if (parser.isSet(request) ? answered : read >= wanted) {

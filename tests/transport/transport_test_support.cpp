@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/ipv4_network.h"
+#include "platform/local_mailslot.h"
 #include "transport/mailslot_channel.h"
 
 QByteArray uniqueChannel(const char* stem) {
@@ -81,4 +82,24 @@ int scanUntilMessage(int timeoutMs) {
         result = gFctScanMailSlot();
     }
     return result;
+}
+
+std::optional<pelimo::platform::EnvelopedMessage> waitForEnvelope(int handle, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        const pelimo::platform::LocalMailslotInfo info =
+            pelimo::platform::queryLocalMailslot(handle);
+        if (info.waiting != 0) {
+            const auto bytes = pelimo::platform::readLocalMailslot(handle, info.nextSize);
+            return bytes ? pelimo::platform::decodeMailslotEnvelope(*bytes) : std::nullopt;
+        }
+        QThread::msleep(1);
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> waitForMessage(int handle, int timeoutMs) {
+    const auto envelope = waitForEnvelope(handle, timeoutMs);
+    return envelope ? std::optional<QByteArray>(envelope->message) : std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/mailslot_envelope.h"
 #include "platform/mailslot_transport_config.h"
 #include "platform/nbds_datagram.h"
 
@@ -34,3 +35,9 @@ private:
 
 // Scans until a message was read or the time-out passed; returns the scan's last result.
 int scanUntilMessage(int timeoutMs);
+
+// The next message of a local mailslot within the time-out, with where it came from; nothing
+// when none came or it had no well-formed envelope.
+std::optional<pelimo::platform::EnvelopedMessage> waitForEnvelope(int handle, int timeoutMs);
+// The same, the message alone.
+std::optional<QByteArray> waitForMessage(int handle, int timeoutMs);

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# A hostile host of the LAN against the real program (A 10.77.6.1, hostile B 10.77.6.2, A's
+# default route pointing at B and its DNS server off the LAN, at 198.51.100.53):
+#   - identification requests from the "computers" 198.51.100.7 and evil.example.com, from
+#     PMSPOOF with the IP source 198.51.100.7, and from PMGOOD claiming 198.51.100.7 in its NBDS
+#     header: A sends nothing off the LAN subnet and no DNS or mDNS query (tshark inside A), and
+#     PMGOOD alone is answered, at the address its request came from;
+#   - 6000 identification answers of 60 KB: A's resident memory grows by at most 64 MB, and an
+#     ordinary message sent afterwards is stored.
+# Needs root; skipped (exit 77) otherwise. Everything runs inside namespaces this script creates.
+set -euo pipefail
+
+build="${1:?usage: $0 BUILD-DIRECTORY}"
+skip() { echo "SKIP: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
+for tool in ip unshare ss tshark; do command -v "$tool" >/dev/null || skip "$tool is missing"; done
+[ -x /usr/bin/python3 ] || skip "/usr/bin/python3 is missing"
+[ -x "$build/pelimo" ] || skip "pelimo is not built"
+source "$(dirname "$0")/intake_hosts.sh"
+hostile() { ip netns exec "$nsB" /usr/bin/python3 -B "$here/transport_hostile.py" "$@"; }
+tpid=""
+finish() {
+    [ -n "$tpid" ] && { kill -INT "$tpid" 2>/dev/null; wait "$tpid" 2>/dev/null; } || true
+    rm -rf "/etc/netns/$nsA"
+    cleanup
+}
+trap finish EXIT
+
+# Whatever leaves A for another network goes to B; a DNS query would go to 198.51.100.53.
+ip -n "$nsA" route add default via "$ipB"
+mkdir -p "/etc/netns/$nsA"
+echo "nameserver 198.51.100.53" >"/etc/netns/$nsA/resolv.conf"
+
+start_program
+ip netns exec "$nsA" tshark -i eth0 -w "$work/a.pcap" >"$work/tshark.log" 2>&1 &
+tpid=$!
+for _ in $(seq 150); do grep -q "Capturing on" "$work/tshark.log" && break; sleep 0.1; done
+grep -q "Capturing on" "$work/tshark.log" || fail "tshark did not start"
+hostile listen "$ipB" 30 >"$work/B.out" &
+lpid=$!
+for _ in $(seq 100); do grep -q '^ready' "$work/B.out" && break; sleep 0.05; done
+
+hostile request "$ipB" "$ipA" PMHOSTA 198.51.100.7
+hostile request "$ipB" "$ipA" PMHOSTA evil.example.com
+hostile request "$ipB" "$ipA" PMHOSTA PMSPOOF spoof 198.51.100.7
+hostile request "$ipB" "$ipA" PMHOSTA PMGOOD header 198.51.100.7
+for _ in $(seq 100); do grep -q '|PMGOOD|' "$work/B.out" && break; sleep 0.05; done
+sleep 1
+kill -INT "$tpid"; wait "$tpid" 2>/dev/null || true; tpid=""
+kill "$lpid" 2>/dev/null || true; wait "$lpid" 2>/dev/null || true
+echo "datagrams B received:"; grep -v '^ready' "$work/B.out" || true
+grep -qxF "$ipA|PMHOSTA|PMGOOD|PMHOSTA|PMGOOD|4Pelimo : Identification Answer" "$work/B.out" ||
+    fail "PMGOOD's request was not answered at its address"
+[ "$(grep -vc '^ready' "$work/B.out")" -eq 1 ] || fail "A answered more than PMGOOD"
+offlan="$(tshark -r "$work/a.pcap" -Y "ip.src == $ipA && !(ip.dst == 10.77.6.0/24)" 2>/dev/null)"
+lookups="$(tshark -r "$work/a.pcap" -Y "dns || mdns || llmnr" 2>/dev/null)"
+[ -z "$offlan" ] || fail "A sent off the LAN subnet: $offlan"
+[ -z "$lookups" ] || fail "A looked names up: $lookups"
+sent="$(tshark -r "$work/a.pcap" -Y "ip.src == $ipA" 2>/dev/null | wc -l)"
+echo "ok: $sent packets from A, none off the LAN subnet, no DNS query; PMGOOD answered at $ipB"
+
+rss() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
+cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+before="$(rss "$apid" VmRSS)"
+flood 6000 0 "4{n} $(head -c 60000 /dev/zero | tr '\0' x)" >/dev/null
+# Digested once the program has used no processor time for a second.
+last=-1
+for _ in $(seq 120); do
+    now="$(cpu "$apid")"
+    [ "$now" = "$last" ] && break
+    last="$now"
+    sleep 1
+done
+after="$(rss "$apid" VmRSS)"
+peak="$(rss "$apid" VmHWM)"
+echo "figure: resident memory ${before} kB before 6000 datagrams of 60 KB, ${after} kB after," \
+    "peak ${peak} kB: grown by $(((after - before) / 1024)) MB (peak $(((peak - before) / 1024)) MB)"
+[ $((after - before)) -le $((64 * 1024)) ] || fail "resident memory grew by more than 64 MB"
+flood 1 0 '1after the flood' >/dev/null
+for _ in $(seq 100); do [ "$(stored_count 'after the flood')" -eq 1 ] && break; sleep 0.1; done
+[ "$(stored_count 'after the flood')" -eq 1 ] || fail "the message after the flood was not stored"
+echo "ok: the message sent after the flood was stored"
+stop_a
+echo "PASS"
