@@ -138,6 +138,8 @@ public:
     void mDisplayHistoric();
     void CmdHistoricRead_Click();
     void MSFlexGrid1_DblClick();
+    // A click on a column heading sorts the rows by that column.
+    void MSFlexGrid1_HeadingClick(int column);
     void CmdHistoricDisplay_Click();
     void MTriSender_Click();
     void MTriDate_Click();
