@@ -172,13 +172,7 @@ void panelBar() {
             p.setBrush(QColor(255, 255, 255, 22));
             p.drawRoundedRect(QRectF(8, top - 2, 184, 50), 9, 9);
         }
-        QFont note(QStringLiteral("DejaVu Sans"));
-        note.setPixelSize(10);
-        note.setItalic(true);
-        p.setFont(note);
-        p.setPen(QColor(255, 255, 255, 150));
-        p.drawText(QRectF(10, 322, 180, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("messages on your network"));
+        // The tagline under the entries is a label of the window, in the interface's language.
     });
 }
 

@@ -44,6 +44,21 @@ constexpr int kWindowHeight = 5775;
 constexpr int kCommandTop = 450;
 constexpr int kCardTops[frmAddressBook::kCards] = {1140, 2235, 3330, 4425};
 constexpr qint64 kMaxPhotoBytes = 32000;
+
+// Inside a card, in twips: captions, their values, the two flags and theirs, in columns that do
+// not run into each other in any language shipped; three rows.
+namespace CardLayout {
+constexpr int kCaptionLeft = 1020;
+constexpr int kCaptionWidth = 1620;
+constexpr int kValueLeft = 2700;
+constexpr int kValueWidth = 2160;
+constexpr int kFlagLeft = 4875;
+constexpr int kFlagWidth = 1500;
+constexpr int kFlagValueLeft = 6375;
+constexpr int kFlagValueWidth = 765;
+constexpr int kRowTops[] = {45, 375, 660};
+constexpr int kRowHeight = 240;
+}  // namespace CardLayout
 constexpr int kNobodyConnectedText = 215;
 
 // Language messages of the window.
@@ -150,7 +165,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
       lblCmdDetectUser(gCommandLabel(this, "lblCmdDetectUser", 1335, kCommandTop, 975, 525)),
       lblCmdPhoto(gCommandLabel(this, "lblCmdPhoto", 2475, kCommandTop, 765, 570)),
       lblCmdSound(gCommandLabel(this, "lblCmdSound", 3270, kCommandTop, 765, 570)),
-      lblCmdSoundListen(gCommandLabel(this, "lblCmdSoundListen", 4125, kCommandTop, 810, 540)),
+      lblCmdSoundListen(gCommandLabel(this, "lblCmdSoundListen", 4125, kCommandTop, 720, 540)),
       lblCmdDelete(gCommandLabel(this, "lblCmdDelete", 4860, kCommandTop, 870, 570)),
       lblCmdQuit(gCommandLabel(this, "lblCmdQuit", 6855, kCommandTop, 870, 570)),
       lblNobodyConnected(gPlainLabel(this, "lblNobodyConnected")),
@@ -191,7 +206,8 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     picDefault->setPixmap(Artwork::defaultContactPhoto());
     picDefault->hide();
 
-    gPlace(lblLabInfo1, -15, 5520, 7815, 255);
+    // Inside the window, clear of its left edge.
+    gPlace(lblLabInfo1, 120, 5520, kWindowWidth - 240, 255);
     gPaint(lblLabInfo1, kWindowColour, kDesignWhite, false);
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmAddressBook::VScroll1_Change);
@@ -218,27 +234,34 @@ void frmAddressBook::buildCard(int index) {
     card->setGeometry(gTwipsRect(135, kCardTops[index], 7215, 1020));
     gPaint(card, kCardColour, kDesignWhite, true);
 
-    lblUserName[index] = caption(card, indexed("lblUserName", index), 1020, 45, 1200, 225);
+    using namespace CardLayout;
+    lblUserName[index] = caption(card, indexed("lblUserName", index), kCaptionLeft, kRowTops[0],
+                                 kCaptionWidth, kRowHeight);
     auto* box = new QLineEdit(card);
     txtUserName[index] = box;
     box->setObjectName(indexed("txtUserName", index));
-    box->setGeometry(gTwipsRect(2520, 30, 2295, 285));
+    box->setGeometry(gTwipsRect(kValueLeft, 30, kValueWidth, 285));
     box->setFrame(false);
     gPaint(box, kCardColour, kDesignWhite, true);
     box->installEventFilter(this);
-    lblComputerName[index] = caption(card, indexed("lblComputerName", index), 1020, 375, 1575, 225);
-    lblComputerNameResult[index] =
-        caption(card, indexed("lblComputerNameResult", index), 2505, 375, 2355, 225);
-    lblGroupName[index] = caption(card, indexed("lblGroupName", index), 1020, 660, 1425, 225);
-    lblGroupNameResult[index] =
-        caption(card, indexed("lblGroupNameResult", index), 2490, 660, 1935, 210);
-    lblLabConnected[index] = caption(card, indexed("lblLabConnected", index), 3765, 525, 2520, 225);
+    lblComputerName[index] = caption(card, indexed("lblComputerName", index), kCaptionLeft,
+                                     kRowTops[1], kCaptionWidth, kRowHeight);
+    lblComputerNameResult[index] = caption(card, indexed("lblComputerNameResult", index),
+                                           kValueLeft, kRowTops[1], kValueWidth, kRowHeight);
+    lblGroupName[index] = caption(card, indexed("lblGroupName", index), kCaptionLeft, kRowTops[2],
+                                  kCaptionWidth, kRowHeight);
+    lblGroupNameResult[index] = caption(card, indexed("lblGroupNameResult", index), kValueLeft,
+                                        kRowTops[2], kValueWidth, kRowHeight);
+    lblLabConnected[index] = caption(card, indexed("lblLabConnected", index), kFlagLeft,
+                                     kRowTops[1], kFlagWidth, kRowHeight);
     lblLabConnectedResult[index] =
-        caption(card, indexed("lblLabConnectedResult", index), 6375, 525, 750, 225);
-    lblLabPelimoReady[index] =
-        caption(card, indexed("lblLabPelimoReady", index), 3975, 735, 2310, 255);
+        caption(card, indexed("lblLabConnectedResult", index), kFlagValueLeft, kRowTops[1],
+                kFlagValueWidth, kRowHeight);
+    lblLabPelimoReady[index] = caption(card, indexed("lblLabPelimoReady", index), kFlagLeft,
+                                       kRowTops[2], kFlagWidth, kRowHeight);
     lblLabPelimoReadyResult[index] =
-        caption(card, indexed("lblLabPelimoReadyResult", index), 6375, 735, 765, 225);
+        caption(card, indexed("lblLabPelimoReadyResult", index), kFlagValueLeft, kRowTops[2],
+                kFlagValueWidth, kRowHeight);
 
     connect(card, &ContactCard::gotFocus, this, [this, index] { mSelectUser(index); });
     connect(card, &ContactCard::lostFocus, this, [this, index] { mDeSelectUser(index); });

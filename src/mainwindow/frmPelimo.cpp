@@ -45,6 +45,8 @@ constexpr int kCommandTop = 450;
 constexpr int kSendMessageDesignHeight = 3450;
 constexpr int kReceiveMessageDesignHeight = 3405;
 constexpr double kWindowPointSize = 8.0;
+// Between a text and the edge of the strip or box it is written in.
+constexpr int kTextPadding = 45;
 
 // The shared window builders under the names this file uses.
 template <class Widget>
@@ -148,10 +150,12 @@ void frmPelimo::buildLayout() {
     lblInfo1 = plainLabel(picClientArea, "lblInfo1");
     place(lblInfo1, 0, kInfoLineTop, 5640, 270);
     paint(lblInfo1, kInfoLineColour, kBlack);
+    lblInfo1->setIndent(gTwipsToPixels(kTextPadding));
     lblDate = plainLabel(picClientArea, "lblDate");
-    place(lblDate, 5640, kInfoLineTop, 3195, 270);
+    place(lblDate, 5640, kInfoLineTop, kClientWidth - 5640, 270);
     paint(lblDate, kInfoLineColour, kBlack);
     lblDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblDate->setIndent(gTwipsToPixels(kTextPadding));
 
     picPrint = hiddenPicture(picClientArea, "picPrint", Artwork::kLetterhead);
     place(picPrint, 360, 4560, 5595, 600);
@@ -183,6 +187,15 @@ void frmPelimo::buildPanelBar() {
         {lblMenuAddressBook2, lblMenuAddressBook, "lblMenuAddressBook2", "lblMenuAddressBook",
          "bar_addressbook.png", 225, 4005, 4215},
     };
+    lblTagline = plainLabel(picClientArea, "lblTagline");
+    place(lblTagline, 150, 4830, 2700, 300);
+    QFont italic(QStringLiteral("Arial"));
+    italic.setPointSizeF(kWindowPointSize);
+    italic.setItalic(true);
+    lblTagline->setFont(italic);
+    gPaint(lblTagline, kPanelColour, QColor(255, 255, 255, 150), false);
+    // The panel bar under it follows the mouse for the hover highlighting.
+    lblTagline->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (const Entry& entry : entries) {
         entry.icon = named(new LabelButton(LabelButton::Look::Icon, picClientArea), entry.iconName);
         place(entry.icon, entry.iconLeft, entry.iconTop, 885, 690);
@@ -251,15 +264,17 @@ void frmPelimo::buildReadPanel() {
     place(picReceivePhoto, 4830, 15, 960, 960);
     picReceivePhoto->setAlignment(Qt::AlignCenter);
 
+    // Three lines between the command band and the message box, none over the next.
     lblLabReceiveFrom = plainLabel(picReadMessage, "lblLabReceiveFrom");
-    place(lblLabReceiveFrom, 105, 1050, 5640, 240);
+    place(lblLabReceiveFrom, 105, 1050, 5640, 210);
     lblLabReceiveSendTo = plainLabel(picReadMessage, "lblLabReceiveSendTo");
-    place(lblLabReceiveSendTo, 105, 1275, 5640, 240);
+    place(lblLabReceiveSendTo, 105, 1260, 5640, 210);
     for (QLabel* line : {lblLabReceiveFrom, lblLabReceiveSendTo})
         paint(line, kPanelColour, kWhite);
     lblLabReceiveDate = plainLabel(picReadMessage, "lblLabReceiveDate");
     place(lblLabReceiveDate, 75, 1470, 5640, 225);
     paint(lblLabReceiveDate, kReadBoxColour, kBlack);
+    lblLabReceiveDate->setIndent(gTwipsToPixels(kTextPadding));
 
     lblLabReceiveFiles = plainLabel(picReadMessage, "lblLabReceiveFiles");
     place(lblLabReceiveFiles, 75, 4770, 1815, 255);

@@ -161,6 +161,7 @@ public:
     // --- controls of the window
     QWidget* picClientArea;
     QLabel* picMenuBackground;
+    QLabel* lblTagline;  // under the panel bar's entries
     LabelButton* lblMenuSendMessage2;
     LabelButton* lblMenuReadMessage2;
     LabelButton* lblMenuHistoric2;

@@ -15,6 +15,8 @@ namespace {
 
 // Room for two lines of the small font: the warning beyond a limit wraps onto the second.
 constexpr int kSizeLineHeight = 390;  // twips
+// Between the text and the box's frame.
+constexpr int kSizeLinePadding = 45;  // twips
 
 }  // namespace
 
@@ -24,6 +26,7 @@ void frmPelimo::buildSendSizeLine() {
     lblLabSendSize->setTextFormat(Qt::PlainText);
     lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     lblLabSendSize->setWordWrap(true);
+    lblLabSendSize->setIndent(gTwipsToPixels(kSizeLinePadding));
     lblLabSendSize->setAttribute(Qt::WA_TransparentForMouseEvents);
     QFont font = lblLabSendSize->font();
     font.setPointSizeF(font.pointSizeF() - 1);
@@ -37,15 +40,24 @@ void frmPelimo::buildSendSizeLine() {
 }
 
 void frmPelimo::placeSendSizeLine() {
+    // Inside the box's frame, at the foot of the strip its text area leaves free.
     const int height = gTwipsToPixels(kSizeLineHeight);
-    const QRect box = txtSendMessage->geometry();
-    lblLabSendSize->setGeometry(box.left(), box.bottom() + 1 - height, box.width(), height);
+    const int frame = txtSendMessage->frameWidth();
+    const QRect inside = txtSendMessage->geometry().adjusted(frame, frame, -frame, -frame);
+    lblLabSendSize->setGeometry(inside.left(), inside.bottom() + 1 - height, inside.width(),
+                                height);
     lblLabSendSize->raise();
 }
 
 void frmPelimo::mDisplaySendSize() {
     // The attachment's network path is formed only when sending; its typed path stands in.
     const QString attachment = txtSendFiles->text();
+    // Nothing to count before anything is typed.
+    if (attachment.isEmpty() && txtSendMessage->text().isEmpty() &&
+        txtSendUserList->toPlainText().isEmpty()) {
+        lblLabSendSize->clear();
+        return;
+    }
     const SendSize size = gFctSendSize(gComputerName, txtSendUserList->toPlainText(),
                                        attachment.isEmpty() ? kKindPlain : kKindAttachment,
                                        attachment, txtSendMessage->text(), gMessageChannel());

@@ -29,6 +29,7 @@
 #include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
+#include "ui/window_parts.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ void frmPelimo::mDisplayLanguage() {
     for (const auto& caption : captions) {
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
     }
+    trap.step([this] { gSetLanguageText(lblTagline, Tagline); });
     trap.step([this] { lblLabReceiveDate->clear(); });
     trap.step([this] { mDisplaySendSize(); });
     const std::pair<QLabel*, int> historicCaptions[] = {

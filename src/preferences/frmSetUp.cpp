@@ -70,7 +70,7 @@ QLabel* band(QWidget* parent, const char* name, int left, int width) {
 
 QCheckBox* checkBox(QWidget* parent, const char* name, int top, const QString& text) {
     auto* box = gNamed(new QCheckBox(text, parent), name);
-    gPlace(box, 420, top, 4770, 360);
+    gPlace(box, 420, top, 4770, 345);
     return box;
 }
 
@@ -126,6 +126,7 @@ void frmSetUp::buildSettingsPanel() {
     lblSign = gPlainLabel(picSettings, "lblSign");
     gPlace(lblSign, 390, 2220, 4785, 240);
     gPaint(lblSign, kSignColour, kDesignBlack);
+    lblSign->setIndent(gTwipsToPixels(45));
     lblSign->setText(QStringLiteral("Votre Signature"));
     txtSign = gNamed(new LimitedTextBox(picSettings), "txtSign");
     gPlace(txtSign, 390, 2460, 4785, 1005);
@@ -150,10 +151,10 @@ void frmSetUp::buildAboutPanel() {
     lblVersion->setFont(gArial(9.75, true));
     lblVersion->setText(QStringLiteral("Version"));
     lblVersionResult = gPlainLabel(picAbout, "lblVersionResult");
-    gPlace(lblVersionResult, 1125, 1200, 1140, 270);
+    gPlace(lblVersionResult, 1125, 1200, 570, 270);
     lblVersionResult->setFont(gArial(9.75, true));
     Label1 = gPlainLabel(picAbout, "Label1");
-    gPlace(Label1, 1725, 1080, 3870, 810);
+    gPlace(Label1, 1725, 1080, 3750, 810);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setText(

@@ -10,9 +10,6 @@
 QString gButtonText(QDialogButtonBox::StandardButton button) {
     int number = 0;
     switch (button) {
-        case QDialogButtonBox::Ok:
-            number = ButtonText::Ok;
-            break;
         case QDialogButtonBox::Cancel:
             number = ButtonText::Cancel;
             break;

@@ -1,5 +1,5 @@
-// The standard buttons of the program's dialogs (OK, Cancel, Yes, No) in the words of the language
-// file; a language file without them leaves the toolkit's own words.
+// The standard buttons of the program's dialogs (Cancel, Yes, No) in the words of the language
+// file; a language file without them, and OK, keep the toolkit's own words.
 #pragma once
 
 #include <QDialogButtonBox>
@@ -12,7 +12,6 @@ namespace ButtonText {
 inline constexpr int Cancel = 216;
 inline constexpr int Yes = 217;
 inline constexpr int No = 218;
-inline constexpr int Ok = 219;
 }  // namespace ButtonText
 
 // The language's text for `button`; empty when the language file has none.
