@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "desktop/desktop_notifier.h"
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
@@ -183,6 +184,8 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
             trayIcon->hide();
         if (statusItem_ != nullptr)
             statusItem_->stop();
+        if (notifier_ != nullptr)
+            notifier_->withdraw();
     });
     step("timers", [this] {
         TimerMailSlot->stop();
