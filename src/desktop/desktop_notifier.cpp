@@ -22,6 +22,7 @@ constexpr char kCategory[] = "im.received";
 constexpr uchar kNormalUrgency = 1;
 constexpr int kServerDefaultTimeout = -1;
 constexpr int kIconSize = 48;
+constexpr int kWithdrawWaitMs = 300;
 
 // Language messages of the notification's words.
 constexpr int kReplyText = 2;
@@ -160,20 +161,32 @@ void DesktopNotifier::post(const Request& request) {
 }
 
 void DesktopNotifier::endBurst() {
+    finishBurst(false);
+}
+
+void DesktopNotifier::withdraw() {
+    finishBurst(true);
+}
+
+void DesktopNotifier::finishBurst(bool wait) {
     ++burst_;
     burstCount_ = 0;
     pending_.reset();
     if (currentId_ != 0)
-        close(currentId_);
+        close(currentId_, wait);
     currentId_ = 0;
 }
 
-void DesktopNotifier::close(quint32 id) {
+void DesktopNotifier::close(quint32 id, bool wait) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(kService), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
         QStringLiteral("CloseNotification"));
     call << id;
-    QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+    if (wait) {
+        QDBusConnection::sessionBus().call(call, QDBus::Block, kWithdrawWaitMs);
+    } else {
+        QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+    }
 }
 
 void DesktopNotifier::forgetServer() {

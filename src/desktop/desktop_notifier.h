@@ -25,6 +25,9 @@ public:
     void notifyArrival(const ArrivedMessage& newest, int messagesInTick, const QImage& icon);
     // The user looked at the window: the burst ends and its notification is withdrawn.
     void endBurst();
+    // The program ends: its notification is withdrawn before it goes (waiting a moment for the
+    // server), so no action of a dead program stays on the desktop.
+    void withdraw();
 
     // The id of the notification shown for the current burst; 0 when none.
     quint32 currentId() const { return currentId_; }
@@ -47,7 +50,8 @@ private:
     void flush();
     void askCapabilities();
     void post(const Request& request);
-    void close(quint32 id);
+    void finishBurst(bool wait);
+    void close(quint32 id, bool wait = false);
     void forgetServer();
 
     std::optional<QStringList> capabilities_;

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "attachments/network_copy.h"
+#include "desktop/desktop_notifier.h"
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
@@ -188,6 +189,8 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
             trayIcon->hide();
         if (statusItem_ != nullptr)
             statusItem_->stop();
+        if (notifier_ != nullptr)
+            notifier_->withdraw();
     });
     step("timers", [this] {
         TimerMailSlot->stop();

@@ -131,6 +131,12 @@ TEST_F(DesktopBusTest, ABurstOfMessagesIsOneNotificationAndIdentificationsNotify
     const QJsonObject third = waitForNotify(3);
     EXPECT_EQ(third["replaces"].toInt(), 0);
     EXPECT_EQ(third["body"].toString(), QStringLiteral("Again"));
+
+    // The program ends: no notification of it stays behind.
+    window.shutdownWithoutQuestion();
+    const QList<QJsonObject> closed = recorded(QStringLiteral("CloseNotification"));
+    ASSERT_EQ(closed.size(), 1);
+    EXPECT_EQ(closed[0]["id"].toInt(), third["id"].toInt());
 }
 
 TEST_F(DesktopBusTest, OpenShowsTheMessageAndReplyAddressesItsSender) {

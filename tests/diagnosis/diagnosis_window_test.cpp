@@ -19,7 +19,8 @@ protected:
     DiagnosisWindowTest() {
         QByteArray language = "[Langage]\r\nNbMessage=264\r\n";
         for (int i = 1; i <= 264; ++i)
-            language += QStringLiteral("%1=T%2 %1\r\n").arg(i, 5, 10, QChar(u'0')).arg(i).toLatin1();
+            language +=
+                QStringLiteral("%1=T%2 %1\r\n").arg(i, 5, 10, QChar(u'0')).arg(i).toLatin1();
         folder_.write(QStringLiteral("orglng.lng"), language);
     }
 };
@@ -39,9 +40,8 @@ TEST_F(DiagnosisWindowTest, TheWindowChecksTheNameItOpensWithAndRefusesWhatIsNoN
     start();
     frmDiagnosis dialog(QStringLiteral("\\\\PCX"));
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.lstResults->count() > 0 &&
-                                             !dialog.diagnosis().isRunning(); },
-                                5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.lstResults->count() > 0 && !dialog.diagnosis().isRunning(); }, 5000));
     EXPECT_EQ(dialog.txtComputerName->text(), QStringLiteral("PCX"));
     // This test's transport sends nothing: the name is neither queried nor resolved, nothing
     // answers, and the verdict says the name is not known.
