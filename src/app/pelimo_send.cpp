@@ -40,8 +40,10 @@ int main(int argc, char* argv[]) {
         "Sends one plain message from this computer to the mailslot of the message channel on "
         "TARGET: a computer name, a workgroup name, or \"*\" for every computer of the "
         "workgroup.\nThe words of TEXT are joined by blanks. The channel is the MessageChannel "
-        "of the Settings.ini beside this program, else \"pelimo\". Exits 0 once the datagram "
-        "has been written; as with the program itself, delivery is not confirmed."));
+        "of the Settings.ini beside this program, else \"pelimo\". The message goes through "
+        "Pelimo's router when one runs on this computer, else this program sends it. Exits 0 "
+        "once the datagram has been written; as with the program itself, delivery is not "
+        "confirmed."));
     parser.addHelpOption();
     const QCommandLineOption channelOption(QStringLiteral("channel"),
                                            QStringLiteral("Message channel (mailslot name)."),

@@ -98,7 +98,6 @@ struct MailslotRouter::Sockets {
     int datagram = -1;
     int name = -1;
     int lock = -1;
-    LocalMailslotWriter writer;
     std::unique_ptr<NmbdUnexpectedReader> nmbd;
     DuplicateDatagramFilter duplicates;
     ~Sockets() {
@@ -112,11 +111,15 @@ struct MailslotRouter::Sockets {
 };
 
 MailslotRouter::MailslotRouter(MailslotTransportConfig config, NetbiosIdentity identity,
-                               std::shared_ptr<NetbiosNameCache> names)
+                               std::shared_ptr<NetbiosNameCache> names, Hooks hooks)
     : config_(std::move(config)),
       identity_(std::move(identity)),
       names_(std::move(names)),
-      sockets_(std::make_unique<Sockets>()) {}
+      hooks_(std::move(hooks)),
+      sockets_(std::make_unique<Sockets>()) {
+    if (!hooks_.deliverer)
+        hooks_.deliverer = std::make_shared<LocalMailslotWriter>();
+}
 
 MailslotRouter::~MailslotRouter() {
     stop();
@@ -125,9 +128,9 @@ MailslotRouter::~MailslotRouter() {
 RouterStartResult MailslotRouter::tryBind() {
     RouterStartResult result;
     const std::uint32_t address = bindAddressOf(config_);
-    if (sockets_->lock < 0)
+    if (sockets_->lock < 0 && hooks_.hostLock)
         sockets_->lock = takeRouterLock(config_.datagramPort);
-    result.anotherRouter = sockets_->lock < 0;
+    result.anotherRouter = hooks_.hostLock && sockets_->lock < 0;
     const bool nmbdRestarting =
         sockets_->nmbd &&
         sockets_->nmbd->seenWithin(Clock::now(), NmbdUnexpectedReader::kRestartGrace);
@@ -215,14 +218,6 @@ void MailslotRouter::stop() {
 
 namespace {
 
-bool isOurDestination(const NetbiosName& destination, const NetbiosIdentity& identity) {
-    if (sameNetbiosName(destination.name, identity.computerName)) {
-        return destination.suffix == kSuffixWorkstation || destination.suffix == kSuffixMessenger;
-    }
-    return destination.suffix == kSuffixWorkstation &&
-           sameNetbiosName(destination.name, identity.workgroup);
-}
-
 // Reads one packet; false when nothing more is waiting. `drops` is raised to the socket's drop
 // count when the packet carries it.
 bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t* drops = nullptr) {
@@ -253,9 +248,20 @@ bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t
 
 }  // namespace
 
+bool MailslotRouter::isOurDestination(const NetbiosName& destination) const {
+    const bool unique =
+        destination.suffix == kSuffixWorkstation || destination.suffix == kSuffixMessenger;
+    if (sameNetbiosName(destination.name, identity_.computerName))
+        return unique;
+    if (unique && hooks_.isLocalUser && hooks_.isLocalUser(destination.name))
+        return true;
+    return destination.suffix == kSuffixWorkstation &&
+           sameNetbiosName(destination.name, identity_.workgroup);
+}
+
 void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint16_t port) {
     const DatagramDecodeResult decoded = decodeMailslotDatagram(packet);
-    if (!decoded.datagram || !isOurDestination(decoded.datagram->destination, identity_)) {
+    if (!decoded.datagram || !isOurDestination(decoded.datagram->destination)) {
         ++counters_.dropped;
         return;
     }
@@ -268,8 +274,8 @@ void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint1
     // The address a datagram came from may fill an unknown name, never replace a known one.
     names_->learnFromDatagram(datagram.source.name, peer);
     const MailslotDelivery delivery =
-        sockets_->writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data,
-                                 MailslotOrigin::fromNetwork(peer, port));
+        hooks_.deliverer->deliver(mailslotChannelOf(datagram.mailslotName), datagram.data,
+                                  MailslotOrigin::fromNetwork(peer, port));
     if (delivery == MailslotDelivery::Delivered || delivery == MailslotDelivery::HeldBack) {
         ++counters_.delivered;
     } else {
@@ -295,8 +301,9 @@ void MailslotRouter::run() {
         auto retryAt = nextRetry;
         if (sockets.nmbd && !sockets.nmbd->isConnected())
             retryAt = std::min(retryAt, sockets.nmbd->nextAttempt());
+        MailslotDeliverer& deliverer = *hooks_.deliverer;
         int timeout = -1;
-        if (sockets.writer.hasPending()) {
+        if (deliverer.pendingCount() > 0) {
             timeout = kPendingRetryMs;
         } else if (unbound) {
             const auto wait =
@@ -354,12 +361,12 @@ void MailslotRouter::run() {
                 }
             }
         }
-        if (sockets.writer.hasPending())
-            sockets.writer.retryPending();
+        if (deliverer.pendingCount() > 0)
+            deliverer.retryPending();
         int queued = 0;
         if (sockets.datagram >= 0 && ::ioctl(sockets.datagram, FIONREAD, &queued) != 0)
             queued = 0;
-        backlog_ = sockets.writer.pendingCount() + (queued > 0 ? 1 : 0);
+        backlog_ = deliverer.pendingCount() + (queued > 0 ? 1 : 0);
         if (unbound && Clock::now() >= retryAt) {
             tryBind();
             nextRetry = Clock::now() + std::chrono::milliseconds(config_.routerRetryIntervalMs);

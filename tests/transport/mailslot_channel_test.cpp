@@ -13,6 +13,8 @@
 #include "platform/mailslot_sender.h"
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
+#include "platform/router_client.h"
+#include "platform/router_hub.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
@@ -395,6 +397,25 @@ TEST_F(MailslotChannelTest, AComputerThatAnswersTheQueryGetsTheDatagramDirectly)
                                                                          "1two\0",
                                                                          13));
     EXPECT_FALSE(names.receive(0));
+}
+
+TEST_F(MailslotChannelTest, AUsersSecondCopyOnAChannelIsRefusedAndToldWhy) {
+    const MailslotTransportConfig config = loopbackConfig();
+    gSetMailslotTransportConfig(config);
+    ASSERT_TRUE(gFctInitMailSlot()) << "starts the router";
+    const QByteArray prefix = routerSocketPrefix(config.datagramPort);
+    RouterClient::Outcome outcome;
+    EXPECT_FALSE(RouterClient::open(prefix, channel_, nullptr, outcome));
+    EXPECT_EQ(outcome.status, RouterClient::Status::Taken);
+    gCloseMailSlot();
+    const auto other = RouterClient::open(prefix, channel_, nullptr, outcome);
+    ASSERT_TRUE(other) << "the router outlives the mailslot";
+    EXPECT_FALSE(gFctInitMailSlot());
+    EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
+    EXPECT_EQ(gFctScanMailSlot(), -1);
+    EXPECT_TRUE(gFctMailSlotFailure().contains(QString::fromLatin1(channel_)))
+        << gFctMailSlotFailure().toStdString();
+    EXPECT_TRUE(DialogSeam::shown().empty()) << "the caller says it";
 }
 
 TEST_F(MailslotChannelTest, WorkgroupAndStarGoThroughTheRouterToTheLocalMailslot) {
