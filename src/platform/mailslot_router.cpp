@@ -22,6 +22,7 @@
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
 #include "platform/nmbd_unexpected_reader.h"
+#include "platform/router_socket.h"
 
 namespace pelimo::platform {
 namespace {
@@ -80,11 +81,9 @@ std::uint32_t bindAddressOf(const MailslotTransportConfig& config) {
 // process holds it.
 int takeRouterLock(std::uint16_t datagramPort) {
     const QByteArray name = "pelimo/router/" + QByteArray::number(datagramPort);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, name.constData(), static_cast<std::size_t>(name.size()));
+    sockaddr_un address;
+    const socklen_t length = abstractSocketAddress(name, address);
     const int lock = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
     if (lock >= 0 && ::bind(lock, reinterpret_cast<const sockaddr*>(&address), length) == 0)
         return lock;
     if (lock >= 0)

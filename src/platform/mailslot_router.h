@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "platform/mailslot_deliverer.h"
-#include "platform/netbios_name.h"
 #include "platform/mailslot_transport_config.h"
+#include "platform/netbios_name.h"
 #include "platform/netbios_name_cache.h"
 
 namespace pelimo::platform {

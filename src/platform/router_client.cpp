@@ -1,5 +1,7 @@
 #include "platform/router_client.h"
 
+#include "platform/router_socket.h"
+
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <poll.h>
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <vector>
 
 namespace pelimo::platform {
@@ -26,29 +27,6 @@ constexpr int kRegisterWaitMs = 3000;
 constexpr int kRecordsPerRound = 64;
 constexpr auto kStatusInterval = std::chrono::milliseconds(500);
 constexpr auto kReconnectInterval = std::chrono::milliseconds(2000);
-// What a queued record costs beyond its bytes, so that floods of empty ones are bounded too.
-constexpr std::size_t kRecordOverhead = 64;
-
-int connectTo(const QByteArray& name, int& error) {
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        error = errno;
-        return -1;
-    }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const auto length =
-        std::min<std::size_t>(static_cast<std::size_t>(name.size()), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.constData(), length);
-    const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
-        error = errno;
-        ::close(fd);
-        return -1;
-    }
-    error = 0;
-    return fd;
-}
 
 // Whether process `pid` holds the right to bind ports below 1024 in its effective set, as
 // /proc/PID/status tells anyone.
@@ -96,12 +74,9 @@ std::optional<router::RouterRecord> readWithin(int fd, int timeoutMs) {
     pollfd readable{fd, POLLIN, 0};
     if (::poll(&readable, 1, timeoutMs) <= 0)
         return std::nullopt;
-    QByteArray buffer(static_cast<qsizetype>(router::kMaxRecordSize) + 1, '\0');
-    const ssize_t size = ::recv(fd, buffer.data(), static_cast<std::size_t>(buffer.size()),
-                                MSG_DONTWAIT | MSG_TRUNC);
-    if (size <= 0 || static_cast<std::size_t>(size) > router::kMaxRecordSize)
-        return std::nullopt;
-    return router::decodeRouterRecord(QByteArrayView(buffer).first(size));
+    QByteArray buffer;
+    const ReceivedRecord received = receiveRecord(fd, buffer, router::kMaxRecordSize);
+    return received.bytes ? router::decodeRouterRecord(*received.bytes) : std::nullopt;
 }
 
 }  // namespace
@@ -132,7 +107,7 @@ int connectToTrustedRouter(const QByteArray& prefix, RouterClient::Outcome& outc
     for (const QByteArray& name : routerSocketsIn(table.readAll(), prefix)) {
         if (wanted && !wanted(name))
             continue;
-        const int fd = connectTo(name, outcome.error);
+        const int fd = connectRecordSocket(name, outcome.error);
         if (fd < 0)
             continue;
         if (isTrustedRouter(fd, outcome))
@@ -219,7 +194,7 @@ RouterClient::~RouterClient() {
 void RouterClient::post(QByteArray record) {
     {
         const std::lock_guard lock(mutex_);
-        outBytes_ += static_cast<std::size_t>(record.size()) + kRecordOverhead;
+        outBytes_ += static_cast<std::size_t>(record.size()) + kQueuedRecordOverhead;
         out_.push_back(std::move(record));
     }
     const std::uint64_t one = 1;
@@ -232,7 +207,7 @@ std::optional<EnvelopedMessage> RouterClient::take() {
         return std::nullopt;
     EnvelopedMessage message = std::move(in_.front());
     in_.pop_front();
-    inBytes_ -= static_cast<std::size_t>(message.message.size()) + kRecordOverhead;
+    inBytes_ -= static_cast<std::size_t>(message.message.size()) + kQueuedRecordOverhead;
     return message;
 }
 
@@ -241,7 +216,7 @@ bool RouterClient::send(OutgoingMailslotMessage message) {
     {
         const std::lock_guard lock(mutex_);
         if (record.isEmpty() ||
-            outBytes_ + static_cast<std::size_t>(record.size()) + kRecordOverhead >
+            outBytes_ + static_cast<std::size_t>(record.size()) + kQueuedRecordOverhead >
                 kMaxQueuedBytes) {
             return false;
         }
@@ -262,8 +237,8 @@ bool RouterClient::flush(int timeoutMs) {
         const std::lock_guard lock(mutex_);
         seen = flushReplies_;
     }
-    const auto wait = static_cast<std::uint32_t>(std::clamp<int>(
-        timeoutMs, 0, static_cast<int>(router::kMaxFlushWaitMs)));
+    const auto wait = static_cast<std::uint32_t>(
+        std::clamp<int>(timeoutMs, 0, static_cast<int>(router::kMaxFlushWaitMs)));
     post(router::encodeProgramRecord(router::FlushRequest{wait}));
     if (!awaitReply(flushReplies_, seen, timeoutMs))
         return false;
@@ -285,22 +260,18 @@ std::optional<router::StatusReply> RouterClient::status(int timeoutMs) {
 }
 
 bool RouterClient::readRecords() {
-    QByteArray buffer(static_cast<qsizetype>(router::kMaxRecordSize) + 1, '\0');
+    QByteArray buffer;
     for (int i = 0; i < kRecordsPerRound; ++i) {
-        const ssize_t size = ::recv(fd_, buffer.data(), static_cast<std::size_t>(buffer.size()),
-                                    MSG_DONTWAIT | MSG_TRUNC);
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size < 0)
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        if (size == 0 || static_cast<std::size_t>(size) > router::kMaxRecordSize)
-            return false;
-        auto record = router::decodeRouterRecord(QByteArrayView(buffer).first(size));
+        const ReceivedRecord received = receiveRecord(fd_, buffer, router::kMaxRecordSize);
+        if (!received.bytes)
+            return received.open;
+        auto record = router::decodeRouterRecord(*received.bytes);
         if (!record)
             return false;
         const std::lock_guard lock(mutex_);
         if (auto* delivery = std::get_if<EnvelopedMessage>(&*record)) {
-            const std::size_t cost = static_cast<std::size_t>(delivery->message.size()) + kRecordOverhead;
+            const std::size_t cost =
+                static_cast<std::size_t>(delivery->message.size()) + kQueuedRecordOverhead;
             if (inBytes_ + cost > kMaxQueuedBytes) {
                 ++dropped_;
                 continue;
@@ -327,18 +298,7 @@ bool RouterClient::readRecords() {
 
 bool RouterClient::writeRecords() {
     const std::lock_guard lock(mutex_);
-    while (!out_.empty()) {
-        const QByteArray& record = out_.front();
-        const ssize_t sent = ::send(fd_, record.constData(), static_cast<std::size_t>(record.size()),
-                                    MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0)
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        outBytes_ -= static_cast<std::size_t>(record.size()) + kRecordOverhead;
-        out_.pop_front();
-    }
-    return true;
+    return sendQueuedRecords(fd_, out_, outBytes_);
 }
 
 void RouterClient::reconnect() {
@@ -355,7 +315,7 @@ void RouterClient::reconnect() {
     if (channel_) {
         const std::lock_guard lock(mutex_);
         QByteArray record = router::encodeProgramRecord(router::RegisterRequest{*channel_});
-        outBytes_ += static_cast<std::size_t>(record.size()) + kRecordOverhead;
+        outBytes_ += static_cast<std::size_t>(record.size()) + kQueuedRecordOverhead;
         out_.push_front(std::move(record));
     }
 }
@@ -376,7 +336,8 @@ void RouterClient::run() {
         pollfd fds[2] = {{wakeFd_, POLLIN, 0},
                          {fd_, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0}};
         const auto until = fd_ >= 0 ? nextStatus : nextAttempt;
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (::poll(fds, 2, static_cast<int>(std::max<std::int64_t>(wait.count(), 0))) < 0 &&
             errno != EINTR) {
             break;
@@ -403,7 +364,7 @@ void RouterClient::run() {
             nextStatus = Clock::now() + kStatusInterval;
             const std::lock_guard lock(mutex_);
             QByteArray record = router::encodeProgramRecord(router::StatusRequest{});
-            outBytes_ += static_cast<std::size_t>(record.size()) + kRecordOverhead;
+            outBytes_ += static_cast<std::size_t>(record.size()) + kQueuedRecordOverhead;
             out_.push_back(std::move(record));
         }
     }

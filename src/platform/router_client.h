@@ -7,10 +7,10 @@
 // for its figures; when the router goes away, it starts one again and takes the mailslot back.
 #pragma once
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <sys/types.h>
 
 #include <atomic>
 #include <condition_variable>

@@ -9,10 +9,10 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <deque>
 
 #include "platform/netbios_name.h"
+#include "platform/router_socket.h"
 
 namespace pelimo::platform {
 namespace {
@@ -23,8 +23,6 @@ constexpr int kListenBacklog = 64;
 constexpr int kAcceptsPerRound = 16;
 constexpr int kRecordsPerRound = 64;
 constexpr int kFlushPollMs = 5;
-// What a queued record costs beyond its bytes, so that floods of empty ones are bounded too.
-constexpr std::size_t kRecordOverhead = 64;
 // Room in a program's socket for several records of the largest size.
 constexpr int kProgramSocketBuffer = 512 * 1024;
 constexpr std::size_t kPasswordBuffer = 16 * 1024;
@@ -51,15 +49,6 @@ QByteArrayView addresseeOf(QByteArrayView message) {
     const QByteArrayView rest = message.sliced(first + 1);
     const qsizetype second = rest.indexOf('\0');
     return second < 0 ? QByteArrayView() : rest.first(second);
-}
-
-socklen_t abstractAddress(const QByteArray& name, sockaddr_un& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    const auto length =
-        std::min<std::size_t>(static_cast<std::size_t>(name.size()), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.constData(), length);
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 }
 
 QByteArray loginName(uid_t uid) {
@@ -125,12 +114,12 @@ int RouterHub::listen() {
         return errno;
     int error = EADDRINUSE;
     for (int attempt = 0; attempt < kNameAttempts && error == EADDRINUSE; ++attempt) {
-        socketName_ = socketPrefix_ +
-                      QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+        socketName_ =
+            socketPrefix_ + QByteArray::number(QRandomGenerator::system()->generate64(), 16);
         sockaddr_un address;
-        const socklen_t length = abstractAddress(socketName_, address);
-        error = ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), length) == 0 ? 0
-                                                                                            : errno;
+        const socklen_t length = abstractSocketAddress(socketName_, address);
+        error =
+            ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), length) == 0 ? 0 : errno;
     }
     if (error == 0 && ::listen(listener_, kListenBacklog) != 0)
         error = errno;
@@ -165,7 +154,7 @@ void RouterHub::stop() {
 
 bool RouterHub::queue(Program& program, const router::RouterRecord& record, bool answer) {
     const QByteArray bytes = router::encodeRouterRecord(record);
-    const std::size_t size = static_cast<std::size_t>(bytes.size()) + kRecordOverhead;
+    const std::size_t size = static_cast<std::size_t>(bytes.size()) + kQueuedRecordOverhead;
     const std::size_t budget = kMaxQueuedBytes + (answer ? kAnswerAllowance : 0);
     if (bytes.isEmpty() || program.outBytes + size > budget) {
         program.lost += answer ? 0 : 1;
@@ -292,19 +281,14 @@ bool RouterHub::handle(Program& program, router::ProgramRecord record) {
 }
 
 bool RouterHub::readFrom(Program& program) {
-    QByteArray buffer(static_cast<qsizetype>(router::kMaxRecordSize) + 1, '\0');
+    QByteArray buffer;
     for (int i = 0; i < kRecordsPerRound; ++i) {
-        const ssize_t size = ::recv(program.fd, buffer.data(), static_cast<std::size_t>(buffer.size()),
-                                    MSG_DONTWAIT | MSG_TRUNC);
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size < 0)
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        // The end of the connection, a record larger than any, or one that does not decode:
-        // the program is done with.
-        if (size == 0 || static_cast<std::size_t>(size) > router::kMaxRecordSize)
-            return false;
-        auto record = router::decodeProgramRecord(QByteArrayView(buffer).first(size));
+        const ReceivedRecord received = receiveRecord(program.fd, buffer, router::kMaxRecordSize);
+        if (!received.bytes)
+            return received.open;
+        // A record that does not decode, or an answer the program does not read: the program is
+        // done with.
+        auto record = router::decodeProgramRecord(*received.bytes);
         if (!record || !handle(program, std::move(*record)))
             return false;
     }
@@ -312,19 +296,7 @@ bool RouterHub::readFrom(Program& program) {
 }
 
 bool RouterHub::writeTo(Program& program) {
-    while (!program.out.empty()) {
-        const QByteArray& record = program.out.front();
-        const ssize_t sent = ::send(program.fd, record.constData(),
-                                    static_cast<std::size_t>(record.size()),
-                                    MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0)
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        program.outBytes -= static_cast<std::size_t>(record.size()) + kRecordOverhead;
-        program.out.pop_front();
-    }
-    return true;
+    return sendQueuedRecords(program.fd, program.out, program.outBytes);
 }
 
 void RouterHub::answerFlushes() {
@@ -357,7 +329,8 @@ void RouterHub::run() {
         {
             const std::lock_guard lock(mutex_);
             for (const auto& program : programs_) {
-                const short events = static_cast<short>(POLLIN | (program->out.empty() ? 0 : POLLOUT));
+                const short events =
+                    static_cast<short>(POLLIN | (program->out.empty() ? 0 : POLLOUT));
                 fds.push_back({program->fd, events, 0});
                 flushing = flushing || program->flushDeadline.has_value();
             }

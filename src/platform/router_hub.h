@@ -8,9 +8,9 @@
 // the router datagrams to send, and ask it when they have been written.
 #pragma once
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QByteArrayView>
-#include <sys/types.h>
 
 #include <atomic>
 #include <chrono>

@@ -52,6 +52,14 @@ bool flagsWithin(std::uint8_t flags, std::uint8_t known) {
     return (flags & ~known) == 0;
 }
 
+// The record, when its bytes were exactly the record's.
+template <class Record>
+std::optional<Record> wholeRecord(const ByteReader& in, std::optional<Record> record) {
+    if (!in.ok() || in.remaining() != 0)
+        return std::nullopt;
+    return record;
+}
+
 }  // namespace
 
 QByteArray encodeProgramRecord(const ProgramRecord& record) {
@@ -64,8 +72,7 @@ QByteArray encodeProgramRecord(const ProgramRecord& record) {
         writeText(out, registration->channel);
     } else if (const auto* send = std::get_if<SendRequest>(&record)) {
         const OutgoingMailslotMessage& message = send->message;
-        if (!fitsText(message.sender, kMaxNameSize) ||
-            !fitsText(message.addressee, kMaxNameSize) ||
+        if (!fitsText(message.sender, kMaxNameSize) || !fitsText(message.addressee, kMaxNameSize) ||
             !fitsText(message.channel, kMaxNameSize) ||
             !fitsText(message.message, nbds::kMaxPacketSize)) {
             return {};
@@ -132,9 +139,7 @@ std::optional<ProgramRecord> decodeProgramRecord(QByteArrayView bytes) {
         default:
             break;
     }
-    if (!in.ok() || in.remaining() != 0)
-        return std::nullopt;
-    return record;
+    return wholeRecord(in, std::move(record));
 }
 
 QByteArray encodeRouterRecord(const RouterRecord& record) {
@@ -210,8 +215,8 @@ std::optional<RouterRecord> decodeRouterRecord(QByteArrayView bytes) {
         }
         case kDeliver: {
             auto delivery = decodeMailslotEnvelope(bytes.sliced(1));
-            if (delivery && static_cast<std::size_t>(delivery->message.size()) <=
-                                nbds::kMaxPacketSize) {
+            if (delivery &&
+                static_cast<std::size_t>(delivery->message.size()) <= nbds::kMaxPacketSize) {
                 record = std::move(*delivery);
             }
             in.skip(in.remaining());
@@ -242,9 +247,7 @@ std::optional<RouterRecord> decodeRouterRecord(QByteArrayView bytes) {
         default:
             break;
     }
-    if (!in.ok() || in.remaining() != 0)
-        return std::nullopt;
-    return record;
+    return wholeRecord(in, std::move(record));
 }
 
 }  // namespace pelimo::platform::router

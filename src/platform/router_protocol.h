@@ -17,8 +17,8 @@
 
 namespace pelimo::platform::router {
 
-inline constexpr std::size_t kMaxNameSize = 255;     // channel, computer and user names
-inline constexpr std::size_t kMaxTextSize = 4096;    // paths and program names in a report
+inline constexpr std::size_t kMaxNameSize = 255;      // channel, computer and user names
+inline constexpr std::size_t kMaxTextSize = 4096;     // paths and program names in a report
 inline constexpr std::size_t kMaxRecordSize = 70000;  // above the largest datagram and its fields
 inline constexpr std::uint32_t kMaxFlushWaitMs = 60000;
 
@@ -27,7 +27,7 @@ struct RegisterRequest {  // take the mailslot of `channel` for the calling user
     QByteArray channel;
     bool operator==(const RegisterRequest&) const = default;
 };
-struct SendRequest {  // write one datagram; the router sends as this computer
+struct SendRequest {                  // write one datagram; the router sends as this computer
     OutgoingMailslotMessage message;  // ownComputerName is the router's, not the program's
     bool operator==(const SendRequest&) const = default;
 };

@@ -15,10 +15,10 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
 #include "platform/computer_name_resolver.h"
-#include "platform/netbios_name.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
 #include "platform/mailslot_sender.h"
+#include "platform/netbios_name.h"
 #include "platform/router_client.h"
 #include "platform/router_hub.h"
 #include "platform/router_service.h"
@@ -237,8 +237,8 @@ bool startOwnRouter(const MailslotTransportConfig& config) {
     const QString program = QCoreApplication::instance() != nullptr
                                 ? QCoreApplication::applicationFilePath()
                                 : QStringLiteral("pelimo");
-    state.ownRouter = std::make_unique<pelimo::platform::RouterService>(
-        config, identity, QFile::encodeName(program));
+    state.ownRouter = std::make_unique<pelimo::platform::RouterService>(config, identity,
+                                                                        QFile::encodeName(program));
     if (state.ownRouter->start() != 0) {
         state.ownRouter.reset();
         return false;
@@ -359,7 +359,8 @@ bool gFctInitMailSlot() {
             gStructureMailslotControl.MailSlotHandle =
                 pelimo::platform::createLocalMailslot(channel);
             if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue) {
-                state.mailslotFailure = gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+                state.mailslotFailure =
+                    gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
                 return false;
             }
             state.reader = std::make_unique<pelimo::platform::MailslotReader>(
@@ -472,7 +473,8 @@ void gAddMessageToMailslotControl(const QString& sender, const QString& addresse
 void gReleaseMailslotEntries(qint32 index) {
     MailslotControlData& control = gStructureMailslotControl;
     const qint32 last = std::min(index, control.MessageCount);
-    while (!control.SenderList.isEmpty() && control.MessageCount - control.SenderList.heldCount() < last)
+    while (!control.SenderList.isEmpty() &&
+           control.MessageCount - control.SenderList.heldCount() < last)
         dropOldestHeldEntry(control);
 }
 

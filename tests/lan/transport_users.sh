@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Several users on one computer, the NetBIOS ports held by the router program alone. On host B
-# (10.77.8.2, PMHOSTB) two users made by this test each run the program; the first one's program
+# (10.77.6.2, PMHOSTB) two users made by this test each run the program; the first one's program
 # starts the router (its copy given the file capability, as ./run and the package do), the
 # second one's finds it. A third user took the names of a router and of the old local mailslot
 # before anybody, then takes a mailslot of the channel from the router for itself. Host A
-# (10.77.8.1) sends with pelimo-send:
+# (10.77.6.1) sends with pelimo-send:
 #   - to B's computer name: both users and the third one receive it;
 #   - to one user's login name: that user alone receives it;
 #   - the squatted names are told nothing, the third user cannot take the router's name, and
@@ -25,45 +25,23 @@ for program in "$peer" "$build/pelimo-router" "$build/pelimo-send"; do
     [ -x "$program" ] || skip "$program is not built"
 done
 
-here="$(cd "$(dirname "$0")" && pwd)"
-id=$(($$ % 100000))
-tag="pmu$$"
-nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
-users=("pm${id}a" "pm${id}b" "pm${id}c")
-work="$(mktemp -d /tmp/pm-users.XXXXXX)"
+source "$(dirname "$0")/intake_hosts.sh"
+users=("pm$(($$ % 100000))a" "pm$(($$ % 100000))b" "pm$(($$ % 100000))c")
 pids=()
 router=""
-cleanup() {
+finish() {
     for pid in "${pids[@]}" $router; do kill -KILL "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
     for user in "${users[@]}"; do userdel "$user" 2>/dev/null || true; done
-    rm -rf "$work"
+    cleanup
 }
-trap cleanup EXIT
+trap finish EXIT
 fail() {
     echo "FAIL: $*" >&2
     for f in "$work"/*.out "$work"/*.err; do [ -s "$f" ] && { echo "--- $f"; tail -n 20 "$f"; }; done >&2
     exit 1
 }
 
-for ns in "$nsA" "$nsB" "$nsBridge"; do
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-done
-ip -n "$nsBridge" link add br0 type bridge
-ip -n "$nsBridge" link set br0 up
-for side in A B; do
-    ns="$nsA" ip=10.77.8.1
-    [ "$side" = B ] && { ns="$nsB"; ip=10.77.8.2; }
-    ip link add "${tag}$side" type veth peer name "port$side" netns "$nsBridge"
-    ip link set "${tag}$side" netns "$ns"
-    ip -n "$ns" link set "${tag}$side" name eth0
-    ip -n "$ns" addr add "$ip/24" broadcast 10.77.8.255 dev eth0
-    ip -n "$ns" link set eth0 up
-    ip -n "$nsBridge" link set "port$side" master br0
-    ip -n "$nsBridge" link set "port$side" up
-done
 for user in "${users[@]}"; do
     useradd --system --no-create-home --shell /usr/sbin/nologin --user-group "$user"
 done
@@ -72,7 +50,8 @@ chmod 755 "$work"
 # Each user's own copy of the program and of the router, in a folder of its own.
 on_b() {  # user command...: on host B as that user, with the environment of a bare session
     local user="$1"; shift
-    ip netns exec "$nsB" unshare --uts sh -c 'hostname pmhostb; exec "$@"' sh \
+    # Each step execs the next: $! of "on_b ... &" is the program itself.
+    exec ip netns exec "$nsB" unshare --uts sh -c 'hostname pmhostb; exec "$@"' sh \
         setpriv --reuid="$user" --regid="$user" --init-groups \
         env -i PATH=/usr/bin:/bin HOME="$work/$user" QT_QPA_PLATFORM=offscreen "$@"
 }
@@ -89,7 +68,7 @@ start_user() {  # index
     pids+=("$!")
     eval "exec $((3 + $1))>\"$work/$user.in\""
 }
-wait_for() {  # file pattern [seconds]
+wait_in() {  # file pattern [seconds]
     local deadline=$((SECONDS + ${3:-15}))
     until grep -q -E -- "$2" "$1" 2>/dev/null; do
         [ "$SECONDS" -le "$deadline" ] || fail "$1 never showed /$2/"
@@ -107,12 +86,12 @@ on_b "$third" /usr/bin/python3 -B "$here/transport_users.py" squat 20 \
     <"$work/third.in" >"$work/third.out" 2>"$work/third.err" &
 pids+=("$!")
 exec 6>"$work/third.in"
-wait_for "$work/third.out" '^ready'
+wait_in "$work/third.out" '^ready'
 
 start_user 0
-wait_for "$work/${users[0]}.out" '^ready	PMHOSTB$'
+wait_in "$work/${users[0]}.out" '^ready	PMHOSTB$'
 start_user 1
-wait_for "$work/${users[1]}.out" '^ready	PMHOSTB$'
+wait_in "$work/${users[1]}.out" '^ready	PMHOSTB$'
 for _ in $(seq 100); do
     router="$(ip netns exec "$nsB" ss -Hulnp 'sport = :138' | grep -o 'pid=[0-9]*' | head -n1 | cut -d= -f2)"
     [ -n "$router" ] && break
@@ -120,7 +99,7 @@ for _ in $(seq 100); do
 done
 [ -n "$router" ] || fail "no router holds UDP port 138 on B"
 echo >&6
-wait_for "$work/third.out" '^took-router'
+wait_in "$work/third.out" '^took-router'
 grep -qx "registered 0" "$work/third.out" || fail "the third user could not take a mailslot of its own"
 grep -qx "took-router 98" "$work/third.out" || fail "the third user could take the router's name"
 
@@ -143,29 +122,29 @@ send() {  # addressee text
 }
 send pmhostb "to the computer"
 for user in "${users[0]}" "${users[1]}"; do
-    wait_for "$work/$user.out" "^shown	[0-9]+	PMHOSTA	pmhostb	to the computer	"
+    wait_in "$work/$user.out" "^shown	[0-9]+	PMHOSTA	pmhostb	to the computer	"
 done
-wait_for "$work/third.out" '^delivered pmhostb\|1to the computer$'
+wait_in "$work/third.out" '^delivered pmhostb\|1to the computer$'
 echo "ok: a message to the computer reached both users and the third one"
 send "${users[0]}" "to the first user"
-wait_for "$work/${users[0]}.out" "^shown	[0-9]+	PMHOSTA	${users[0]}	to the first user	"
+wait_in "$work/${users[0]}.out" "^shown	[0-9]+	PMHOSTA	${users[0]}	to the first user	"
 send "${users[1]}" "to the second user"
-wait_for "$work/${users[1]}.out" "^shown	[0-9]+	PMHOSTA	${users[1]}	to the second user	"
+wait_in "$work/${users[1]}.out" "^shown	[0-9]+	PMHOSTA	${users[1]}	to the second user	"
 send pmhostb "marker"
 for user in "${users[0]}" "${users[1]}"; do
-    wait_for "$work/$user.out" "^shown	[0-9]+	PMHOSTA	pmhostb	marker	"
+    wait_in "$work/$user.out" "^shown	[0-9]+	PMHOSTA	pmhostb	marker	"
 done
-wait_for "$work/third.out" '^delivered pmhostb\|1marker$'
+wait_in "$work/third.out" '^delivered pmhostb\|1marker$'
 [ "$(shown "${users[1]}" "to the first user")" -eq 0 ] || fail "the second user got the first one's"
 [ "$(shown "${users[0]}" "to the second user")" -eq 0 ] || fail "the first user got the second one's"
 if grep -q "to the .* user" "$work/third.out"; then fail "the third user got a message of another"; fi
 echo "ok: a message to a user's login name reached that user alone"
 
-wait_for "$work/third.out" '^told ' 30
+wait_in "$work/third.out" '^told ' 30
 grep -qx "told 0" "$work/third.out" || fail "the squatted names were told: $(grep '^told' "$work/third.out")"
 echo "ok: the names the third user took first were told nothing, and silenced nobody"
 for index in 0 1; do
     echo quit >&$((3 + index))
-    wait_for "$work/${users[$index]}.out" '^bye$'
+    wait_in "$work/${users[$index]}.out" '^bye$'
 done
 echo "PASS"

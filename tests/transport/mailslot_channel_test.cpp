@@ -279,9 +279,10 @@ TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
     gReleaseMailslotEntries(kUntaken);
     EXPECT_TRUE(control.TextList.isEmpty() && control.OriginList.isEmpty());
     EXPECT_EQ(control.HeldBytes, 0);
-    writeRaw(QByteArray("A\0B\0"
-                        "1next\0",
-                        10));
+    writeRaw(
+        QByteArray("A\0B\0"
+                   "1next\0",
+                   10));
     ASSERT_EQ(gFctScanMailSlot(), 1);
     EXPECT_EQ(control.MessageCount, kUntaken + 1);
     EXPECT_EQ(lastText(), QStringLiteral("1next"));
@@ -342,8 +343,8 @@ TEST(MailslotSenderQueue, WhatDoesNotFitIsDroppedAndCounted) {
     MailslotTransportConfig config = loopbackOnFreePorts();
     config.broadcastOverride = {QStringLiteral("127.0.0.2")};
     config.nameQueryTimeoutMs = 1000;
-    MailslotSender sender(config, [] { return QByteArray("TESTGROUP"); },
-                          std::make_shared<NetbiosNameCache>());
+    MailslotSender sender(
+        config, [] { return QByteArray("TESTGROUP"); }, std::make_shared<NetbiosNameCache>());
     OutgoingMailslotMessage message;
     message.sender = "PC1";
     message.addressee = "SLOW";  // its name query waits in vain while the queue fills

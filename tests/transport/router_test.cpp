@@ -28,7 +28,10 @@ OutgoingMailslotMessage someMessage() {
     message.sender = "PC1";
     message.addressee = "PC2";
     message.channel = "pelimo";
-    message.message = QByteArray("PC1\0PC2\0" "1hi\0", 12);
+    message.message = QByteArray(
+        "PC1\0PC2\0"
+        "1hi\0",
+        12);
     message.addresseeSource = NameSource::Network;
     message.destinationAddress = 0x0A000002;
     return message;
@@ -95,7 +98,10 @@ TEST(RouterProtocol, EveryRecordComesBackWholeAndNothingElseIsTaken) {
     }
     router::RegisterReply reply;
     reply.result = router::RegisterResult::Taken;
-    reply.intake = {true, false, true, false, 13, 138, 137, "/run/samba/nmbd/unexpected",
+    reply.intake = {true,   false,
+                    true,   false,
+                    13,     138,
+                    137,    "/run/samba/nmbd/unexpected",
                     "nmbd", "/usr/libexec/pelimo/pelimo-router"};
     router::StatusReply status{3, 0x100000002ull, true, true, 4, 5, 6, 212992};
     const router::RouterRecord routerRecords[] = {
@@ -108,14 +114,16 @@ TEST(RouterProtocol, EveryRecordComesBackWholeAndNothingElseIsTaken) {
             EXPECT_FALSE(router::decodeRouterRecord(bytes.first(cut))) << "cut at " << cut;
     }
     // Limits hold both ways: what is too long is neither written nor read.
-    EXPECT_TRUE(router::encodeProgramRecord(router::RegisterRequest{QByteArray(256, 'c')}).isEmpty());
+    EXPECT_TRUE(
+        router::encodeProgramRecord(router::RegisterRequest{QByteArray(256, 'c')}).isEmpty());
     QByteArray longChannel = router::encodeProgramRecord(router::RegisterRequest{"c"});
     longChannel[1] = 1;  // the length's high byte: 257 bytes announced, and there
     longChannel.append(256, 'c');
     EXPECT_FALSE(router::decodeProgramRecord(longChannel));
-    EXPECT_FALSE(router::decodeProgramRecord(router::encodeProgramRecord(router::FlushRequest{
-        router::kMaxFlushWaitMs + 1})));
-    EXPECT_FALSE(router::decodeProgramRecord(router::encodeProgramRecord(router::RegisterRequest{})));
+    EXPECT_FALSE(router::decodeProgramRecord(
+        router::encodeProgramRecord(router::FlushRequest{router::kMaxFlushWaitMs + 1})));
+    EXPECT_FALSE(
+        router::decodeProgramRecord(router::encodeProgramRecord(router::RegisterRequest{})));
     QByteArray unknownFlag = router::encodeProgramRecord(router::SendRequest{someMessage()});
     unknownFlag[1] = static_cast<char>(unknownFlag[1] | 0x80);
     EXPECT_FALSE(router::decodeProgramRecord(unknownFlag));
@@ -225,8 +233,8 @@ TEST(RouterClient, AListenerThatIsNoRouterIsNeitherBelievedNorTold) {
         address.sun_family = AF_UNIX;
         std::memcpy(address.sun_path + 1, squatterName.constData(),
                     static_cast<std::size_t>(squatterName.size()));
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 +
-                                                   squatterName.size());
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + squatterName.size());
         if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
             ::listen(listener, 8) != 0 || ::write(report[1], "L", 1) != 1) {
             ::_exit(1);
