@@ -19,6 +19,7 @@
 #include "stores/contacts.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
+#include "ui/accessible_names.h"
 #include "ui/label_button.h"
 #include "ui/label_button_hover.h"
 #include "ui/label_button_tables.h"
@@ -202,6 +203,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
             &frmAddressBook::lblCmdSoundListen_Click);
     connect(lblCmdDelete, &LabelButton::clicked, this, &frmAddressBook::lblCmdDelete_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmAddressBook::lblCmdQuit_Click);
+    mAddDiagnosisCommand();
     gInstallLabelButtons(this, gAddressBookLabelButtons());
 
     Form_Load();
@@ -289,6 +291,7 @@ void frmAddressBook::mDisplayLanguage() {
         lblCmdSelect->setText(
             gFctGetMessage(gAddressBookMode == kAddressBookPickMode ? Text::Pick : Text::Close));
     });
+    trap.step([&] { gApplyAccessibleNames(this, gAddressBookAccessibleNames()); });
 }
 
 void frmAddressBook::fillCard(int index, int position) {

@@ -72,6 +72,8 @@ public:
     void lblCmdDetectUser_Click();
     void mRequestPelimoIdentification();
     void mColorLabelAddressStop();
+    // Opens "Why can't I reach it?" for the selected contact's computer.
+    void lblCmdDiagnose_Click();
 
     bool isDetecting() const { return detecting_; }
 
@@ -99,6 +101,7 @@ public:
     QScrollBar* VScroll1;
     QLabel* picDefault;
     QLabel* lblLabInfo1;
+    LabelButton* lblCmdDiagnose = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +112,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void buildCard(int index);
+    void mAddDiagnosisCommand();
     void fillCard(int index, int position);
     void setCardBackground(int index, const QColor& colour);
     void appendProgress();

@@ -10,6 +10,7 @@
 #include "mainwindow/termination_signals.h"
 #include "stores/application.h"
 #include "ui/copy_progress_dialog.h"
+#include "ui/label_button_accessible.h"
 #include "ui/modal_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     DialogSeam::installWidgetBackend();
     gSetErrorReportPresenter(&frmError::present);
     gInstallCopyProgressDialog();
+    gInstallLabelButtonAccessibility();
 
     frmPelimo window;
     QObject::connect(&window, &frmPelimo::shutdownFinished, &app, &QCoreApplication::quit,

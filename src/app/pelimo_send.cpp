@@ -4,8 +4,11 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "diagnosis/diagnosis_command.h"
+#include "diagnosis/reachability_diagnosis.h"
 #include "platform/mailslot_transport_config.h"
 #include "stores/application.h"
+#include "stores/language_file.h"
 #include "stores/settings.h"
 #include "transport/decoded_message.h"
 #include "transport/mailslot_channel.h"
@@ -43,7 +46,10 @@ int main(int argc, char* argv[]) {
         "of the Settings.ini beside this program, else \"pelimo\". The message goes through "
         "Pelimo's router when one runs on this computer, else this program sends it. Exits 0 "
         "once the datagram has been written; as with the program itself, delivery is not "
-        "confirmed."));
+        "confirmed.\n"
+        "With --diagnose, TARGET is a computer name and no message is sent: one line per check "
+        "tells whether that computer can be reached by mailslot. Exits 0 when it answered, 1 "
+        "when it cannot be reached, 3 when this computer cannot receive its answer."));
     parser.addHelpOption();
     const QCommandLineOption channelOption(QStringLiteral("channel"),
                                            QStringLiteral("Message channel (mailslot name)."),
@@ -61,11 +67,15 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Send broadcasts and name queries to ADDRESS instead of the broadcast "
                        "address of every interface (for tests; may be repeated)."),
         QStringLiteral("ADDRESS"));
+    const QCommandLineOption diagnoseOption(
+        QStringLiteral("diagnose"),
+        QStringLiteral("Check why the computer TARGET can or cannot be reached, instead of "
+                       "sending a message."));
     const QCommandLineOption noResolverOption(
         QStringLiteral("no-resolver"),
         QStringLiteral("Do not ask the system resolver (hosts file, DNS) for computer names."));
-    parser.addOptions(
-        {channelOption, datagramPortOption, namePortOption, broadcastOption, noResolverOption});
+    parser.addOptions({channelOption, datagramPortOption, namePortOption, broadcastOption,
+                       noResolverOption, diagnoseOption});
     parser.addPositionalArgument(QStringLiteral("TARGET"),
                                  QStringLiteral("Computer, workgroup or \"*\"."));
     parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The message."),
@@ -76,7 +86,10 @@ int main(int argc, char* argv[]) {
     if (words.isEmpty() || words.front().isEmpty())
         return fail(QStringLiteral("TARGET is missing."));
     const QString target = words.takeFirst();
-    if (words.isEmpty())
+    const bool diagnose = parser.isSet(diagnoseOption);
+    if (diagnose && gDiagnosableName(target).isEmpty())
+        return fail(QStringLiteral("TARGET is no computer name."));
+    if (!diagnose && words.isEmpty())
         return fail(QStringLiteral("TEXT is missing."));
 
     pelimo::platform::MailslotTransportConfig config;
@@ -103,6 +116,11 @@ int main(int argc, char* argv[]) {
     if (gFctGetComputerName(gComputerName) == 0) {
         std::fprintf(stderr, "pelimo-send: the computer name cannot be read.\n");
         return 1;
+    }
+    if (diagnose) {
+        // The lines are in the words of the program's language file.
+        gLoadLanguageFile(Settings.FileLanguage);
+        return gRunDiagnosisCommand(gDiagnosableName(target));
     }
 
     DecodedMessage.Kind = kKindPlain;

@@ -9,6 +9,7 @@
 #include "errorreport/error_record.h"
 #include "errorreport/error_trap.h"
 #include "errorreport/runtime_error.h"
+#include "ui/accessible_names.h"
 #include "ui/modal_dialogs.h"
 
 namespace {
@@ -58,6 +59,7 @@ frmError::frmError(QWidget* parent)
 
     connect(cmdsendMail, &QPushButton::clicked, this, &frmError::cmdsendMail_Click);
     connect(cmdResume, &QPushButton::clicked, this, &frmError::cmdResume_Click);
+    gApplyAccessibleNames(this, gErrorReportAccessibleNames());
     Form_Load();
 }
 

@@ -6,6 +6,7 @@
 #include "favorites/favorite_library.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
+#include "ui/accessible_names.h"
 #include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
@@ -116,6 +117,7 @@ void frmFavorite::mDisplayLanguage() {
     };
     for (const auto& caption : captions)
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
+    trap.step([this] { gApplyAccessibleNames(this, gFavoriteAccessibleNames()); });
 }
 
 void frmFavorite::mInitInterface() {

@@ -12,6 +12,7 @@
 
 #include "transport/decoded_message.h"
 
+class DesktopNotifier;
 class ErrorTrap;
 class HistoryTableModel;
 struct Letterhead;
@@ -26,6 +27,7 @@ class QSystemTrayIcon;
 class QTableView;
 class QTimer;
 class QWidget;
+class StatusNotifierItem;
 
 class frmPelimo : public QMainWindow {
     Q_OBJECT
@@ -90,6 +92,29 @@ public:
     // The longest receive tick so far, in nanoseconds (for measurements).
     qint64 longestReceiveTickNs() const { return longestTickNs_; }
     void resetReceiveTickStatistics() { longestTickNs_ = 0; }
+
+    // --- the tray icon as a StatusNotifierItem, where a desktop has a watcher for one
+    void mStartStatusNotifierItem();
+    StatusNotifierItem* statusItem() const { return statusItem_; }
+
+    // --- "Why can't I reach it?" from the addressee box's context menu
+    void mConnectAddresseeDiagnosis();
+    // The computer the addressee item at `position` of the addressee box names; empty when the
+    // item cannot be diagnosed (a workgroup wildcard, nothing typed).
+    QString mAddresseeComputerAt(int position) const;
+
+    // --- desktop notifications
+    // Whether the user has the window in front: shown, not minimised and active.
+    bool mWindowInFront() const;
+    // Tells of `newest`, the last of the `messagesInTick` messages of a receive tick, in a desktop
+    // notification (when the preference allows it).
+    void mNotifyArrival(const DecodedMessageData& newest, int messagesInTick);
+    // The notification's actions: the window in front on the read panel with the notified
+    // message; the same, then the reply to its sender.
+    void mOpenNotifiedMessage();
+    void mReplyToNotifiedMessage();
+    // The notifier, created with the first notification; nullptr before.
+    DesktopNotifier* notifier() const { return notifier_; }
 
     // --- sending
     void lblCmdSendNow_Click();
@@ -259,6 +284,12 @@ private:
     quint64 lostShown_ = 0;  // lost datagrams the count line tells of
     // The message the read panel shows, which Reply answers.
     DecodedMessageData shownMessage_;
+    DesktopNotifier* notifier_ = nullptr;
+    StatusNotifierItem* statusItem_ = nullptr;
+    // Chooses the icon shown (the item, else the X11 tray's) and brings back a window hidden in
+    // a tray that went away.
+    void mTrayChanged();
+    DecodedMessageData notifiedMessage_;
 };
 
 // ModGlobal: shows the tray icon of `form`.

@@ -81,6 +81,7 @@ void frmPelimo::connectHandlers() {
     connect(MenuAbout, &QAction::triggered, this, &frmPelimo::MenuAbout_Click);
     connect(MHideAbout, &QAction::triggered, this, &frmPelimo::MHideAbout_Click);
     gInstallLabelButtons(this, gMainWindowLabelButtons());
+    mConnectAddresseeDiagnosis();
 }
 
 void frmPelimo::mColorLabelMenuStop() {

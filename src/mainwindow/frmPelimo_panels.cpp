@@ -5,6 +5,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "desktop/desktop_notifier.h"
+#include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/artwork.h"
 #include "mainwindow/frmPelimo.h"
@@ -22,7 +24,7 @@ constexpr char kTrayTip[] = "Pelimo by Trelvix";
 
 frmPelimo::TrayAvailability& trayAvailability() {
     static frmPelimo::TrayAvailability availability = [] {
-        return QSystemTrayIcon::isSystemTrayAvailable();
+        return StatusNotifierItem::anyShown() || QSystemTrayIcon::isSystemTrayAvailable();
     };
     return availability;
 }
@@ -56,8 +58,11 @@ void gDisplayIconTray(frmPelimo* form) {
         form->trayIcon->setToolTip(QString::fromLatin1(kTrayTip));
         form->trayIcon->setContextMenu(form->MHide);
     });
+    // Where a StatusNotifierItem watcher runs, the program's own item is the icon (Qt's would be
+    // a second one).
+    trap.step([form] { form->mStartStatusNotifierItem(); });
     trap.step([form] {
-        if (frmPelimo::isTrayAvailable())
+        if (frmPelimo::isTrayAvailable() && !StatusNotifierItem::watcherPresent())
             form->trayIcon->show();
     });
 }
@@ -138,6 +143,9 @@ void frmPelimo::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+    // The user looks at the window: the notification of the messages it shows goes.
+    if (event->type() == QEvent::ActivationChange && notifier_ != nullptr && mWindowInFront())
+        notifier_->endBurst();
 }
 
 void frmPelimo::mouseMoveEvent(QMouseEvent* event) {

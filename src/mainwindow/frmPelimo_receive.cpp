@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "diagnosis/reachability_diagnosis.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/artwork.h"
 #include "mainwindow/display_text.h"
@@ -70,6 +71,9 @@ void frmPelimo::TimerMailSlot_Timer() {
     if (HistoryList.Count >= firstStored)
         trap.step([firstStored] { gAppendHistoricFrom(firstStored); });
     if (newest) {
+        // Whether the user had the window in front before this tick brought it forward.
+        const bool inFront = mWindowInFront();
+        const qint32 messagesInTick = HistoryList.Count - firstStored + 1;
         trap.step([this] { TimerTestRead->stop(); });
         trap.step([this, &newest] {
             DecodedMessage = *newest;
@@ -85,6 +89,8 @@ void frmPelimo::TimerMailSlot_Timer() {
                 mOpenWindowsTray();
         });
         trap.step([this] { TimerTestRead->start(); });
+        if (!inFront)
+            trap.step([&] { mNotifyArrival(*newest, messagesInTick); });
     }
     const quint64 lost = gFctLostDatagrams();
     if (newest || lost != lostShown_)
@@ -132,6 +138,7 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
             }
             const bool request = DecodedMessage.Kind == kKindIdentificationRequest;
             trap.step([] { gRecordPresence(DecodedMessage.Sender); });
+            trap.step([] { gIdentificationArrived(DecodedMessage.Sender); });
             trap.step([request, &origin] {
                 if (request)
                     gSendIdentificationAnswer(DecodedMessage.Sender, origin);

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/main_window_texts.h"
@@ -23,6 +24,7 @@
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
+#include "ui/accessible_names.h"
 #include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
@@ -159,6 +161,7 @@ void frmPelimo::mDisplayLanguage() {
             entry.first->setText(gFctGetMessage(entry.second).replace(u'&', QStringLiteral("&&")));
         });
     }
+    trap.step([this] { gApplyAccessibleNames(this, gMainWindowAccessibleNames()); });
 }
 
 bool frmPelimo::Form_Unload(bool askConfirmation) {
@@ -183,6 +186,8 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
     step("trayIcon", [this] {
         if (trayIcon != nullptr)
             trayIcon->hide();
+        if (statusItem_ != nullptr)
+            statusItem_->stop();
     });
     step("timers", [this] {
         TimerMailSlot->stop();

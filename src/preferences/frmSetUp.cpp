@@ -11,6 +11,7 @@
 #include "stores/application.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
+#include "ui/accessible_names.h"
 #include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
@@ -35,6 +36,7 @@ constexpr int BoxTitle = 56;
 constexpr int NextStart = 94;
 constexpr int Minimized = 95;
 constexpr int Tagline = 213;
+constexpr int Notifications = 230;
 }  // namespace Text
 
 const QColor kWindowColour(22, 34, 108);
@@ -128,6 +130,8 @@ void frmSetUp::buildSettingsPanel() {
     txtSign = gNamed(new LimitedTextBox(picSettings), "txtSign");
     gPlace(txtSign, 390, 2460, 4785, 1005);
     gPaint(txtSign, kDesignWhite, kDesignBlack);
+    chkNotifications = checkBox(picSettings, "chkNotifications", 3600,
+                                QStringLiteral("Notification sur arrivée d'un message"));
     txtLanguage = gNamed(new QLineEdit(picSettings), "txtLanguage");
     gPlace(txtLanguage, 375, 4170, 4215, 315);
     gPaint(txtLanguage, kDesignWhite, kDesignBlack);
@@ -172,6 +176,7 @@ void frmSetUp::mInitForm() {
     chkOpenwindows->setCheckState(stateOf(Settings.OpenWindows));
     chkPlaysound->setCheckState(stateOf(Settings.PlaySound));
     chkMinimized->setCheckState(stateOf(Settings.MinimizedWindows));
+    chkNotifications->setCheckState(stateOf(Settings.Notifications));
     txtSign->setText(Settings.Signup);
     txtLanguage->setText(Settings.FileLanguage);
 }
@@ -192,6 +197,7 @@ void frmSetUp::mDisplayLanguage() {
         {chkOpenwindows, Text::OpenWindows},
         {chkPlaysound, Text::PlaySound},
         {chkMinimized, Text::Minimized},
+        {chkNotifications, Text::Notifications},
     };
     for (const auto& [control, message] : captions) {
         const QString text = gFctGetMessage(message);
@@ -200,6 +206,7 @@ void frmSetUp::mDisplayLanguage() {
         else if (auto* box = qobject_cast<QCheckBox*>(control))
             box->setText(QString(text).replace(u'&', QStringLiteral("&&")));
     }
+    gApplyAccessibleNames(this, gSetUpAccessibleNames());
 }
 
 void frmSetUp::cmdValide_Click() {
@@ -208,6 +215,7 @@ void frmSetUp::cmdValide_Click() {
         Settings.OpenWindows = valueOf(chkOpenwindows);
         Settings.PlaySound = valueOf(chkPlaysound);
         Settings.MinimizedWindows = valueOf(chkMinimized);
+        Settings.Notifications = valueOf(chkNotifications);
     });
     trap.step([this] { Settings.Signup = txtSign->text(); });
     trap.step([this] {

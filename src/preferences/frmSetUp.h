@@ -42,6 +42,8 @@ public:
     QCheckBox* chkOpenwindows;
     QCheckBox* chkPlaysound;
     QCheckBox* chkMinimized;
+    // The desktop notification switch, between the signature and the language file.
+    QCheckBox* chkNotifications;
     QLabel* lblSign;
     LimitedTextBox* txtSign;
     QLineEdit* txtLanguage;

@@ -15,6 +15,7 @@ SettingsData Settings;
 namespace {
 
 const QString kSection = QString::fromLatin1(kSettingsSection);
+constexpr char kNotificationsKey[] = "Notifications";
 
 QString settingsPath() {
     return gApplicationFolder + QString::fromLatin1(kSettingsFileName);
@@ -46,6 +47,7 @@ void gLoadSettingsIni() {
         Settings.IdentificationSendDelay = delay;
     Settings.Signup = reader.get(kSection, u"Signup", u"", kProfileBufferSize);
     gDecodeLineBreaks(Settings.Signup);
+    loadSwitch(reader, kNotificationsKey, Settings.Notifications);
 }
 
 void gSaveSettingsIni() {
@@ -61,6 +63,14 @@ void gSaveSettingsIni() {
     batch.write(kSection, u"IdentificationSendDelay",
                 gFormatNumber(Settings.IdentificationSendDelay));
     batch.write(kSection, u"Signup", signup);
+    // The notification switch is stored once it was turned off, so a file that never had it
+    // keeps the seven keys it always had.
+    const QString notifications = QString::fromLatin1(kNotificationsKey);
+    if (Settings.Notifications != 1 ||
+        ProfileReader(settingsPath()).get(kSection, notifications, u"\x01", kProfileBufferSize) !=
+            QStringLiteral("\x01")) {
+        batch.write(kSection, notifications, gFormatNumber(Settings.Notifications));
+    }
     // The keys are saved together, so the first key's failure is the failure of the save.
     if (!firstWritten || !batch.commit()) {
         DialogSeam::messageBox(QStringLiteral("Error Saving Setting Data !"), MsgBoxButtons::Ok,

@@ -12,6 +12,8 @@ struct SettingsData {
     QString MessageChannel;
     double IdentificationSendDelay = 0.0;
     QString Signup;  // real CR LF line breaks
+    // 1: a desktop notification tells of messages that arrive while the window is not in front.
+    qint16 Notifications = 0;
 };
 
 // One per process; zero and empty until loaded.

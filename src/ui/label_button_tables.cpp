@@ -76,7 +76,7 @@ LabelButtonTable addressBook() {
     LabelButtonTable table;
     table.groups = {{kAddressStop,
                      {"lblCmdSelect", "lblCmdDetectUser", "lblCmdPhoto", "lblCmdSound",
-                      "lblCmdSoundListen", "lblCmdDelete", "lblCmdQuit"}}};
+                      "lblCmdSoundListen", "lblCmdDelete", "lblCmdQuit", "lblCmdDiagnose"}}};
     lightThemselves(table, table.groups[0], kAddressStop);
     table.resets.push_back({nullptr, kAddressStop});
     resetOnly(table, {"lblLabAddressBookTitle", "Label2", "picUser", "txtUserName", "lblUserName"},

@@ -1,0 +1,168 @@
+#include "diagnosis/frmDiagnosis.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+#include "diagnosis/diagnosis_report.h"
+#include "stores/language_file.h"
+#include "ui/dialog_seam.h"
+#include "ui/label_button.h"
+#include "ui/label_button_hover.h"
+#include "ui/modal_dialogs.h"
+#include "ui/twips.h"
+#include "ui/window_parts.h"
+
+namespace {
+
+namespace Text {
+constexpr int ComputerName = 33;
+constexpr int Quit = 13;
+constexpr int BoxTitle = 56;
+constexpr int Title = 232;
+constexpr int Check = 233;
+constexpr int Checking = 234;
+constexpr int InvalidName = 263;
+}  // namespace Text
+
+const QColor kWindowColour(38, 60, 153);
+const QColor kListColour(22, 34, 108);
+const QColor kGood(0, 255, 0);
+const QColor kBad(255, 96, 96);
+const QColor kUnknown(255, 144, 48);
+
+constexpr int kWidth = 7800;
+constexpr int kHeight = 5400;
+constexpr int kCommandTop = 450;
+constexpr char kResetProcedure[] = "mColorLabelDiagnosisStop";
+
+const QString kModule = QStringLiteral("frmDiagnosis");
+
+LabelButtonTable hoverTable() {
+    LabelButtonTable table;
+    table.groups = {{kResetProcedure, {"lblCmdCheck", "lblCmdQuit"}}};
+    table.highlights = {{"lblCmdCheck", "lblCmdCheck", kResetProcedure},
+                        {"lblCmdQuit", "lblCmdQuit", kResetProcedure}};
+    table.resets = {{nullptr, kResetProcedure},
+                    {"lblLabTitle", kResetProcedure},
+                    {"Label2", kResetProcedure},
+                    {"lstResults", kResetProcedure}};
+    return table;
+}
+
+QColor markColour(DiagnosisMark mark) {
+    switch (mark) {
+        case DiagnosisMark::Good:
+            return kGood;
+        case DiagnosisMark::Bad:
+            return kBad;
+        case DiagnosisMark::Unknown:
+            return kUnknown;
+        case DiagnosisMark::Advice:
+            break;
+    }
+    return kDesignWhite;
+}
+
+}  // namespace
+
+frmDiagnosis::frmDiagnosis(const QString& computerName, QWidget* parent)
+    : QDialog(parent), diagnosis_(new ReachabilityDiagnosis(this)) {
+    setObjectName(kModule);
+    setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
+    setFont(gArial(8));
+    gPaint(this, kWindowColour, kDesignWhite);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    lblLabTitle = gTitleLabel(this, "lblLabTitle", kWidth, 12);
+    Label2 = gPlainLabel(this, "Label2");
+    gPlace(Label2, 15, 390, kWidth - 30, 675);
+    gPaint(Label2, kDesignBand, kDesignWhite);
+    lblCmdCheck = gCommandLabel(this, "lblCmdCheck", 120, kCommandTop, 1200, 570);
+    lblCmdQuit = gCommandLabel(this, "lblCmdQuit", 6810, kCommandTop, 870, 570);
+
+    lblComputerName = gPlainLabel(this, "lblComputerName");
+    gPlace(lblComputerName, 135, 1200, 1800, 285);
+    txtComputerName = gNamed(new QLineEdit(computerName, this), "txtComputerName");
+    gPlace(txtComputerName, 1995, 1170, 3000, 315);
+    gPaint(txtComputerName, kDesignWhite, kDesignBlack);
+    txtComputerName->setMaxLength(kMaxDiagnosedNameLength + 2);  // room for leading "\\"
+
+    lstResults = gNamed(new QListWidget(this), "lstResults");
+    gPlace(lstResults, 135, 1620, 7530, 3420);
+    gPaint(lstResults, kListColour, kDesignWhite);
+    lstResults->setWordWrap(true);
+    lstResults->setSelectionMode(QAbstractItemView::NoSelection);
+    lstResults->setFocusPolicy(Qt::StrongFocus);
+
+    lblLabInfo1 = gPlainLabel(this, "lblLabInfo1");
+    gPlace(lblLabInfo1, 135, 5100, 7530, 255);
+
+    connect(lblCmdCheck, &LabelButton::clicked, this, &frmDiagnosis::lblCmdCheck_Click);
+    connect(lblCmdQuit, &LabelButton::clicked, this, &frmDiagnosis::lblCmdQuit_Click);
+    connect(txtComputerName, &QLineEdit::returnPressed, this, &frmDiagnosis::lblCmdCheck_Click);
+    connect(diagnosis_, &ReachabilityDiagnosis::progressed, this, &frmDiagnosis::mDisplayResults);
+    connect(diagnosis_, &ReachabilityDiagnosis::finished, this, [this](DiagnosisVerdict verdict) {
+        verdict_ = verdict;
+        mDisplayResults();
+    });
+    gInstallLabelButtons(this, hoverTable());
+    mDisplayLanguage();
+}
+
+void frmDiagnosis::mDisplayLanguage() {
+    setWindowTitle(gFctGetMessage(Text::Title));
+    lblLabTitle->setText(gFctGetMessage(Text::Title));
+    lblCmdCheck->setText(gFctGetMessage(Text::Check));
+    lblCmdQuit->setText(gFctGetMessage(Text::Quit));
+    lblComputerName->setText(gFctGetMessage(Text::ComputerName));
+    txtComputerName->setAccessibleName(gFctGetMessage(Text::ComputerName));
+    lstResults->setAccessibleName(gFctGetMessage(Text::Title));
+}
+
+void frmDiagnosis::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Opening the window for a computer is the user's request to check it.
+    if (!checkedOnShow_) {
+        checkedOnShow_ = true;
+        QTimer::singleShot(0, this, &frmDiagnosis::lblCmdCheck_Click);
+    }
+}
+
+void frmDiagnosis::lblCmdCheck_Click() {
+    if (diagnosis_->isRunning())
+        return;
+    const QString name = gDiagnosableName(txtComputerName->text());
+    if (name.isEmpty()) {
+        DialogSeam::messageBox(gFctGetMessage(Text::InvalidName), MsgBoxButtons::Ok,
+                               MsgBoxIcon::Information, gFctGetMessage(Text::BoxTitle));
+        return;
+    }
+    txtComputerName->setText(name);
+    verdict_.reset();
+    if (diagnosis_->start(name))
+        mDisplayResults();
+}
+
+void frmDiagnosis::lblCmdQuit_Click() {
+    reject();
+}
+
+void frmDiagnosis::mColorLabelDiagnosisStop() {
+    gResetLabelButtons(this, kResetProcedure);
+}
+
+void frmDiagnosis::mDisplayResults() {
+    lstResults->clear();
+    for (const DiagnosisLine& line : gDiagnosisLines(diagnosis_->facts(), verdict_)) {
+        auto* item = new QListWidgetItem(line.text, lstResults);
+        item->setForeground(markColour(line.mark));
+    }
+    lblLabInfo1->setText(diagnosis_->isRunning() ? gFctGetMessage(Text::Checking) : QString());
+}
+
+void gShowDiagnosis(QWidget* owner, const QString& computerName) {
+    frmDiagnosis window(computerName, owner);
+    DialogSeam::execModal(&window);
+}

@@ -1,0 +1,64 @@
+// The tray icon as a StatusNotifierItem: its menu is the tray menu, its activation restores the
+// window. A watcher that appears after start-up takes the item; the X11 tray icon stands in where
+// no host shows it, and a window hidden in a tray that goes away comes back.
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "desktop/status_notifier_item.h"
+#include "mainwindow/frmPelimo.h"
+#include "stores/application.h"
+
+namespace {
+
+constexpr char kTrayTip[] = "Pelimo by Trelvix";
+
+// The tray menu's entries as the item's menu shows them: Qt's "&&" is one "&".
+QList<TrayMenuEntry> menuEntries(const QMenu* menu) {
+    QList<TrayMenuEntry> entries;
+    for (const QAction* action : menu->actions())
+        entries.append({QString(action->text()).replace(QStringLiteral("&&"), QStringLiteral("&")),
+                        action->isEnabled()});
+    return entries;
+}
+
+}  // namespace
+
+void frmPelimo::mStartStatusNotifierItem() {
+    if (statusItem_ != nullptr)
+        return;
+    statusItem_ = new StatusNotifierItem(this);
+    statusItem_->setTitle(QString::fromLatin1(kApplicationName));
+    statusItem_->setToolTip(QString::fromLatin1(kTrayTip));
+    statusItem_->setIcon(windowIcon());
+    statusItem_->setMenuEntries(menuEntries(MHide));
+    // The entries take the language file's captions after start-up.
+    for (QAction* action : MHide->actions()) {
+        connect(action, &QAction::changed, statusItem_,
+                [this] { statusItem_->setMenuEntries(menuEntries(MHide)); });
+    }
+    connect(statusItem_, &StatusNotifierItem::menuTriggered, this, [this](int index) {
+        if (QAction* action = MHide->actions().value(index))
+            action->trigger();
+    });
+    connect(statusItem_, &StatusNotifierItem::activated, this, &frmPelimo::mOpenWindowsTray);
+    connect(statusItem_, &StatusNotifierItem::contextMenuRequested, this,
+            [this](const QPoint& at) { MHide->popup(at); });
+    connect(statusItem_, &StatusNotifierItem::shownChanged, this, &frmPelimo::mTrayChanged);
+    statusItem_->start();
+}
+
+void frmPelimo::mTrayChanged() {
+    const bool viaItem = statusItem_ != nullptr && statusItem_->isShown();
+    if (trayIcon != nullptr && !unloaded_) {
+        if (viaItem) {
+            trayIcon->hide();
+        } else if (!StatusNotifierItem::watcherPresent() &&
+                   QSystemTrayIcon::isSystemTrayAvailable()) {
+            trayIcon->show();
+        }
+    }
+    // A window hidden in a tray that went away could no longer be reached.
+    if (!unloaded_ && !isVisible() && !isTrayAvailable())
+        mOpenWindowsTray();
+}

@@ -1,0 +1,149 @@
+// The diagnosis's reasoning: which firewall rules stand in the way, whether this computer
+// receives, the verdict from what the checks found, and the lines that tell it.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "diagnosis/diagnosis_report.h"
+#include "diagnosis/firewall_rules.h"
+#include "diagnosis/reachability_diagnosis.h"
+#include "stores/language_file.h"
+
+namespace {
+
+QByteArray sampleRuleset() {
+    QFile file(QStringLiteral(PELIMO_TEST_DATA "/nft_ruleset.json"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+TEST(FirewallRules, RulesDroppingNetbiosUdpAreFoundOthersAreNot) {
+    const auto drops = gNetbiosDropsInNftRuleset(sampleRuleset());
+    ASSERT_TRUE(drops.has_value());
+    // A port, a set and a range; the TCP rule, the negated match and the counter are not drops.
+    ASSERT_EQ(drops->size(), 4u);
+    EXPECT_EQ((*drops)[0], (FirewallDrop{QStringLiteral("inet filter input"), {138}, "drop"}));
+    EXPECT_EQ((*drops)[1],
+              (FirewallDrop{QStringLiteral("inet filter input"), {137, 138}, "reject"}));
+    EXPECT_EQ((*drops)[2].ports, (QList<int>{137, 138}));
+    EXPECT_EQ((*drops)[3], (FirewallDrop{QStringLiteral("ip nat pre"), {137}, "drop"}));
+
+    EXPECT_TRUE(gNetbiosDropsInNftRuleset(R"({"nftables": []})")->empty());
+    EXPECT_FALSE(gNetbiosDropsInNftRuleset("Error: Operation not permitted").has_value());
+    EXPECT_FALSE(gNetbiosDropsInNftRuleset(R"({"nftables": {"rule": 1}})").has_value());
+}
+
+TEST(ReceiveState, WhoReceivesForThisComputer) {
+    LocalReceiveState state;
+    state.datagramPort = 138;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::MailslotTaken);
+    state.mailslotOpen = true;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::NoPrivilege);
+    state.mayBindLowPorts = true;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::NotListening);
+    state.portTaken = true;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::PortHeldUnknown);
+    state.holder = QStringLiteral("nmbd");
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::PortHeld);
+    EXPECT_FALSE(gReceivesAnswers(gReceiveVerdict(state)));
+    state.holder = QStringLiteral("pelimo-router");
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::OtherCopy);
+    EXPECT_TRUE(gReceivesAnswers(gReceiveVerdict(state)));
+    state.routing = true;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::Ourselves);
+    state.readingNmbd = true;
+    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::ThroughNmbd);
+}
+
+TEST(DiagnosableName, TypedNamesBecomeComputerNamesOrNothing) {
+    EXPECT_EQ(gDiagnosableName(QStringLiteral("  \\\\Office-PC ")), QStringLiteral("Office-PC"));
+    EXPECT_EQ(gDiagnosableName(QStringLiteral("ABCDEFGHIJKLMNO")),
+              QStringLiteral("ABCDEFGHIJKLMNO"));
+    for (const char* refused : {"", "*", "ABCDEFGHIJKLMNOP", "two words", "a;b", "pc\x01", "x?"})
+        EXPECT_TRUE(gDiagnosableName(QString::fromLatin1(refused)).isEmpty()) << refused;
+}
+
+class DiagnosisReportTest : public ::testing::Test {
+protected:
+    DiagnosisReportTest() { gLoadLanguageFile(QStringLiteral(PELIMO_LANGUAGE_FILE)); }
+    ~DiagnosisReportTest() override { gResetLanguageTable(); }
+
+    static DiagnosisFacts receivingFacts() {
+        DiagnosisFacts facts;
+        facts.name = QStringLiteral("PMHOSTB");
+        facts.lookedUp = true;
+        facts.receive = {.datagramPort = 138,
+                         .channel = QStringLiteral("pelimo"),
+                         .mailslotOpen = true,
+                         .routing = true};
+        facts.firewall.readable = true;
+        facts.nameQueried = true;
+        facts.resolverAsked = true;
+        facts.identificationSent = true;
+        return facts;
+    }
+
+    static QString joined(const QList<DiagnosisLine>& lines) {
+        QStringList texts;
+        for (const DiagnosisLine& line : lines)
+            texts.append(line.text);
+        return texts.join(u'\n');
+    }
+};
+
+TEST_F(DiagnosisReportTest, VerdictAndExitStatusFollowWhatTheChecksFound) {
+    DiagnosisFacts facts = receivingFacts();
+    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::UnknownName);
+    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::UnknownName), 1);
+    facts.resolverAddresses = {0x0A4D0502};
+    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::NameButNoProgram);
+    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::NameButNoProgram), 1);
+    // Without a way for the answer to come in, silence proves nothing.
+    facts.receive.routing = false;
+    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::CannotTell);
+    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::CannotTell), 3);
+    facts.answerMs = 12;
+    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::Reachable);
+    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::Reachable), 0);
+}
+
+TEST_F(DiagnosisReportTest, ASilentComputerThatIsKnownGetsTheAdvice) {
+    DiagnosisFacts facts = receivingFacts();
+    facts.netbiosAddress = 0x0A4D0502;
+    facts.resolverAddresses = {0x0A4D0509};
+    facts.firewall.drops = {{QStringLiteral("inet filter input"), {138}, QStringLiteral("drop")}};
+    const QList<DiagnosisLine> lines = gDiagnosisLines(facts, gDiagnosisVerdict(facts));
+    const QString text = joined(lines);
+    EXPECT_TRUE(text.contains(QStringLiteral("UDP port 138"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("PMHOSTB answers from 10.77.5.2")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("PMHOSTB is 10.77.5.9"))) << text.toStdString();
+    // The resolver disagrees with the name service, which the sender asks first.
+    EXPECT_TRUE(text.contains(QStringLiteral("differ"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("a rule drops UDP 138 (inet filter input, drop)")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("no answer within a second")));
+    EXPECT_TRUE(text.contains(QStringLiteral("another channel than pelimo")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("\"Enable remote mailslots\" policy (EnableMailslots)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Windows 11 24H2 and Windows Server 2025")));
+    EXPECT_FALSE(text.contains(u'%')) << "every placeholder is filled";
+    EXPECT_EQ(lines.back().mark, DiagnosisMark::Advice);
+
+    // Before the verdict, the answer's line is not told yet.
+    EXPECT_FALSE(joined(gDiagnosisLines(facts, std::nullopt)).contains(QStringLiteral("second")));
+}
+
+TEST_F(DiagnosisReportTest, AnAnswerIsTheVerdictWhateverElseWasFound) {
+    DiagnosisFacts facts = receivingFacts();
+    facts.answerMs = 35;
+    facts.firewall = {false, QStringLiteral("Operation not permitted"), {}};
+    const QList<DiagnosisLine> lines = gDiagnosisLines(facts, gDiagnosisVerdict(facts));
+    const QString text = joined(lines);
+    EXPECT_TRUE(text.contains(QStringLiteral("answered after 35 ms"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("cannot be read (Operation not permitted)")));
+    EXPECT_EQ(lines.back(), (DiagnosisLine{DiagnosisMark::Good,
+                                           QStringLiteral("PMHOSTB can be reached by mailslot.")}));
+}
+
+}  // namespace
