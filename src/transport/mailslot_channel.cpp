@@ -387,6 +387,10 @@ QString gFctMailSlotFailure() {
     return transport().mailslotFailure;
 }
 
+QString gFctRouterProgram() {
+    return routerProgramPath(activeConfig());
+}
+
 qint32 gFctScanMailSlot() {
     try {
         Transport& state = transport();

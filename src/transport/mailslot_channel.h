@@ -90,6 +90,10 @@ bool gFctInitMailSlot();
 // Why the last gFctInitMailSlot gave no mailslot, for the user; empty after a success.
 QString gFctMailSlotFailure();
 
+// The router program this process starts when none runs: the one program that needs the right
+// to bind the NetBIOS ports.
+QString gFctRouterProgram();
+
 // Reads at most one datagram: -1 when no mailslot is open, 0 when none is waiting, 1 when one was
 // read and appended to gStructureMailslotControl (entry MessageCount).
 qint32 gFctScanMailSlot();
