@@ -1,4 +1,5 @@
 // The history panel and history printing with large histories, offscreen.
+// --entries=N sets the size of the panel's history (100 000 by default).
 //   bench_mainwindow_history [benchmark options]   opening the panel with 100 000 entries until
 //                                                  the grid has painted its rows, sorting by
 //                                                  sender and back by arrival, and printing a
@@ -27,7 +28,7 @@
 
 namespace {
 
-constexpr int kPanelEntries = 100000;
+int gPanelEntries = 100000;
 constexpr int kPrintedEntries = 10000;
 
 // Loads a generated history of `entries` entries into HistoryList.
@@ -54,7 +55,7 @@ void openPanel(frmPelimo& window) {
 }
 
 void BM_OpenHistoryPanel(benchmark::State& state) {
-    loadHistory(kPanelEntries);
+    loadHistory(gPanelEntries);
     auto window = shownWindow();
     for (auto _ : state) {
         openPanel(*window);
@@ -67,7 +68,7 @@ void BM_OpenHistoryPanel(benchmark::State& state) {
 BENCHMARK(BM_OpenHistoryPanel)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
 
 void BM_SortHistory(benchmark::State& state) {
-    loadHistory(kPanelEntries);
+    loadHistory(gPanelEntries);
     auto window = shownWindow();
     openPanel(*window);
     const bool bySender = state.range(0) == 1;
@@ -115,7 +116,7 @@ void BM_PrintHistoryToPdf(benchmark::State& state) {
 BENCHMARK(BM_PrintHistoryToPdf)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(5);
 
 int measureMemory() {
-    loadHistory(kPanelEntries);
+    loadHistory(gPanelEntries);
     auto window = shownWindow();
     const long before = statusKilobytes("VmRSS");
     openPanel(*window);
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     DialogSeam::setScripted(true);
+    gPanelEntries = gBenchHistoryEntries(argc, argv, gPanelEntries);
     if (argc > 1 && std::strcmp(argv[1], "--memory") == 0)
         return measureMemory();
     if (argc > 2 && std::strcmp(argv[1], "--pdf") == 0) {

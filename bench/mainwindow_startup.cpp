@@ -1,9 +1,8 @@
 // Start-up of the main window offscreen, from construction until the window is shown, with 100
-// contacts and a 100 000-entry history, as the program starts.
+// contacts and a 100 000-entry history (--entries=N for another size), as the program starts.
 //   bench_mainwindow_startup [benchmark options]   the start-up timed over several runs
 //   bench_mainwindow_startup --once                 one start-up in this fresh process: its time
-//   and
-//                                                   the process's peak resident size
+//                                                   and the process's peak resident size
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -35,7 +34,7 @@
 namespace {
 
 constexpr int kContacts = 100;
-constexpr int kHistoryEntries = 100000;
+int gHistoryEntries = 100000;
 
 void writeFile(const QString& path, const QByteArray& contents) {
     QFile file(path);
@@ -67,7 +66,7 @@ public:
         for (int i = 1; i <= 101; ++i)
             language += QString::asprintf("%05d=Text %d\r\n", i, i).toLatin1();
         writeFile(path("orglng.lng"), language);
-        if (!gWriteHistoryFile(path("Histo.dat"), kHistoryEntries))
+        if (!gWriteHistoryFile(path("Histo.dat"), gHistoryEntries))
             std::exit(1);
     }
     QString path(const char* name) const { return dir_.path() + u'/' + QString::fromLatin1(name); }
@@ -108,7 +107,7 @@ void BM_MainWindowStartup(benchmark::State& state) {
         std::unique_ptr<frmPelimo> window = startWindow();
         benchmark::DoNotOptimize(window.get());
         state.PauseTiming();
-        if (HistoryList.Count != kHistoryEntries || ContactList.Count != kContacts) {
+        if (HistoryList.Count != gHistoryEntries || ContactList.Count != kContacts) {
             state.SkipWithError("the stores did not load");
         }
         window.reset();
@@ -149,6 +148,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     DialogSeam::setScripted(true);
+    gHistoryEntries = gBenchHistoryEntries(argc, argv, gHistoryEntries);
     if (argc > 1 && std::strcmp(argv[1], "--once") == 0)
         return runOnce();
     benchmark::Initialize(&argc, argv);

@@ -1,6 +1,6 @@
-// The stores with realistic and large data: a history of 100 000 entries (load, load against a
-// plain read of the same bytes, rewrite, append with that file on disk), 100 contacts and a
-// 101-message language file.
+// The stores with realistic and large data: a history of 100 000 entries (or --entries=N: load,
+// load against a plain read of the same bytes, rewrite, append with that file on disk), 100
+// contacts and a 101-message language file.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -18,13 +18,13 @@
 
 namespace {
 
-constexpr int kHistoryEntries = 100000;
+int gHistoryEntries = 100000;
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A folder made the application folder, holding a 100 000-entry history.
+// A folder made the application folder, holding the history of the benchmark's size.
 struct HistoryFolder {
     QTemporaryDir dir;
     QString path;
@@ -32,7 +32,7 @@ struct HistoryFolder {
     HistoryFolder() {
         gSetApplicationFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
-        gWriteHistoryFile(path, kHistoryEntries);
+        gWriteHistoryFile(path, gHistoryEntries);
         bytes = QFile(path).size();
     }
 };
@@ -53,7 +53,7 @@ void BM_HistoryLoad(benchmark::State& state) {
         const double seconds = secondsSince(start);
         load += seconds;
         state.SetIterationTime(seconds);
-        if (HistoryList.Count != kHistoryEntries)
+        if (HistoryList.Count != gHistoryEntries)
             state.SkipWithError("entries lost");
     }
     state.counters["file_MB"] = static_cast<double>(folder.bytes) / 1e6;
@@ -152,6 +152,7 @@ BENCHMARK(BM_LanguageLoad101)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     DialogSeam::setScripted(true);
+    gHistoryEntries = gBenchHistoryEntries(argc, argv, gHistoryEntries);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -1,11 +1,17 @@
 #include "stores_history_generator.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cstdlib>
 #include <random>
+#include <string_view>
 
 #include "stores/history_file.h"
 
-QByteArray gGenerateHistoryFile(int entries, unsigned seed) {
+bool gWriteHistoryFile(const QString& path, int entries, unsigned seed) {
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
     std::mt19937 random(seed);
     auto pick = [&random](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
@@ -13,8 +19,8 @@ QByteArray gGenerateHistoryFile(int entries, unsigned seed) {
     static const char kWords[][12] = {"bonjour", "meeting", "at",     "the",  "printer", "coffee",
                                       "réunion", "demain",  "à",      "10h",  "ok",      "merci",
                                       "file",    "ready",   "please", "call", "me",      "€uro"};
+    constexpr qsizetype kChunkBytes = qsizetype{1} << 20;
     QByteArray file;
-    file.reserve(static_cast<qsizetype>(entries) * 300);
     for (int n = 0; n < entries; ++n) {
         HistoryEntry entry;
         const bool attachment = pick(0, 19) == 0;
@@ -42,12 +48,25 @@ QByteArray gGenerateHistoryFile(int entries, unsigned seed) {
             entry.AttachmentPath = QStringLiteral("\\\\PC-001\\partage\\rapport %1.pdf").arg(n);
         entry.State = static_cast<qint16>((attachment ? 3 : 1) + pick(0, 1));
         file += gHistoryEntryBytes(entry);
+        if (file.size() >= kChunkBytes || n + 1 == entries) {
+            if (out.write(file) != file.size())
+                return false;
+            file.clear();
+        }
     }
-    return file;
+    return out.flush();
 }
 
-bool gWriteHistoryFile(const QString& path, int entries, unsigned seed) {
-    const QByteArray bytes = gGenerateHistoryFile(entries, seed);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+int gBenchHistoryEntries(int& argc, char** argv, int entries) {
+    constexpr std::string_view kOption = "--entries=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.substr(0, kOption.size()) != kOption)
+            continue;
+        entries = std::atoi(argv[i] + kOption.size());
+        std::copy(argv + i + 1, argv + argc, argv + i);
+        --argc;
+        break;
+    }
+    return entries;
 }

@@ -2,11 +2,12 @@
 // 400 characters, some of them on several lines, some with an attachment.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
-// The bytes of a "Histo.dat" of `entries` entries; the same seed gives the same file.
-QByteArray gGenerateHistoryFile(int entries, unsigned seed = 1);
-
-// Writes such a file; false when it cannot be written.
+// Writes a "Histo.dat" of `entries` entries, a megabyte at a time; the same seed gives the same
+// file. False when it cannot be written.
 bool gWriteHistoryFile(const QString& path, int entries, unsigned seed = 1);
+
+// The number of history entries a benchmark is asked for with "--entries=N" (taken out of the
+// arguments), else `entries`.
+int gBenchHistoryEntries(int& argc, char** argv, int entries);

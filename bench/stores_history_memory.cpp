@@ -1,6 +1,7 @@
 // Loading a history as at start-up, in a fresh process: the time against a plain read of the same
 // bytes, and the growth of the process's peak resident size during gLoadHistoric.
-//   stores_history_memory [FILE]   (without FILE: a generated 100 000-entry history)
+//   stores_history_memory [--entries=N] [FILE]   (without FILE: a generated history of N entries,
+//                                                 100 000 by default)
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +30,7 @@ void resetPeak() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     DialogSeam::setScripted(true);
+    const int entries = gBenchHistoryEntries(argc, argv, 100000);
     QTemporaryDir dir;
     QString path;
     if (argc > 1) {
@@ -43,7 +45,7 @@ int main(int argc, char** argv) {
     } else {
         gSetApplicationFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
-        gWriteHistoryFile(path, 100000);
+        gWriteHistoryFile(path, entries);
     }
     const double fileMegabytes = static_cast<double>(QFile(path).size()) / 1e6;
     // A plain read of the same bytes in the same fresh process, for comparison.

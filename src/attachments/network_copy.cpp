@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "platform/network_path.h"
 #include "stores/application.h"
@@ -29,6 +30,29 @@ CopyFailure& lastFailure() {
     static CopyFailure failure = CopyFailure::None;
     return failure;
 }
+
+// A copy under way, which the shutdown can stop.
+struct RunningCopy {
+    SmbFetchControl& control;
+    bool stoppedForShutdown = false;
+};
+
+std::vector<RunningCopy*>& runningCopies() {
+    static std::vector<RunningCopy*> copies;
+    return copies;
+}
+
+// Lists a copy for as long as it runs.
+class RunningCopyScope {
+public:
+    explicit RunningCopyScope(RunningCopy& copy) : copy_(copy) { runningCopies().push_back(&copy_); }
+    ~RunningCopyScope() { std::erase(runningCopies(), &copy_); }
+    RunningCopyScope(const RunningCopyScope&) = delete;
+    RunningCopyScope& operator=(const RunningCopyScope&) = delete;
+
+private:
+    RunningCopy& copy_;
+};
 
 ComputerNameResolver& resolverOverride() {
     static ComputerNameResolver resolver;
@@ -57,6 +81,8 @@ FetchAttempt fetchWhileHandlingEvents(const NetworkPath& path, const QString& de
                                       const std::optional<SmbCredentials>& credentials,
                                       const CopyProgress& progress) {
     SmbFetchControl control;
+    RunningCopy running{control};
+    const RunningCopyScope listed(running);
     std::atomic<bool> done{false};
     FetchAttempt attempt;
     SmbFetchResult& result = attempt.result;
@@ -89,6 +115,11 @@ FetchAttempt fetchWhileHandlingEvents(const NetworkPath& path, const QString& de
     worker.join();
     if (result.status == SmbFetchStatus::Copied && progress)
         progress(control.copied, control.copied);
+    // The program is ending: a plain failure, so nothing asks about the cancel or tries again.
+    if (running.stoppedForShutdown && result.status != SmbFetchStatus::Copied) {
+        result = {SmbFetchStatus::Failed, QStringLiteral("stopped by the shutdown")};
+        attempt.failure = CopyFailure::Cancelled;
+    }
     return attempt;
 }
 
@@ -155,6 +186,13 @@ QString gLastNetworkCopyError() {
 
 CopyFailure gLastNetworkCopyFailure() {
     return lastFailure();
+}
+
+void gCancelNetworkCopies() noexcept {
+    for (RunningCopy* copy : runningCopies()) {
+        copy->stoppedForShutdown = true;
+        copy->control.cancel = true;
+    }
 }
 
 void gInstallNetworkFileCopy() {

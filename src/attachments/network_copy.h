@@ -26,6 +26,10 @@ pelimo::platform::CopyOutcome gCopyFromNetworkPath(const QString& source,
 
 // What made the last copy from a network path fail, for the developer; empty after a success.
 QString gLastNetworkCopyError();
+
+// Stops the copies from network paths under way, for the shutdown: each ends at its next read,
+// removes its temporary file and fails without asking anything.
+void gCancelNetworkCopies() noexcept;
 // The same as the user is told; None after a success.
 CopyFailure gLastNetworkCopyFailure();
 

@@ -40,6 +40,9 @@ public:
     using TrayAvailability = std::function<bool()>;
     static void setTrayAvailability(TrayAvailability availability);
     static bool isTrayAvailable();
+    // Whether Qt's own tray icon may stand in for the StatusNotifierItem: only where no watcher
+    // ran at start-up, so that it is the X11 tray's icon and never a second item.
+    static bool isQtTrayUsable();
 
     // Called with the name of each start-up and shutdown step before it runs (tests watch the
     // order and make a step fail by throwing).
@@ -135,6 +138,8 @@ public:
     void mDisplayHistoric();
     void CmdHistoricRead_Click();
     void MSFlexGrid1_DblClick();
+    // A click on a column heading sorts the rows by that column.
+    void MSFlexGrid1_HeadingClick(int column);
     void CmdHistoricDisplay_Click();
     void MTriSender_Click();
     void MTriDate_Click();

@@ -159,6 +159,7 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
     gSaving = true;
     trap.step([&] { copied = ShFileCopy(attachment, chosen); });
     gSaving = false;
-    if (copied == -1)
+    // A copy stopped by the shutdown needs no message: the program is ending.
+    if (copied == -1 && !unloaded_)
         sayCopyFailed(gLastNetworkCopyFailure());
 }

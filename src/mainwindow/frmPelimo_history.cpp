@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <utility>
 
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
@@ -69,6 +70,7 @@ void frmPelimo::buildHistoricGrid() {
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setStretchLastSection(false);
     columns->setHighlightSections(false);
+    columns->setSectionsClickable(true);
     for (int column = 0; column < HistoryColumn::Count; ++column)
         MSFlexGrid1->setColumnWidth(column, gTwipsToPixels(kColumnWidths[column]));
 }
@@ -82,6 +84,8 @@ void frmPelimo::connectHistoricHandlers() {
     connect(lblCmdDeleteHistoric, &LabelButton::clicked, this,
             &frmPelimo::lblCmdDeleteHistoric_Click);
     connect(MSFlexGrid1, &QAbstractItemView::doubleClicked, this, &frmPelimo::MSFlexGrid1_DblClick);
+    connect(MSFlexGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &frmPelimo::MSFlexGrid1_HeadingClick);
     connect(MTriSender, &QAction::triggered, this, &frmPelimo::MTriSender_Click);
     connect(MTriDate, &QAction::triggered, this, &frmPelimo::MTriDate_Click);
     connect(MHide2DelOne, &QAction::triggered, this, &frmPelimo::MHide2DelOne_Click);
@@ -139,7 +143,7 @@ void frmPelimo::CmdHistoricRead_Click() {
     if (n == 0)
         return;
     trap.step([n] {
-        HistoryEntry& entry = HistoryList[n];
+        const HistoryEntry entry = std::as_const(HistoryList)[n];
         DecodedMessage.Sender = entry.Sender;
         DecodedMessage.Addressee = entry.Addressee;
         DecodedMessage.Text = entry.Text;
@@ -152,7 +156,7 @@ void frmPelimo::CmdHistoricRead_Click() {
         const qint16 state =
             DecodedMessage.AttachmentPath.isEmpty() ? kStateRead : kStateReadWithAttachment;
         DecodedMessage.State = state;
-        HistoryList[n].State = state;
+        HistoryList.setState(n, state);
     });
     trap.step([this] { mDisplayMessage(); });
     trap.step([this] {
@@ -164,6 +168,10 @@ void frmPelimo::CmdHistoricRead_Click() {
 
 void frmPelimo::MSFlexGrid1_DblClick() {
     CmdHistoricRead_Click();
+}
+
+void frmPelimo::MSFlexGrid1_HeadingClick(int column) {
+    MSFlexGrid1Model->sortByColumn(column);
 }
 
 void frmPelimo::CmdHistoricDisplay_Click() {
@@ -192,7 +200,8 @@ void frmPelimo::MHide2DelOne_Click() {
     if (n == 0)
         return;
     gDeleteHistoricMessage(n);
-    mDisplayHistoric();
+    // The rows keep their order; the row below the removed one becomes current.
+    MSFlexGrid1Model->removeEntry(n);
     // The count line would otherwise still count the removed entry.
     mDisplayInfoNbHistoric();
 }

@@ -24,7 +24,8 @@ constexpr char kTrayTip[] = "Pelimo by Trelvix";
 
 frmPelimo::TrayAvailability& trayAvailability() {
     static frmPelimo::TrayAvailability availability = [] {
-        return StatusNotifierItem::anyShown() || QSystemTrayIcon::isSystemTrayAvailable();
+        return StatusNotifierItem::anyShown() ||
+               (frmPelimo::isQtTrayUsable() && QSystemTrayIcon::isSystemTrayAvailable());
     };
     return availability;
 }
@@ -41,6 +42,9 @@ bool frmPelimo::isTrayAvailable() {
 
 void gDisplayIconTray(frmPelimo* form) {
     ErrorTrap trap(QStringLiteral("ModGlobal"), QStringLiteral("gDisplayIconTray"));
+    // The StatusNotifierItem first: whether a watcher runs now decides whether Qt's icon may be
+    // shown at all (with a watcher, Qt's icon would be a second item).
+    trap.step([form] { form->mStartStatusNotifierItem(); });
     trap.step([form] {
         if (form->trayIcon != nullptr)
             return;
@@ -58,11 +62,8 @@ void gDisplayIconTray(frmPelimo* form) {
         form->trayIcon->setToolTip(QString::fromLatin1(kTrayTip));
         form->trayIcon->setContextMenu(form->MHide);
     });
-    // Where a StatusNotifierItem watcher runs, the program's own item is the icon (Qt's would be
-    // a second one).
-    trap.step([form] { form->mStartStatusNotifierItem(); });
     trap.step([form] {
-        if (frmPelimo::isTrayAvailable() && !StatusNotifierItem::watcherPresent())
+        if (frmPelimo::isQtTrayUsable() && frmPelimo::isTrayAvailable())
             form->trayIcon->show();
     });
 }

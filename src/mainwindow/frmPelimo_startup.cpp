@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "attachments/network_copy.h"
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
@@ -178,6 +179,8 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
             return false;
     }
     unloaded_ = true;
+    // A copy of an attached file would otherwise hold the end back until its last byte.
+    gCancelNetworkCopies();
     // Each step runs even when an earlier one failed, so the history is always written.
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("Form_Unload"));
     const auto step = [this, &trap](const char* name, auto&& statement) {

@@ -13,6 +13,11 @@ namespace {
 
 constexpr char kTrayTip[] = "Pelimo by Trelvix";
 
+bool& qtTrayUsable() {
+    static bool usable = true;
+    return usable;
+}
+
 // The tray menu's entries as the item's menu shows them: Qt's "&&" is one "&".
 QList<TrayMenuEntry> menuEntries(const QMenu* menu) {
     QList<TrayMenuEntry> entries;
@@ -24,9 +29,16 @@ QList<TrayMenuEntry> menuEntries(const QMenu* menu) {
 
 }  // namespace
 
+bool frmPelimo::isQtTrayUsable() {
+    return qtTrayUsable();
+}
+
 void frmPelimo::mStartStatusNotifierItem() {
     if (statusItem_ != nullptr)
         return;
+    // Qt decides once per process, when its first tray icon is made, whether that icon is an
+    // item of the watcher or the X11 tray's.
+    qtTrayUsable() = !StatusNotifierItem::watcherPresent();
     statusItem_ = new StatusNotifierItem(this);
     statusItem_->setTitle(QString::fromLatin1(kApplicationName));
     statusItem_->setToolTip(QString::fromLatin1(kTrayTip));
@@ -53,8 +65,7 @@ void frmPelimo::mTrayChanged() {
     if (trayIcon != nullptr && !unloaded_) {
         if (viaItem) {
             trayIcon->hide();
-        } else if (!StatusNotifierItem::watcherPresent() &&
-                   QSystemTrayIcon::isSystemTrayAvailable()) {
+        } else if (isQtTrayUsable() && QSystemTrayIcon::isSystemTrayAvailable()) {
             trayIcon->show();
         }
     }

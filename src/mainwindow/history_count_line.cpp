@@ -8,7 +8,7 @@
 QString gFctHistoricCountLine() {
     qint32 unread = 0;
     for (qint32 i = 1; i <= HistoryList.Count; ++i) {
-        const qint16 state = HistoryList[i].State;
+        const qint16 state = HistoryList.state(i);
         if (state == kStateUnread || state == kStateUnreadWithAttachment)
             ++unread;
     }

@@ -1,10 +1,11 @@
 #include "mainwindow/history_table_model.h"
 
-#include <QHash>
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "mainwindow/display_text.h"
+#include "platform/ansi_codec.h"
 #include "stores/history_file.h"
 
 QString gHistoryNumberText(qint32 number) {
@@ -17,6 +18,143 @@ QString gFirstLineText(const QString& text) {
         ++end;
     return text.left(end);
 }
+
+namespace {
+
+// How a cell sorts: numbers as numbers, before other text, which compares without case.
+struct CellOrder {
+    bool isNumber = false;
+    double value = 0;
+    QString text;
+};
+
+CellOrder cellOrderOf(const QString& cell) {
+    bool isNumber = false;
+    const double value = cell.trimmed().toDouble(&isNumber);
+    return {isNumber, isNumber ? value : 0.0, isNumber ? QString() : cell.toCaseFolded()};
+}
+
+int compareCells(const CellOrder& a, const CellOrder& b) {
+    if (a.isNumber != b.isNumber)
+        return a.isNumber ? -1 : 1;
+    if (a.isNumber)
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    return a.text.compare(b.text);
+}
+
+// Entries 1 to groupOfEntry.size() - 1, whose cells are the texts of groups, in the order of
+// their cells; entries with equal cells keep arrival order. Each group's cell is compared, not
+// each entry's: few computers send many messages.
+std::vector<qint32> entriesByGroup(const std::vector<int>& groupOfEntry,
+                                   const std::vector<QString>& cellOfGroup) {
+    std::vector<CellOrder> cells;
+    cells.reserve(cellOfGroup.size());
+    for (const QString& cell : cellOfGroup)
+        cells.push_back(cellOrderOf(cell));
+    std::vector<int> byOrder(cells.size());
+    std::iota(byOrder.begin(), byOrder.end(), 0);
+    std::stable_sort(byOrder.begin(), byOrder.end(), [&cells](int left, int right) {
+        return compareCells(cells[static_cast<std::size_t>(left)],
+                            cells[static_cast<std::size_t>(right)]) < 0;
+    });
+    // Groups whose cells are equal under the ordering share a rank, so their entries mix in
+    // arrival order.
+    std::vector<std::size_t> rank(cells.size(), 0);
+    for (std::size_t i = 1; i < byOrder.size(); ++i) {
+        const auto previous = static_cast<std::size_t>(byOrder[i - 1]);
+        const auto current = static_cast<std::size_t>(byOrder[i]);
+        rank[current] = rank[previous] + (compareCells(cells[previous], cells[current]) == 0 ? 0 : 1);
+    }
+    std::vector<std::size_t> start(cells.size() + 1, 0);
+    for (std::size_t entry = 1; entry < groupOfEntry.size(); ++entry)
+        ++start[rank[static_cast<std::size_t>(groupOfEntry[entry])] + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<qint32> rows(groupOfEntry.empty() ? 0 : groupOfEntry.size() - 1);
+    for (std::size_t entry = 1; entry < groupOfEntry.size(); ++entry)
+        rows[start[rank[static_cast<std::size_t>(groupOfEntry[entry])]]++] = static_cast<qint32>(entry);
+    return rows;
+}
+
+// Entries 1 to `count` grouped by a key of theirs; `cellOf(entry)` is the cell of the first entry
+// of each key.
+template <class Key, class KeyOf, class CellOf>
+std::vector<qint32> entriesByKey(qint32 count, KeyOf&& keyOf, CellOf&& cellOf) {
+    std::vector<int> groupOfEntry(static_cast<std::size_t>(count) + 1, 0);
+    std::vector<QString> cellOfGroup;
+    std::unordered_map<Key, int> groups;
+    for (qint32 entry = 1; entry <= count; ++entry) {
+        const auto [found, added] = groups.try_emplace(keyOf(entry), int(cellOfGroup.size()));
+        if (added)
+            cellOfGroup.push_back(cellOf(entry));
+        groupOfEntry[static_cast<std::size_t>(entry)] = found->second;
+    }
+    return entriesByGroup(groupOfEntry, cellOfGroup);
+}
+
+// Where each byte of the file's encoding sorts once its case is folded: its character's code.
+const std::array<char16_t, 256>& foldedByteOrder() {
+    static const std::array<char16_t, 256> order = [] {
+        std::array<char16_t, 256> codes{};
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = static_cast<char>(byte);
+            codes[static_cast<std::size_t>(byte)] =
+                pelimo::platform::ansiToUnicode(QByteArrayView(&c, 1)).toCaseFolded().at(0).unicode();
+        }
+        return codes;
+    }();
+    return order;
+}
+
+// A line of the file's encoding that may read as a number: only characters a number can hold.
+bool mayBeNumber(QByteArrayView line) {
+    return std::all_of(line.begin(), line.end(), [](char c) {
+        return (c >= '0' && c <= '9') || QByteArrayView(" \t\v\f+-.eEinfaINFA").contains(c);
+    });
+}
+
+// Entries 1 to `count` in the order of their texts' first lines, compared in the file's encoding
+// where they are: a long history's texts are never decoded all at once.
+std::vector<qint32> entriesByFirstLine(qint32 count) {
+    struct Line {
+        QByteArrayView bytes;
+        CellOrder number;  // text stays empty: a line that is no number compares its bytes
+    };
+    std::vector<Line> lines(static_cast<std::size_t>(count) + 1);
+    for (qint32 entry = 1; entry <= count; ++entry) {
+        QByteArrayView texts[6];
+        HistoryList.entryBytes(entry, texts);
+        QByteArrayView text = texts[static_cast<int>(HistoryText::Text)];
+        const qsizetype end = std::find_if(text.begin(), text.end(),
+                                           [](char c) { return c == '\r' || c == '\n'; }) -
+                              text.begin();
+        Line& line = lines[static_cast<std::size_t>(entry)];
+        line.bytes = text.first(end);
+        if (mayBeNumber(line.bytes))
+            line.number = cellOrderOf(pelimo::platform::ansiToUnicode(line.bytes));
+    }
+    const std::array<char16_t, 256>& order = foldedByteOrder();
+    auto compare = [&order](const Line& a, const Line& b) {
+        if (a.number.isNumber || b.number.isNumber)
+            return compareCells(a.number, b.number);
+        const qsizetype common = std::min(a.bytes.size(), b.bytes.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            const char16_t left = order[static_cast<unsigned char>(a.bytes[i])];
+            const char16_t right = order[static_cast<unsigned char>(b.bytes[i])];
+            if (left != right)
+                return left < right ? -1 : 1;
+        }
+        return a.bytes.size() < b.bytes.size() ? -1 : (a.bytes.size() > b.bytes.size() ? 1 : 0);
+    };
+    std::vector<qint32> rows(static_cast<std::size_t>(count));
+    std::iota(rows.begin(), rows.end(), 1);
+    std::stable_sort(rows.begin(), rows.end(), [&lines, &compare](qint32 left, qint32 right) {
+        return compare(lines[static_cast<std::size_t>(left)],
+                       lines[static_cast<std::size_t>(right)]) < 0;
+    });
+    return rows;
+}
+
+}  // namespace
 
 HistoryTableModel::HistoryTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -55,67 +193,51 @@ void HistoryTableModel::reorder(Reorder&& sortRows) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void HistoryTableModel::sortBySender() {
-    reorder([this] {
-        // Few computers send many messages: the distinct senders are ordered once, then the
-        // entries are placed by the rank of their sender, in arrival order within one sender.
-        struct Sender {
-            bool isNumber;
-            double value;
-            QString text;
-        };
-        std::vector<Sender> senders;
-        QHash<QString, int> senderIds;
-        std::vector<int> senderOfEntry(rows_.size() + 1, 0);
-        for (qint32 entry = 1; entry <= static_cast<qint32>(rows_.size()); ++entry) {
-            const QString& sender = HistoryList[entry].Sender;
-            auto found = senderIds.constFind(sender);
-            if (found == senderIds.constEnd()) {
-                bool isNumber = false;
-                const double value = sender.trimmed().toDouble(&isNumber);
-                found = senderIds.insert(sender, static_cast<int>(senders.size()));
-                senders.push_back({isNumber, isNumber ? value : 0.0,
-                                   isNumber ? QString() : sender.toCaseFolded()});
+void HistoryTableModel::sortByColumn(int column) {
+    // The rows are those of the last rebuild; entries added since have none.
+    const auto count = static_cast<qint32>(rows_.size());
+    reorder([this, column, count] {
+        switch (column) {
+            case HistoryColumn::Sender:
+            case HistoryColumn::Addressee: {
+                const HistoryText field =
+                    column == HistoryColumn::Sender ? HistoryText::Sender : HistoryText::Addressee;
+                rows_ = entriesByKey<quint32>(
+                    count, [field](qint32 entry) { return HistoryList.textKey(entry, field); },
+                    [field](qint32 entry) { return HistoryList.text(entry, field); });
+                break;
             }
-            senderOfEntry[static_cast<std::size_t>(entry)] = found.value();
-        }
-        std::vector<int> byOrder(senders.size());
-        std::iota(byOrder.begin(), byOrder.end(), 0);
-        std::sort(byOrder.begin(), byOrder.end(), [&senders](int left, int right) {
-            const Sender& a = senders[static_cast<std::size_t>(left)];
-            const Sender& b = senders[static_cast<std::size_t>(right)];
-            if (a.isNumber != b.isNumber)
-                return a.isNumber;
-            if (a.isNumber && a.value != b.value)
-                return a.value < b.value;
-            if (const int order = a.text.compare(b.text); order != 0)
-                return order < 0;
-            return left < right;  // same text in other cases: the first seen first
-        });
-        // Senders equal under the ordering share a rank, so their entries mix in arrival order.
-        std::vector<int> rank(senders.size(), 0);
-        for (std::size_t i = 1; i < byOrder.size(); ++i) {
-            const Sender& a = senders[static_cast<std::size_t>(byOrder[i - 1])];
-            const Sender& b = senders[static_cast<std::size_t>(byOrder[i])];
-            const bool same = a.isNumber == b.isNumber && a.value == b.value && a.text == b.text;
-            rank[static_cast<std::size_t>(byOrder[i])] =
-                rank[static_cast<std::size_t>(byOrder[i - 1])] + (same ? 0 : 1);
-        }
-        std::vector<std::size_t> start(senders.size() + 1, 0);
-        for (std::size_t entry = 1; entry < senderOfEntry.size(); ++entry)
-            ++start[static_cast<std::size_t>(rank[static_cast<std::size_t>(senderOfEntry[entry])]) +
-                    1];
-        std::partial_sum(start.begin(), start.end(), start.begin());
-        for (std::size_t entry = 1; entry < senderOfEntry.size(); ++entry) {
-            const auto r =
-                static_cast<std::size_t>(rank[static_cast<std::size_t>(senderOfEntry[entry])]);
-            rows_[start[r]++] = static_cast<qint32>(entry);
+            case HistoryColumn::State:
+                rows_ = entriesByKey<qint16>(
+                    count, [](qint32 entry) { return HistoryList.state(entry); },
+                    [](qint32 entry) { return QString::number(HistoryList.state(entry)); });
+                break;
+            case HistoryColumn::Text:
+                rows_ = entriesByFirstLine(count);
+                break;
+            default:
+                // Arrival: the date the sort menu means, and the entry number.
+                std::sort(rows_.begin(), rows_.end());
+                break;
         }
     });
 }
 
-void HistoryTableModel::sortByArrival() {
-    reorder([this] { std::sort(rows_.begin(), rows_.end()); });
+void HistoryTableModel::removeEntry(qint32 number) {
+    const auto found = std::find(rows_.begin(), rows_.end(), number);
+    if (found != rows_.end()) {
+        const int row = static_cast<int>(found - rows_.begin());
+        beginRemoveRows({}, row, row);
+        rows_.erase(found);
+        endRemoveRows();
+    }
+    for (qint32& entry : rows_) {
+        if (entry > number)
+            --entry;
+    }
+    if (!rows_.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, HistoryColumn::Count - 1));
+    }
 }
 
 qint32 HistoryTableModel::entryNumber(int row) const {
@@ -137,23 +259,25 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
     // Entries removed since the last rebuild have no row content.
     if (!index.isValid() || number < 1 || number > HistoryList.Count)
         return {};
-    const HistoryEntry& entry = HistoryList[number];
     if (role == Qt::DecorationRole && index.column() == HistoryColumn::State) {
-        if (entry.State >= kStateRead && entry.State <= kStateUnreadWithAttachment)
-            return icons_[static_cast<std::size_t>(entry.State - 1)];
+        const qint16 state = HistoryList.state(number);
+        if (state >= kStateRead && state <= kStateUnreadWithAttachment)
+            return icons_[static_cast<std::size_t>(state - 1)];
         return {};
     }
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
         case HistoryColumn::Sender:
-            return gSingleLineText(entry.Sender);
+            return gSingleLineText(HistoryList.text(number, HistoryText::Sender));
         case HistoryColumn::Text:
-            return gSingleLineText(gFirstLineText(entry.Text));
+            return gSingleLineText(gFirstLineText(HistoryList.text(number, HistoryText::Text)));
         case HistoryColumn::Addressee:
-            return gSingleLineText(entry.Addressee);
+            return gSingleLineText(HistoryList.text(number, HistoryText::Addressee));
         case HistoryColumn::Received:
-            return gSingleLineText(entry.ReceivedDate + QStringLiteral(" - ") + entry.ReceivedTime);
+            return gSingleLineText(HistoryList.text(number, HistoryText::ReceivedDate) +
+                                   QStringLiteral(" - ") +
+                                   HistoryList.text(number, HistoryText::ReceivedTime));
         case HistoryColumn::Number:
             return gHistoryNumberText(number);
         default:

@@ -1,6 +1,7 @@
-// The history grid's model: one row per HistoryList entry, created on demand by the view, in an
-// order that sorting changes without touching HistoryList. A row is linked to its entry by the
-// number in its last column, so every action on a row reads that number.
+// The history grid's model: one row per HistoryList entry, in an order that sorting changes
+// without touching HistoryList. A row is linked to its entry by the number in its last column, so
+// every action on a row reads that number. Cells are read from the history when the view asks for
+// them: only the rows on screen are ever decoded.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -36,10 +37,15 @@ public:
     // Rows 1 to HistoryList.Count in arrival order, with these six headings.
     void rebuild(const QStringList& headings);
 
-    // Sort ascending on the sender (numbers as numbers, before other text; equal senders in
-    // arrival order) or on the entry number (arrival order).
-    void sortBySender();
-    void sortByArrival();
+    // Sorts the rows ascending on `column`: numbers as numbers, before other text; rows that are
+    // equal there stay in arrival order. The arrival and number columns give arrival order.
+    void sortByColumn(int column);
+    void sortBySender() { sortByColumn(HistoryColumn::Sender); }
+    void sortByArrival() { sortByColumn(HistoryColumn::Number); }
+
+    // Entry `number` was removed from HistoryList: its row goes, the later entries' numbers move
+    // down by one, and the other rows keep their order.
+    void removeEntry(qint32 number);
 
     // The entry number shown in `row`; 0 for no row.
     qint32 entryNumber(int row) const;

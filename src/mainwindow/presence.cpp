@@ -30,6 +30,7 @@ void gRecordPresence(const QString& senderComputerName) {
 void gMarkNewestHistoryEntryRead() {
     if (HistoryList.Count <= 0)
         return;
-    HistoryEntry& newest = HistoryList[HistoryList.Count];
-    newest.State = newest.AttachmentPath.isEmpty() ? kStateRead : kStateReadWithAttachment;
+    const qint32 newest = HistoryList.Count;
+    HistoryList.setState(newest, HistoryList.hasAttachment(newest) ? kStateReadWithAttachment
+                                                                   : kStateRead);
 }

@@ -57,6 +57,9 @@ bool syncFolderOf(const QByteArray& path) {
     return synced;
 }
 
+// A file being written is handed to the disk in pieces of this size.
+constexpr qint64 kWritebackBytes = qint64{8} << 20;
+
 // The wall-clock time this module was loaded, at the start of the process.
 const std::chrono::system_clock::time_point kProcessStart = std::chrono::system_clock::now();
 
@@ -123,7 +126,25 @@ bool AtomicFileWriter::write(QByteArrayView bytes) {
         discard();
         return false;
     }
+    written_ += bytes.size();
+    if (written_ - handedOver_ >= kWritebackBytes)
+        startWriteback();
     return true;
+}
+
+void AtomicFileWriter::startWriteback() {
+    // The disk writes the new piece while the next one is produced; the piece before it is waited
+    // for, so the dirty part stays small and commit()'s sync has only the last pieces to write.
+    // These calls only pace the writing: whether the data reached the disk is commit()'s fsync to
+    // say, so their failure (a file system without them) changes nothing.
+    ::sync_file_range(fd_, handedOver_, written_ - handedOver_, SYNC_FILE_RANGE_WRITE);
+    if (handedOver_ > settled_) {
+        ::sync_file_range(fd_, settled_, handedOver_ - settled_,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
+        settled_ = handedOver_;
+    }
+    handedOver_ = written_;
 }
 
 bool AtomicFileWriter::commit() {

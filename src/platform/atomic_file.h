@@ -15,7 +15,8 @@ namespace pelimo::platform {
 bool replaceFileAtomically(const QString& path, QByteArrayView contents, QString* error = nullptr);
 
 // A file written under a temporary name beside its target and renamed over it by commit();
-// dropped when not committed. Every write is checked whole, so a full disk is a failure.
+// dropped when not committed. Every write is checked whole, so a full disk is a failure. A large
+// file is handed to the disk while it is written, so that the sync of commit() finds little left.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const QString& path);
@@ -34,12 +35,16 @@ public:
 private:
     void discard();
     void fail(const char* step);
+    void startWriteback();
 
     QByteArray target_;
     QByteArray temporary_;
     int fd_ = -1;
     QString error_;
     int errorNumber_ = 0;
+    qint64 written_ = 0;
+    qint64 handedOver_ = 0;  // bytes whose writeback was started
+    qint64 settled_ = 0;     // bytes whose writeback was waited for
 };
 
 // Appends `bytes` to `path` (created when missing) in one write and makes them durable with one

@@ -4,20 +4,28 @@
 #include <libsmbclient.h>
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "platform/atomic_file.h"
 
 namespace pelimo::platform {
 namespace {
 
-// Large reads let libsmbclient keep several requests in flight.
-constexpr std::size_t kReadBytes = 8u << 20;
+// Each read asks for what the network brings in about kReadTime at the speed measured so far:
+// on a fast network large reads keep several requests in flight (libsmbclient splits a read into
+// requests of the server's largest size and sends them together), and on a slow one a cancel is
+// still seen within about that time. The first read is small, for a network of unknown speed.
+constexpr std::size_t kFirstReadBytes = std::size_t{1} << 20;
+constexpr std::size_t kMinReadBytes = std::size_t{256} << 10;
+constexpr std::size_t kMaxReadBytes = std::size_t{16} << 20;
+constexpr std::chrono::milliseconds kReadTime{100};
 
 struct AuthData {
     QByteArray user;
@@ -75,6 +83,12 @@ private:
     SMBCCTX* context_;
 };
 
+// Bytes read from the share, in a buffer of kMaxReadBytes allocated once (never zero-filled).
+struct Chunk {
+    std::unique_ptr<char[]> bytes{new char[kMaxReadBytes]};
+    std::size_t size = 0;
+};
+
 // Writes chunks on a thread of its own, one chunk at a time.
 class ChunkWriter {
 public:
@@ -85,7 +99,7 @@ public:
 
     // Swaps `chunk` with the writer's free buffer once the previous chunk is written; false when
     // a write failed.
-    bool hand(std::vector<char>& chunk) {
+    bool hand(Chunk& chunk) {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return !pending_ || failed_; });
         if (failed_)
@@ -117,7 +131,7 @@ private:
                 return;
             lock.unlock();
             const bool written =
-                output_.write(QByteArrayView(next_.data(), qsizetype(next_.size())));
+                output_.write(QByteArrayView(next_.bytes.get(), qsizetype(next_.size)));
             lock.lock();
             failed_ = failed_ || !written;
             pending_ = false;
@@ -128,12 +142,22 @@ private:
     AtomicFileWriter& output_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<char> next_;
+    Chunk next_;
     bool pending_ = false;
     bool stopping_ = false;
     bool failed_ = false;
     std::thread thread_;
 };
+
+// The size of the next read after `bytes` took `took`.
+std::size_t nextReadBytes(std::size_t bytes, std::chrono::steady_clock::duration took) {
+    const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
+    if (nanoseconds <= 0)
+        return kMaxReadBytes;
+    const double wanted = double(bytes) * double(std::chrono::nanoseconds(kReadTime).count()) /
+                          double(nanoseconds);
+    return std::size_t(std::clamp(wanted, double(kMinReadBytes), double(kMaxReadBytes)));
+}
 
 bool isRefusal(int error) {
     return error == EACCES || error == EPERM;
@@ -183,25 +207,29 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
     if (S_ISDIR(status.st_mode))
         return {SmbFetchStatus::Failed, QStringLiteral("stat: a folder"), EISDIR, false};
     control.total = status.st_size;
+    if (control.cancel)
+        return {SmbFetchStatus::Cancelled, {}};
 
     AtomicFileWriter output(destination);
     if (!output.isOpen())
         return localFailure(output);
     // The network is read while the previous chunk is written: two buffers change hands.
     ChunkWriter writer(output);
-    std::vector<char> buffer(kReadBytes);
+    Chunk chunk;
+    std::size_t wanted = kFirstReadBytes;
     for (;;) {
         if (control.cancel)
             return {SmbFetchStatus::Cancelled, {}};
-        const ssize_t read = smbc_getFunctionRead(ctx)(ctx, file, buffer.data(), buffer.size());
+        const auto start = std::chrono::steady_clock::now();
+        const ssize_t read = smbc_getFunctionRead(ctx)(ctx, file, chunk.bytes.get(), wanted);
         if (read < 0)
             return failure("read", errno);
         if (read == 0)
             break;
-        buffer.resize(std::size_t(read));
-        if (!writer.hand(buffer))
+        wanted = nextReadBytes(std::size_t(read), std::chrono::steady_clock::now() - start);
+        chunk.size = std::size_t(read);
+        if (!writer.hand(chunk))
             return localFailure(output);
-        buffer.resize(kReadBytes);
         control.copied += read;
     }
     if (!writer.finish())

@@ -1,11 +1,16 @@
 #include "stores/history_file.h"
 
+#include <fcntl.h>
+
 #include <QBuffer>
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "errorreport/runtime_error.h"
 #include "platform/ansi_codec.h"
@@ -16,14 +21,13 @@
 #include "stores/file_operations.h"
 #include "ui/dialog_seam.h"
 
-HistoryListData HistoryList;
-
 namespace {
 
 constexpr char kQuote = '"';
 constexpr char kApostrophe = '\'';
 constexpr QByteArrayView kLineEnd = "\r\n";
 constexpr int kTextItems = 6;
+constexpr int kMessageItem = static_cast<int>(HistoryText::Text);
 
 // Bytes read from the file at a time, at most and at least.
 constexpr qsizetype kReadChunk = qsizetype{1} << 20;
@@ -113,6 +117,8 @@ public:
     bool failed() const { return failed_; }
     qsizetype available() const { return end_ - pos_; }
     QByteArrayView view(qsizetype size) const { return {buffer_.constData() + pos_, size}; }
+    // Where the read position is in the file.
+    qint64 offset() const { return base_ + pos_; }
     void consume(qsizetype size) { pos_ += size; }
 
     // At least one unread byte, reading more when needed; false at the end of the file.
@@ -173,6 +179,7 @@ private:
         if (pos_ > 0) {
             std::memmove(buffer_.data(), buffer_.constData() + pos_,
                          static_cast<size_t>(end_ - pos_));
+            base_ += pos_;
             end_ -= pos_;
             pos_ = 0;
         }
@@ -193,41 +200,19 @@ private:
 
     QIODevice& device_;
     QByteArray buffer_;
+    qint64 base_ = 0;  // where buffer_ starts in the file
     qsizetype pos_ = 0;
     qsizetype end_ = 0;
     bool atEnd_ = false;
     bool failed_ = false;
 };
 
-// Sender, addressee and date repeat from entry to entry: equal texts share one storage, which
-// saves memory and time. A small table of recent texts, found by a hash of their bytes.
-class RepeatingTexts {
-public:
-    QString decode(QByteArrayView bytes) {
-        if (bytes.size() > kMaxCachedBytes)
-            return pelimo::platform::ansiToUnicode(bytes);
-        // The bytes are kept in the slot itself, so a look-up reads one place in memory.
-        Slot& slot = slots_[qHash(bytes) & (kSlots - 1)];
-        if (slot.size != bytes.size() ||
-            std::memcmp(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size())) != 0) {
-            slot.size = static_cast<quint8>(bytes.size());
-            std::memcpy(slot.bytes, bytes.data(), static_cast<size_t>(bytes.size()));
-            slot.text = pelimo::platform::ansiToUnicode(bytes);
-        }
-        return slot.text;
-    }
-
-private:
-    static constexpr std::size_t kSlots = 16384;
-    static constexpr qsizetype kMaxCachedBytes = 39;
-
-    struct Slot {
-        quint8 size = 0xFF;  // no text yet
-        char bytes[kMaxCachedBytes];
-        QString text;
-    };
-
-    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+// An entry as the file holds it: its texts are the file's bytes.
+struct RawHistoryEntry {
+    qint16 kind = 0;
+    qint16 state = 0;
+    QByteArrayView texts[kTextItems];  // in HistoryText order
+    qint64 textAt = -1;                // where the message is in the file
 };
 
 // One line of the file without its line end; the text stays valid until the next read.
@@ -245,6 +230,7 @@ class HistoryParser {
 public:
     explicit HistoryParser(QIODevice& device) : reader_(device) {}
 
+    // Calls `keep` with each entry kept; its texts stay valid until `keep` returns.
     template <class Sink>
     void run(Sink&& keep) {
         cleanEnd_ = true;
@@ -263,14 +249,22 @@ public:
                 cleanEnd_ = false;  // not an entry start: skipped
                 continue;
             }
-            HistoryEntry entry;
-            entry.Kind = *kind;
+            RawHistoryEntry entry;
+            entry.kind = *kind;
+            texts_.clear();
+            spans_ = {};
+            textAt_ = -1;
             const Outcome outcome = line->ended ? readRest(entry) : Outcome::CutShort;
             if (outcome == Outcome::Damaged) {
                 cleanEnd_ = false;
                 continue;
             }
-            keep(std::move(entry));
+            for (int item = 0; item < kTextItems; ++item) {
+                entry.texts[item] = QByteArrayView(texts_.data() + spans_[item].first,
+                                                   spans_[item].second);
+            }
+            entry.textAt = textAt_;
+            keep(entry);
             cleanEnd_ = outcome == Outcome::Complete;
             if (outcome == Outcome::CutShort)
                 break;
@@ -321,8 +315,16 @@ private:
         return readLine();
     }
 
+    // Keeps `bytes` as text item `item` of the entry being read.
+    void keepText(int item, QByteArrayView bytes) {
+        if (item == kMessageItem)
+            textAt_ = reader_.offset();
+        spans_[item] = {static_cast<qsizetype>(texts_.size()), bytes.size()};
+        texts_.insert(texts_.end(), bytes.begin(), bytes.end());
+    }
+
     // A quoted text item; a line that does not start with a quote is kept for the next entry.
-    Outcome readText(QString& field, RepeatingTexts* repeating) {
+    Outcome readText(int item) {
         // Blanks before the opening quote are allowed.
         for (;;) {
             if (!reader_.ensureByte())
@@ -341,12 +343,11 @@ private:
             return Outcome::Damaged;
         if (close == ChunkReader::kAtEnd) {
             // The file ends inside the text: keep what is there.
-            field = pelimo::platform::ansiToUnicode(reader_.view(reader_.available()));
+            keepText(item, reader_.view(reader_.available()));
             reader_.consume(reader_.available());
             return Outcome::CutShort;
         }
-        const QByteArrayView text = reader_.view(close);
-        field = repeating ? repeating->decode(text) : pelimo::platform::ansiToUnicode(text);
+        keepText(item, reader_.view(close));
         reader_.consume(close + 1);
         if (reader_.available() >= 2 && reader_.view(2) == kLineEnd) {
             reader_.consume(2);
@@ -360,14 +361,9 @@ private:
         return rest->ended ? Outcome::Complete : Outcome::CutShort;
     }
 
-    Outcome readRest(HistoryEntry& entry) {
-        QString* const texts[kTextItems] = {&entry.Sender,       &entry.Addressee,
-                                            &entry.Text,         &entry.ReceivedDate,
-                                            &entry.ReceivedTime, &entry.AttachmentPath};
-        RepeatingTexts* const repeating[kTextItems] = {&repeating_, &repeating_, nullptr,
-                                                       &repeating_, nullptr,     nullptr};
+    Outcome readRest(RawHistoryEntry& entry) {
         for (int item = 0; item < kTextItems; ++item) {
-            const Outcome outcome = readText(*texts[item], repeating[item]);
+            const Outcome outcome = readText(item);
             if (outcome != Outcome::Complete)
                 return outcome;
         }
@@ -380,7 +376,7 @@ private:
             return Outcome::Damaged;
         }
         if (!line->ended) {
-            entry.State = *state;
+            entry.state = *state;
             return Outcome::CutShort;
         }
         // A quoted text next means this line was the next entry's kind and the state is missing.
@@ -390,25 +386,19 @@ private:
             putBack(Line{kindText, true, false});
             return Outcome::Complete;
         }
-        entry.State = *state;
+        entry.state = *state;
         return Outcome::Complete;
     }
 
     ChunkReader reader_;
     std::optional<Line> pending_;
     QByteArray pendingText_;
-    RepeatingTexts repeating_;
+    // The texts of the entry being read, one after the other, and where each one is.
+    std::vector<char> texts_;
+    std::array<std::pair<qsizetype, qsizetype>, kTextItems> spans_{};
+    qint64 textAt_ = -1;
     bool cleanEnd_ = true;
 };
-
-// The bytes of an entry in the file, at most: one per character of its texts, plus quotes, line
-// ends and numbers.
-qsizetype boundOfEntryBytes(const HistoryEntry& entry) {
-    constexpr qsizetype kFraming = kTextItems * 4 + 2 * 8;
-    return entry.Sender.size() + entry.Addressee.size() + entry.Text.size() +
-           entry.ReceivedDate.size() + entry.ReceivedTime.size() + entry.AttachmentPath.size() +
-           kFraming;
-}
 
 // Entries in the file's format, gathered in one buffer.
 class EntryBuffer {
@@ -417,19 +407,29 @@ public:
     qsizetype size() const { return used_; }
     void clear() { used_ = 0; }
 
-    void add(const HistoryEntry& entry) {
-        const qsizetype bound = boundOfEntryBytes(entry);
+    // An entry whose texts are in the file's encoding.
+    void add(qint16 kind, const QByteArrayView (&texts)[kTextItems], qint16 state) {
+        // The bytes of the entry, at most: its texts, plus quotes, line ends and numbers.
+        qsizetype bound = kTextItems * 4 + 2 * 8;
+        for (const QByteArrayView text : texts)
+            bound += text.size();
         if (buffer_.size() - used_ < bound)
             buffer_.resize(std::max(used_ + bound, buffer_.size() * 2));
         char* out = buffer_.data() + used_;
-        out = number(out, entry.Kind);
-        for (const QString* text :
-             {&entry.Sender, &entry.Addressee, &entry.Text, &entry.ReceivedDate,
-              &entry.ReceivedTime, &entry.AttachmentPath}) {
-            out = quoted(out, *text);
-        }
-        out = number(out, entry.State);
+        out = number(out, kind);
+        for (const QByteArrayView text : texts)
+            out = quoted(out, text);
+        out = number(out, state);
         used_ = out - buffer_.constData();
+    }
+
+    // Entry `number` of HistoryList; false when its message could not be read.
+    bool addStored(qint32 number) {
+        QByteArrayView texts[kTextItems];
+        if (!HistoryList.entryBytes(number, texts))
+            return false;
+        add(HistoryList.kind(number), texts, HistoryList.state(number));
+        return true;
     }
 
 private:
@@ -456,23 +456,21 @@ private:
 
     // A text item: the text in double quotes; a double quote inside could not be read back, so
     // it is written as an apostrophe.
-    static char* quoted(char* out, const QString& text) {
+    static char* quoted(char* out, QByteArrayView text) {
         *out++ = kQuote;
-        // Most characters have their code as their Windows-1252 byte (ASCII and U+00A0-U+00FF);
-        // the others are looked up, a surrogate pair giving one substitute as the codec does.
-        const QChar* const end = text.cend();
-        for (const QChar* c = text.cbegin(); c != end; ++c) {
-            const char16_t code = c->unicode();
-            char byte = static_cast<char>(code);
-            if (code >= 0x80 && (code < 0xA0 || code > 0xFF)) {
-                char32_t point = code;
-                if (c->isHighSurrogate() && c + 1 != end && (c + 1)->isLowSurrogate()) {
-                    point = QChar::surrogateToUcs4(*c, *(c + 1));
-                    ++c;
-                }
-                byte = pelimo::platform::ansiByteOf(point);
+        const char* from = text.data();
+        const char* const end = from + text.size();
+        while (from != end) {
+            const auto* quote =
+                static_cast<const char*>(std::memchr(from, kQuote, static_cast<size_t>(end - from)));
+            const char* const stop = quote ? quote : end;
+            std::memcpy(out, from, static_cast<size_t>(stop - from));
+            out += stop - from;
+            from = stop;
+            if (quote) {
+                *out++ = kApostrophe;
+                ++from;
             }
-            *out++ = byte == kQuote ? kApostrophe : byte;
         }
         *out++ = kQuote;
         return lineEnd(out);
@@ -481,12 +479,6 @@ private:
     QByteArray buffer_;
     qsizetype used_ = 0;
 };
-
-void replaceQuotesOfMessage(HistoryEntry& entry) {
-    gReplaceQuotes(entry.Sender);
-    gReplaceQuotes(entry.Addressee);
-    gReplaceQuotes(entry.Text);
-}
 
 bool historyReadOnly() {
     return historyLock().readOnly;
@@ -498,9 +490,10 @@ bool rewriteHistoryFile() {
     pelimo::platform::AtomicFileWriter file(historyPath());
     EntryBuffer buffer;
     for (qint32 number = 1; number <= HistoryList.Count && file.isOpen(); ++number) {
-        HistoryEntry& entry = HistoryList[number];
-        replaceQuotesOfMessage(entry);
-        buffer.add(entry);
+        HistoryList.replaceQuotes(number);
+        // A message that cannot be read from the kept file would be lost: the old file stays.
+        if (!buffer.addStored(number))
+            return false;
         if (buffer.size() >= kWriteChunk) {
             file.write(buffer.bytes());
             buffer.clear();
@@ -512,38 +505,46 @@ bool rewriteHistoryFile() {
     return true;
 }
 
+// The texts of `entry` in the file's encoding.
+struct EncodedTexts {
+    QByteArray bytes[kTextItems];
+    QByteArrayView views[kTextItems];
+
+    explicit EncodedTexts(const HistoryEntry& entry) {
+        const QString* const texts[kTextItems] = {&entry.Sender,       &entry.Addressee,
+                                                  &entry.Text,         &entry.ReceivedDate,
+                                                  &entry.ReceivedTime, &entry.AttachmentPath};
+        for (int item = 0; item < kTextItems; ++item) {
+            bytes[item] = pelimo::platform::unicodeToAnsi(*texts[item]);
+            views[item] = bytes[item];
+        }
+    }
+};
+
+HistoryEntry decodedEntry(const RawHistoryEntry& raw) {
+    using pelimo::platform::ansiToUnicode;
+    HistoryEntry entry;
+    entry.Kind = raw.kind;
+    entry.Sender = ansiToUnicode(raw.texts[0]);
+    entry.Addressee = ansiToUnicode(raw.texts[1]);
+    entry.Text = ansiToUnicode(raw.texts[2]);
+    entry.ReceivedDate = ansiToUnicode(raw.texts[3]);
+    entry.ReceivedTime = ansiToUnicode(raw.texts[4]);
+    entry.AttachmentPath = ansiToUnicode(raw.texts[5]);
+    entry.State = raw.state;
+    return entry;
+}
+
 }  // namespace
-
-HistoryEntry& HistoryListData::operator[](qint32 number) {
-    if (number < 1 || number > static_cast<qint64>(Entries.size())) {
-        gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
-    }
-    return Entries[static_cast<std::size_t>(number - 1)];
-}
-
-const HistoryEntry& HistoryListData::operator[](qint32 number) const {
-    if (number < 1 || number > static_cast<qint64>(Entries.size())) {
-        gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
-    }
-    return Entries[static_cast<std::size_t>(number - 1)];
-}
-
-void HistoryListData::add(const HistoryEntry& entry) {
-    if (Count == std::numeric_limits<qint32>::max())
-        gRaiseError(RunTimeErrorNumber::Overflow);
-    ++Count;
-    if (Entries.size() < static_cast<std::size_t>(Count))
-        Entries.resize(Count);
-    Entries[static_cast<std::size_t>(Count - 1)] = entry;
-}
 
 void gReplaceQuotes(QString& text) {
     text.replace(QChar(kQuote), QChar(kApostrophe));
 }
 
 QByteArray gHistoryEntryBytes(const HistoryEntry& entry) {
+    const EncodedTexts encoded(entry);
     EntryBuffer buffer;
-    buffer.add(entry);
+    buffer.add(entry.Kind, encoded.views, entry.State);
     return buffer.bytes().toByteArray();
 }
 
@@ -553,7 +554,7 @@ std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents) {
     buffer.open(QIODevice::ReadOnly);
     std::vector<HistoryEntry> entries;
     HistoryParser parser(buffer);
-    parser.run([&entries](HistoryEntry&& entry) { entries.push_back(std::move(entry)); });
+    parser.run([&entries](const RawHistoryEntry& entry) { entries.push_back(decodedEntry(entry)); });
     return entries;
 }
 
@@ -564,17 +565,23 @@ void gLoadHistoric() {
     const QString path = historyPath();
     if (gFctGetFileAttributes(path) == pelimo::platform::kInvalidFileAttributes)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The descriptor stays with the table: the messages are read from it when needed.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fileState.unreadable = true;
+        return;
+    }
+    HistoryList.keepFile(fd);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
         fileState.unreadable = true;
         return;
     }
     try {
-        HistoryList.Entries.reserve(static_cast<std::size_t>(file.size() / kReservedBytesPerEntry));
+        HistoryList.reserve(file.size() / kReservedBytesPerEntry);
         HistoryParser parser(file);
-        parser.run([](HistoryEntry&& entry) {
-            HistoryList.Entries.push_back(std::move(entry));
-            ++HistoryList.Count;
+        parser.run([](const RawHistoryEntry& entry) {
+            HistoryList.addBytes(entry.kind, entry.texts, entry.state, entry.textAt);
         });
         fileState.unreadable = parser.failed();
         fileState.needsRewrite = !parser.cleanEnd();
@@ -590,14 +597,18 @@ void gAppendHistoricFrom(qint32 first) {
         if (historyReadOnly() || first > HistoryList.Count)
             return;
         for (qint32 number = first; number <= HistoryList.Count; ++number)
-            replaceQuotesOfMessage(HistoryList[number]);
+            HistoryList.replaceQuotes(number);
         // After a damaged end, an appended entry could be read as part of the damage: the file is
         // written whole instead, from the table, which holds everything that could be read.
         if (fileState.needsRewrite && !fileState.unreadable && rewriteHistoryFile())
             return;
         EntryBuffer buffer;
-        for (qint32 number = first; number <= HistoryList.Count; ++number)
-            buffer.add(HistoryList[number]);
+        for (qint32 number = first; number <= HistoryList.Count; ++number) {
+            if (!buffer.addStored(number)) {
+                fileState.needsRewrite = true;
+                return;
+            }
+        }
         // A partly written entry would spoil the next one: the next save writes the file whole.
         if (!pelimo::platform::appendFileDurably(historyPath(), buffer.bytes()))
             fileState.needsRewrite = true;
@@ -637,13 +648,7 @@ void gSaveHistoric() {
 }
 
 void gDeleteHistoricMessage(qint32 number) {
-    if (number < 1 || number > HistoryList.Count)
-        return;
-    auto& entries = HistoryList.Entries;
-    std::move(entries.begin() + number, entries.begin() + HistoryList.Count,
-              entries.begin() + number - 1);
-    entries[static_cast<std::size_t>(HistoryList.Count - 1)] = HistoryEntry{};
-    --HistoryList.Count;
+    HistoryList.remove(number);
 }
 
 int gFctDeleteHistoricFile() {

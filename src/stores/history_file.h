@@ -1,4 +1,5 @@
-// The history of received messages: the in-memory table and the text file "Histo.dat".
+// The history of received messages on disk: the text file "Histo.dat", read into and written from
+// the table of history_list.h.
 //
 // File format: per entry eight items, each on its own line ended by CR LF, in the field order of
 // DecodedMessageData: Kind and State as decimal digits, the six texts in double quotes with no
@@ -11,28 +12,9 @@
 #include <QtGlobal>
 #include <vector>
 
-#include "transport/decoded_message.h"
-
-// An entry is a copy of the current message taken when it arrived.
-using HistoryEntry = DecodedMessageData;
+#include "stores/history_list.h"
 
 inline constexpr char kHistoryFileName[] = "Histo.dat";
-
-struct HistoryListData {
-    qint32 Count = 0;
-    // Slots 1 to Entries.size(); only 1 to Count are in use (removal keeps the slots).
-    std::vector<HistoryEntry> Entries;
-
-    // Entry `number` (1 to Count); a number outside raises run-time error 9.
-    HistoryEntry& operator[](qint32 number);
-    const HistoryEntry& operator[](qint32 number) const;
-
-    // Count + 1, the table grown to Count slots, `entry` copied into entry Count.
-    void add(const HistoryEntry& entry);
-};
-
-// One per process.
-extern HistoryListData HistoryList;
 
 // Fills HistoryList from gApplicationFolder + "Histo.dat"; a missing file gives an empty history.
 // Entries the program did not write in its format are skipped; reading resumes at the next entry.

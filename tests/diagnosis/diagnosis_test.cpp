@@ -1,5 +1,5 @@
-// The diagnosis's reasoning: which firewall rules stand in the way, whether this computer
-// receives, the verdict from what the checks found, and the lines that tell it.
+// The diagnosis's reasoning: which firewall rules stand in the way, which typed names can be
+// checked, the verdict from what the checks found, and the lines that tell it.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -31,28 +31,6 @@ TEST(FirewallRules, RulesDroppingNetbiosUdpAreFoundOthersAreNot) {
     EXPECT_TRUE(gNetbiosDropsInNftRuleset(R"({"nftables": []})")->empty());
     EXPECT_FALSE(gNetbiosDropsInNftRuleset("Error: Operation not permitted").has_value());
     EXPECT_FALSE(gNetbiosDropsInNftRuleset(R"({"nftables": {"rule": 1}})").has_value());
-}
-
-TEST(ReceiveState, WhoReceivesForThisComputer) {
-    LocalReceiveState state;
-    state.datagramPort = 138;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::MailslotTaken);
-    state.mailslotOpen = true;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::NoPrivilege);
-    state.mayBindLowPorts = true;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::NotListening);
-    state.portTaken = true;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::PortHeldUnknown);
-    state.holder = QStringLiteral("nmbd");
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::PortHeld);
-    EXPECT_FALSE(gReceivesAnswers(gReceiveVerdict(state)));
-    state.holder = QStringLiteral("pelimo-router");
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::OtherCopy);
-    EXPECT_TRUE(gReceivesAnswers(gReceiveVerdict(state)));
-    state.routing = true;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::Ourselves);
-    state.readingNmbd = true;
-    EXPECT_EQ(gReceiveVerdict(state), ReceiveVerdict::ThroughNmbd);
 }
 
 TEST(DiagnosableName, TypedNamesBecomeComputerNamesOrNothing) {

@@ -10,14 +10,18 @@
 #     \\PMHOSTA\share\..\..\etc\passwd (refused, nothing written) or an unknown computer, a missing
 #     file, a share refused without a password, A's smbd stopped;
 #   - a password-protected share copies once the user gave the right user name and password.
+# With --shutdown it instead ends B by SIGTERM while B copies an endless file: the copy stops, its
+# temporary file goes and B ends within a second.
 # With --bench SIZE_MB it instead fetches a file of that size three times with Pelimo and with
 # smbclient and prints both medians and their ratio.
 # Needs root; skipped (exit 77) otherwise. Everything runs inside namespaces this script creates.
 set -euo pipefail
 
-build="${1:?usage: $0 BUILD-DIRECTORY [--bench SIZE_MB]}"
+build="${1:?usage: $0 BUILD-DIRECTORY [--bench SIZE_MB | --shutdown]}"
 bench_mb=""
 [ "${2:-}" = "--bench" ] && bench_mb="${3:-200}"
+shutdown_test=""
+[ "${2:-}" = "--shutdown" ] && shutdown_test=1
 skip() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
 for tool in ip unshare tshark smbd smbpasswd smbclient sha256sum; do
@@ -35,6 +39,7 @@ ipA=10.77.6.1 ipB=10.77.6.2
 work="$(mktemp -d /tmp/pm-attach.XXXXXX)"
 dl="$work/dlB"      # B's download folder, outside its program folder
 small="$work/small" # a 1 MB disk
+ram="$work/ram"     # a 1 GB disk in memory, for the endless copy
 password="pm-secret-$$"
 pids=()
 smbd_pid=""
@@ -44,6 +49,7 @@ cleanup() {
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
     umount "$small" 2>/dev/null || true
+    umount "$ram" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -91,6 +97,10 @@ for side in A B; do
 done
 mkdir -p "$work/shareA" "$work/secretA" "$dl" "$small"
 mount -t tmpfs -o size=1m tmpfs "$small"
+if [ -n "$shutdown_test" ]; then
+    mkdir -p "$ram"
+    mount -t tmpfs -o size=1g tmpfs "$ram"
+fi
 chmod 755 "$work" "$work/shareA" "$work/secretA"
 common_global() {  # side netbios-name
     cat <<CONF
@@ -243,6 +253,41 @@ if [ -n "$bench_mb" ]; then
             mb, o / 1000, mb / (o / 1e6), runs_o, t / 1000, mb / (t / 1e6), runs_t, t / o }'
     printf 'quit\n' >&3
     printf 'quit\n' >&4
+    exit 0
+fi
+
+if [ -n "$shutdown_test" ]; then
+    # An endless file (sparse, far larger than the copy is ever let run) is being saved by B when
+    # SIGTERM comes: B stops the copy, removes its temporary file and ends within a second.
+    truncate -s 1T "$work/shareA/endless.bin"
+    printf 'attach\t%s\n' "$work/shareA/endless.bin" >&3
+    printf 'send\tPMHOSTB\tendless\n' >&3
+    wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	endless' >/dev/null
+    printf 'save\t%s\n' "$ram/endless.bin" >&4
+    deadline=$((SECONDS + 30))
+    size=0
+    until [ "$size" -ge $((32 << 20)) ]; do
+        [ "$SECONDS" -le "$deadline" ] || fail "the copy of the endless file never got under way"
+        sleep 0.05
+        size="$(stat -c %s "$ram"/endless.bin.* 2>/dev/null | head -n 1 || true)"
+        size="${size:-0}"
+    done
+    pidB="${pids[-1]}"
+    start=$(date +%s%N)
+    kill -TERM "$pidB"
+    while kill -0 "$pidB" 2>/dev/null; do
+        [ $(($(date +%s%N) - start)) -le 10000000000 ] || fail "SIGTERM did not end B within 10 s"
+        sleep 0.01
+    done
+    took=$((($(date +%s%N) - start) / 1000000))
+    status=0
+    wait "$pidB" || status=$?
+    [ "$status" -eq 0 ] || fail "B ended with status $status"
+    grep -q '^bye$' "$work/B.out" || fail "B ended without its shutdown"
+    [ -z "$(ls -A "$ram")" ] || fail "the stopped copy left: $(ls -A "$ram")"
+    [ "$took" -le 1000 ] || fail "B took $took ms to end after SIGTERM during a copy"
+    echo "ok: SIGTERM during a copy ($((size >> 20)) MB in) ended B in $took ms and left no file"
+    printf 'quit\n' >&3
     exit 0
 fi
 

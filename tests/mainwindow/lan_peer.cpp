@@ -25,6 +25,7 @@
 //                      longest tick
 //   ping               answers "pong"
 //   quit               runs the shutdown without its question
+// SIGTERM, SIGINT and SIGHUP run the shutdown as they do in the program.
 // Reports: "ready COMPUTER", "sent MICROSECONDS", "shown MICROSECONDS SENDER ADDRESSEE TEXT
 // ATTACHMENT", "dialog TITLE TEXT" (message boxes, reports), "window NAME" (modal windows), "bye".
 #include <QApplication>
@@ -40,11 +41,13 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "addressbook/frmAddressBook.h"
 #include "addressbook/network_walk.h"
 #include "attachments/network_copy.h"
 #include "mainwindow/frmPelimo.h"
+#include "mainwindow/termination_signals.h"
 #include "stores/contacts.h"
 #include "stores/file_operations.h"
 #include "stores/history_file.h"
@@ -216,12 +219,17 @@ int main(int argc, char** argv) {
         },
         Qt::QueuedConnection);
 
+    // As the program does: SIGTERM, SIGINT and SIGHUP run the shutdown without its question.
+    TerminationSignals signals_;
+    QObject::connect(&signals_, &TerminationSignals::terminationRequested, &window,
+                     &frmPelimo::shutdownWithoutQuestion);
+
     // Runs after the window's own receive handler, which was connected first.
     qint32 reported = 0;
     std::size_t dialogsReported = 0;
     QObject::connect(window.TimerMailSlot, &QTimer::timeout, &app, [&] {
         while (reported < HistoryList.Count) {
-            const HistoryEntry& entry = HistoryList[++reported];
+            const HistoryEntry entry = std::as_const(HistoryList)[++reported];
             report({QStringLiteral("shown"), QString::number(nowMicroseconds()), entry.Sender,
                     entry.Addressee, oneLine(entry.Text), oneLine(entry.AttachmentPath)});
         }

@@ -1,0 +1,120 @@
+// The history grid sorted by a click on a column heading, and kept in its order while entries
+// are deleted or arrive: every row keeps showing the entry its number names.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+#include <utility>
+
+#include "main_window_fixture.h"
+#include "mainwindow/history_table_model.h"
+#include "stores/history_file.h"
+#include "ui/label_button.h"
+
+namespace {
+
+HistoryEntry entry(const char* sender, const char* addressee, const char* text) {
+    HistoryEntry e;
+    e.Kind = kKindPlain;
+    e.Sender = QString::fromLatin1(sender);
+    e.Addressee = QString::fromLatin1(addressee);
+    e.Text = QString::fromLatin1(text);
+    e.ReceivedDate = QStringLiteral("01/02/2024");
+    e.ReceivedTime = QStringLiteral("10:00:00");
+    e.State = kStateUnread;
+    return e;
+}
+
+class HistorySortTest : public MainWindowTest {
+protected:
+    // A history file of five entries, read at start-up, and the panel opened.
+    frmPelimo& startWithHistory() {
+        QByteArray file;
+        for (const HistoryEntry& e :
+             {entry("zeta", "B", "pear\r\nand more"), entry("10", "A", "Apple"),
+              entry("Alpha", "C", "12 lemons"), entry("9", "B", "banana"),
+              entry("alpha", "A", "apple pie")}) {
+            file += gHistoryEntryBytes(e);
+        }
+        folder_.write(QStringLiteral("Histo.dat"), file);
+        frmPelimo& window = start();
+        QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
+        return window;
+    }
+    HistoryTableModel& grid() { return *window_->MSFlexGrid1Model; }
+    QString cell(int row, int column) { return grid().index(row, column).data().toString(); }
+    void clickHeading(int column) {
+        QHeaderView* headings = window_->MSFlexGrid1->horizontalHeader();
+        const QPoint middle(headings->sectionViewportPosition(column) +
+                                headings->sectionSize(column) / 2,
+                            headings->height() / 2);
+        QTest::mouseClick(headings->viewport(), Qt::LeftButton, {}, middle);
+    }
+    // The entry numbers of the rows, top to bottom.
+    QString numbers() {
+        QStringList shown;
+        for (int row = 0; row < grid().rowCount(); ++row)
+            shown << cell(row, HistoryColumn::Number);
+        return shown.join(u' ');
+    }
+    // Every row shows the texts of the entry whose number it shows.
+    void expectRowsShowTheirEntries() {
+        for (int row = 0; row < grid().rowCount(); ++row) {
+            const HistoryEntry shown =
+                std::as_const(HistoryList)[cell(row, HistoryColumn::Number).toInt()];
+            EXPECT_EQ(cell(row, HistoryColumn::Sender), shown.Sender) << row;
+            EXPECT_EQ(cell(row, HistoryColumn::Addressee), shown.Addressee) << row;
+            EXPECT_EQ(cell(row, HistoryColumn::Text), gFirstLineText(shown.Text)) << row;
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(HistorySortTest, HeadingsSortAsTheMenuDoesAndADeletionKeepsTheOrder) {
+    frmPelimo& window = startWithHistory();
+    clickHeading(HistoryColumn::Sender);
+    EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "numbers first, case ignored";
+    clickHeading(HistoryColumn::Text);
+    EXPECT_EQ(numbers(), "0003 0002 0005 0004 0001") << "by the first line";
+    clickHeading(HistoryColumn::Addressee);
+    EXPECT_EQ(numbers(), "0002 0005 0001 0004 0003") << "equal cells in arrival order";
+    clickHeading(HistoryColumn::Received);
+    EXPECT_EQ(numbers(), "0001 0002 0003 0004 0005");
+    clickHeading(HistoryColumn::Sender);
+    clickHeading(HistoryColumn::Sender);
+    EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "no descending order";
+
+    // "Alpha" goes: the others keep their order, the later entries their new numbers.
+    window.MSFlexGrid1->setCurrentIndex(grid().index(2, HistoryColumn::Sender));
+    window.MHide2DelOne->trigger();
+    EXPECT_EQ(numbers(), "0003 0002 0004 0001");
+    EXPECT_EQ(cell(2, HistoryColumn::Sender), QStringLiteral("alpha"));
+    EXPECT_EQ(window.MSFlexGrid1->currentIndex().row(), 2) << "the next row is current";
+    expectRowsShowTheirEntries();
+    clickHeading(HistoryColumn::Number);
+    EXPECT_EQ(numbers(), "0001 0002 0003 0004");
+    expectRowsShowTheirEntries();
+}
+
+TEST_F(HistorySortTest, ArrivalsWhileSortedLeaveEveryRowOnItsEntry) {
+    frmPelimo& window = startWithHistory();
+    clickHeading(HistoryColumn::Sender);
+    // Enough arrivals to take the table and its texts to new storage.
+    for (int n = 0; n < 5000; ++n) {
+        HistoryEntry arrival = entry("beta", "A", "");
+        arrival.Text = QStringLiteral("arrival %1 ").arg(n).repeated(20);
+        HistoryList.add(arrival);
+    }
+    gAppendHistoricFrom(6);
+    EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "the rows of the sort stay";
+    expectRowsShowTheirEntries();
+
+    QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
+    clickHeading(HistoryColumn::Sender);
+    ASSERT_EQ(grid().rowCount(), 5005);
+    EXPECT_EQ(cell(4, HistoryColumn::Number), QStringLiteral("0006")) << "after alpha";
+    EXPECT_EQ(cell(5004, HistoryColumn::Sender), QStringLiteral("zeta"));
+    expectRowsShowTheirEntries();
+}
