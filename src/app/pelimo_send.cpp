@@ -43,8 +43,10 @@ int main(int argc, char* argv[]) {
         "Sends one plain message from this computer to the mailslot of the message channel on "
         "TARGET: a computer name, a workgroup name, or \"*\" for every computer of the "
         "workgroup.\nThe words of TEXT are joined by blanks. The channel is the MessageChannel "
-        "of the Settings.ini beside this program, else \"pelimo\". Exits 0 once the datagram "
-        "has been written; as with the program itself, delivery is not confirmed.\n"
+        "of the Settings.ini beside this program, else \"pelimo\". The message goes through "
+        "Pelimo's router when one runs on this computer, else this program sends it. Exits 0 "
+        "once the datagram has been written; as with the program itself, delivery is not "
+        "confirmed.\n"
         "With --diagnose, TARGET is a computer name and no message is sent: one line per check "
         "tells whether that computer can be reached by mailslot. Exits 0 when it answered, 1 "
         "when it cannot be reached, 3 when this computer cannot receive its answer."));

@@ -2,8 +2,6 @@
 
 #include <netinet/in.h>
 #include <unistd.h>
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
@@ -25,13 +23,6 @@ std::vector<ReachabilityDiagnosis*>& runningDiagnoses() {
     return diagnoses;
 }
 
-// The program that needs the right to bind the datagram port: the window program beside a tool.
-QString receivingProgram() {
-    if (QCoreApplication::instance() == nullptr)
-        return QStringLiteral("pelimo");
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/pelimo");
-    return QFileInfo::exists(beside) ? beside : QCoreApplication::applicationFilePath();
-}
 
 // The look-ups that may block: the firewall, the name service, the resolver and the files that
 // tell who holds the port.
@@ -110,7 +101,8 @@ bool ReachabilityDiagnosis::start(const QString& name) {
     facts_.receive.mailslotOpen = gStructureMailslotControl.MailSlotHandle != kInvalidHandleValue;
     facts_.receive.routing = intake.routing;
     facts_.receive.readingNmbd = intake.readingNmbd;
-    facts_.receive.program = receivingProgram();
+    // The program that needs the right to bind the datagram port: the router.
+    facts_.receive.program = gFctRouterProgram();
 
     // The result is handed over when the worker has ended; a diagnosis gone by then gets nothing.
     auto found = std::make_shared<DiagnosisFacts>();

@@ -94,7 +94,12 @@ void frmPelimo::Form_Load() {
             {gApplicationFolder + QString::fromLatin1(kHistoryFileName),
              gApplicationFolder + QString::fromLatin1(kUserFileName),
              gApplicationFolder + QString::fromLatin1(kSettingsFileName)});
-        gFctInitMailSlot();  // without a mailslot the program runs without receiving
+        // Without a mailslot the program runs without receiving, and says why.
+        if (!gFctInitMailSlot() && !gFctMailSlotFailure().isEmpty()) {
+            DialogSeam::messageBox(gFctMailSlotFailure(), MsgBoxButtons::Ok,
+                                   MsgBoxIcon::Exclamation,
+                                   gFctGetMessage(MainWindowText::BoxTitle));
+        }
     });
     step("mInitInterface", [this] { mInitInterface(); });
     step("mDisplayLanguage", [this] { mDisplayLanguage(); });

@@ -48,6 +48,6 @@ inline constexpr int SizeForWindows = 107;
 inline constexpr int SizeSambaMisses = 108;
 inline constexpr int SizeNeitherReceives = 109;
 inline constexpr int DatagramsLost = 132;  // after the count of messages lost on arrival
-inline constexpr int Tagline = 219;        // under the panel bar
+inline constexpr int Tagline = 220;        // under the panel bar
 
 }  // namespace MainWindowText

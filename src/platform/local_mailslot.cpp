@@ -4,22 +4,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <unordered_set>
+
+#include "platform/router_socket.h"
 
 namespace pelimo::platform {
 namespace {
-
-// Abstract address: a leading NUL, then the name (no terminator).
-socklen_t abstractAddress(const QByteArray& name, sockaddr_un& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    const std::size_t length =
-        std::min(name.size(), static_cast<qsizetype>(sizeof address.sun_path - 1));
-    std::memcpy(address.sun_path + 1, name.constData(), length);
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-}
 
 // Forcing goes past the kernel's default maximum when we hold CAP_NET_ADMIN.
 void enlargeBuffer(int socket, int option, int forcedOption) {
@@ -49,7 +41,7 @@ int createLocalMailslot(QByteArrayView channel) {
         return -1;
     enlargeBuffer(handle, SO_RCVBUF, SO_RCVBUFFORCE);
     sockaddr_un address;
-    const socklen_t length = abstractAddress(localMailslotAddress(channel), address);
+    const socklen_t length = abstractSocketAddress(localMailslotAddress(channel), address);
     if (::bind(handle, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
         ::close(handle);
         return -1;
@@ -104,7 +96,7 @@ MailslotDelivery LocalMailslotWriter::sendTo(const QByteArray& address, QByteArr
     if (socket_ < 0)
         return MailslotDelivery::Failed;
     sockaddr_un target;
-    const socklen_t length = abstractAddress(address, target);
+    const socklen_t length = abstractSocketAddress(address, target);
     for (;;) {
         const ssize_t sent = ::sendto(
             socket_, message.data(), static_cast<std::size_t>(message.size()),

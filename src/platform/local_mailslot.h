@@ -11,6 +11,7 @@
 #include <deque>
 #include <optional>
 
+#include "platform/mailslot_deliverer.h"
 #include "platform/mailslot_envelope.h"
 
 namespace pelimo::platform {
@@ -43,15 +44,13 @@ std::optional<QByteArray> readLocalMailslot(int handle, qint64 expectedSize);
 
 void closeLocalMailslot(int handle);
 
-enum class MailslotDelivery { Delivered, HeldBack, Full, NoMailslot, Failed };
-
 // Writes messages into local mailslots without ever blocking. A message for a mailslot whose queue
 // is full is held back, in order, and written by retryPending(); the owner of the writer calls it
 // while hasPending() is true. One writer per thread.
-class LocalMailslotWriter {
+class LocalMailslotWriter final : public MailslotDeliverer {
 public:
     LocalMailslotWriter();
-    ~LocalMailslotWriter();
+    ~LocalMailslotWriter() override;
     LocalMailslotWriter(const LocalMailslotWriter&) = delete;
     LocalMailslotWriter& operator=(const LocalMailslotWriter&) = delete;
 
@@ -60,11 +59,14 @@ public:
                              const MailslotOrigin& origin = MailslotOrigin::local());
     // Writes now, or holds the message back behind earlier ones of the same mailslot.
     MailslotDelivery deliver(QByteArrayView channel, QByteArrayView message,
-                             const MailslotOrigin& origin = MailslotOrigin::local());
+                             const MailslotOrigin& origin) override;
+    MailslotDelivery deliver(QByteArrayView channel, QByteArrayView message) {
+        return deliver(channel, message, MailslotOrigin::local());
+    }
     // Writes what was held back, in order; returns whether anything is still held back.
-    bool retryPending();
+    bool retryPending() override;
     bool hasPending() const { return !pending_.empty(); }
-    std::size_t pendingCount() const { return pending_.size(); }
+    std::size_t pendingCount() const override { return pending_.size(); }
 
 private:
     struct Pending {

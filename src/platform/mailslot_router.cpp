@@ -22,6 +22,7 @@
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
 #include "platform/nmbd_unexpected_reader.h"
+#include "platform/router_socket.h"
 
 namespace pelimo::platform {
 namespace {
@@ -80,11 +81,9 @@ std::uint32_t bindAddressOf(const MailslotTransportConfig& config) {
 // process holds it.
 int takeRouterLock(std::uint16_t datagramPort) {
     const QByteArray name = "pelimo/router/" + QByteArray::number(datagramPort);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, name.constData(), static_cast<std::size_t>(name.size()));
+    sockaddr_un address;
+    const socklen_t length = abstractSocketAddress(name, address);
     const int lock = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
     if (lock >= 0 && ::bind(lock, reinterpret_cast<const sockaddr*>(&address), length) == 0)
         return lock;
     if (lock >= 0)
@@ -98,7 +97,6 @@ struct MailslotRouter::Sockets {
     int datagram = -1;
     int name = -1;
     int lock = -1;
-    LocalMailslotWriter writer;
     std::unique_ptr<NmbdUnexpectedReader> nmbd;
     DuplicateDatagramFilter duplicates;
     ~Sockets() {
@@ -112,11 +110,15 @@ struct MailslotRouter::Sockets {
 };
 
 MailslotRouter::MailslotRouter(MailslotTransportConfig config, NetbiosIdentity identity,
-                               std::shared_ptr<NetbiosNameCache> names)
+                               std::shared_ptr<NetbiosNameCache> names, Hooks hooks)
     : config_(std::move(config)),
       identity_(std::move(identity)),
       names_(std::move(names)),
-      sockets_(std::make_unique<Sockets>()) {}
+      hooks_(std::move(hooks)),
+      sockets_(std::make_unique<Sockets>()) {
+    if (!hooks_.deliverer)
+        hooks_.deliverer = std::make_shared<LocalMailslotWriter>();
+}
 
 MailslotRouter::~MailslotRouter() {
     stop();
@@ -125,9 +127,9 @@ MailslotRouter::~MailslotRouter() {
 RouterStartResult MailslotRouter::tryBind() {
     RouterStartResult result;
     const std::uint32_t address = bindAddressOf(config_);
-    if (sockets_->lock < 0)
+    if (sockets_->lock < 0 && hooks_.hostLock)
         sockets_->lock = takeRouterLock(config_.datagramPort);
-    result.anotherRouter = sockets_->lock < 0;
+    result.anotherRouter = hooks_.hostLock && sockets_->lock < 0;
     const bool nmbdRestarting =
         sockets_->nmbd &&
         sockets_->nmbd->seenWithin(Clock::now(), NmbdUnexpectedReader::kRestartGrace);
@@ -215,14 +217,6 @@ void MailslotRouter::stop() {
 
 namespace {
 
-bool isOurDestination(const NetbiosName& destination, const NetbiosIdentity& identity) {
-    if (sameNetbiosName(destination.name, identity.computerName)) {
-        return destination.suffix == kSuffixWorkstation || destination.suffix == kSuffixMessenger;
-    }
-    return destination.suffix == kSuffixWorkstation &&
-           sameNetbiosName(destination.name, identity.workgroup);
-}
-
 // Reads one packet; false when nothing more is waiting. `drops` is raised to the socket's drop
 // count when the packet carries it.
 bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t* drops = nullptr) {
@@ -253,9 +247,20 @@ bool receiveOne(int socket, QByteArray& buffer, sockaddr_in& peer, std::uint32_t
 
 }  // namespace
 
+bool MailslotRouter::isOurDestination(const NetbiosName& destination) const {
+    const bool unique =
+        destination.suffix == kSuffixWorkstation || destination.suffix == kSuffixMessenger;
+    if (sameNetbiosName(destination.name, identity_.computerName))
+        return unique;
+    if (unique && hooks_.isLocalUser && hooks_.isLocalUser(destination.name))
+        return true;
+    return destination.suffix == kSuffixWorkstation &&
+           sameNetbiosName(destination.name, identity_.workgroup);
+}
+
 void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint16_t port) {
     const DatagramDecodeResult decoded = decodeMailslotDatagram(packet);
-    if (!decoded.datagram || !isOurDestination(decoded.datagram->destination, identity_)) {
+    if (!decoded.datagram || !isOurDestination(decoded.datagram->destination)) {
         ++counters_.dropped;
         return;
     }
@@ -268,8 +273,8 @@ void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint1
     // The address a datagram came from may fill an unknown name, never replace a known one.
     names_->learnFromDatagram(datagram.source.name, peer);
     const MailslotDelivery delivery =
-        sockets_->writer.deliver(mailslotChannelOf(datagram.mailslotName), datagram.data,
-                                 MailslotOrigin::fromNetwork(peer, port));
+        hooks_.deliverer->deliver(mailslotChannelOf(datagram.mailslotName), datagram.data,
+                                  MailslotOrigin::fromNetwork(peer, port));
     if (delivery == MailslotDelivery::Delivered || delivery == MailslotDelivery::HeldBack) {
         ++counters_.delivered;
     } else {
@@ -295,8 +300,9 @@ void MailslotRouter::run() {
         auto retryAt = nextRetry;
         if (sockets.nmbd && !sockets.nmbd->isConnected())
             retryAt = std::min(retryAt, sockets.nmbd->nextAttempt());
+        MailslotDeliverer& deliverer = *hooks_.deliverer;
         int timeout = -1;
-        if (sockets.writer.hasPending()) {
+        if (deliverer.pendingCount() > 0) {
             timeout = kPendingRetryMs;
         } else if (unbound) {
             const auto wait =
@@ -354,12 +360,12 @@ void MailslotRouter::run() {
                 }
             }
         }
-        if (sockets.writer.hasPending())
-            sockets.writer.retryPending();
+        if (deliverer.pendingCount() > 0)
+            deliverer.retryPending();
         int queued = 0;
         if (sockets.datagram >= 0 && ::ioctl(sockets.datagram, FIONREAD, &queued) != 0)
             queued = 0;
-        backlog_ = sockets.writer.pendingCount() + (queued > 0 ? 1 : 0);
+        backlog_ = deliverer.pendingCount() + (queued > 0 ? 1 : 0);
         if (unbound && Clock::now() >= retryAt) {
             tryBind();
             nextRetry = Clock::now() + std::chrono::milliseconds(config_.routerRetryIntervalMs);

@@ -5,7 +5,9 @@
 // holds the datagram port, the router reads nmbd's unexpected-packet socket instead and leaves name
 // queries to nmbd. One process per host routes (an abstract socket is its lock), second copies of
 // a datagram are dropped, and it never blocks on a full local mailslot or sends anything
-// unsolicited.
+// unsolicited. Where the datagrams go is its deliverer's business: the local mailslot sockets, or
+// the programs connected to the router program (RouterHub), which also name the users whose
+// login names count as ours.
 #pragma once
 
 #include <QByteArray>
@@ -13,10 +15,13 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
+#include "platform/mailslot_deliverer.h"
 #include "platform/mailslot_transport_config.h"
+#include "platform/netbios_name.h"
 #include "platform/netbios_name_cache.h"
 
 namespace pelimo::platform {
@@ -51,10 +56,22 @@ struct RouterCounters {
     std::atomic<std::uint64_t> duplicates{0};  // second copies of a datagram, dropped
 };
 
+// What the owner of a router decides for it.
+struct MailslotRouterHooks {
+    // Where datagrams go; the local mailslot sockets when not set.
+    std::shared_ptr<MailslotDeliverer> deliverer;
+    // Whether a destination name is the login name of a user of this computer.
+    std::function<bool(QByteArrayView name)> isLocalUser;
+    // Whether to take the host's router lock (the owner may hold one of its own).
+    bool hostLock = true;
+};
+
 class MailslotRouter {
 public:
+    using Hooks = MailslotRouterHooks;
+
     MailslotRouter(MailslotTransportConfig config, NetbiosIdentity identity,
-                   std::shared_ptr<NetbiosNameCache> names);
+                   std::shared_ptr<NetbiosNameCache> names, Hooks hooks = {});
     ~MailslotRouter();
     MailslotRouter(const MailslotRouter&) = delete;
     MailslotRouter& operator=(const MailslotRouter&) = delete;
@@ -83,10 +100,12 @@ private:
     void tryNmbd(RouterStartResult& result);
     // Delivers one received NBDS datagram that came from `peer` (host order) and `port`.
     void route(QByteArrayView packet, std::uint32_t peer, std::uint16_t port);
+    bool isOurDestination(const NetbiosName& destination) const;
 
     MailslotTransportConfig config_;
     NetbiosIdentity identity_;
     std::shared_ptr<NetbiosNameCache> names_;
+    Hooks hooks_;
     std::unique_ptr<Sockets> sockets_;
     std::atomic<bool> datagramBound_{false};
     std::atomic<bool> nameBound_{false};

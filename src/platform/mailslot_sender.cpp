@@ -40,13 +40,18 @@ struct MailslotSender::Worker {
     NetbiosNameCache& names;
     std::atomic<std::uint64_t>& refused;
     int socket = -1;
-    LocalMailslotWriter writer;
+    std::shared_ptr<MailslotDeliverer> local;
     QByteArray workgroup;
     bool workgroupKnown = false;
 
     Worker(const MailslotTransportConfig& configIn, const WorkgroupSource& source,
-           NetbiosNameCache& namesIn, std::atomic<std::uint64_t>& refusedIn)
-        : config(configIn), workgroupSource(source), names(namesIn), refused(refusedIn) {
+           NetbiosNameCache& namesIn, std::atomic<std::uint64_t>& refusedIn,
+           std::shared_ptr<MailslotDeliverer> localIn)
+        : config(configIn),
+          workgroupSource(source),
+          names(namesIn),
+          refused(refusedIn),
+          local(localIn ? std::move(localIn) : std::make_shared<LocalMailslotWriter>()) {
         socket = openUdpSocket(INADDR_ANY, 0, true).socket;
     }
     ~Worker() {
@@ -73,7 +78,7 @@ struct MailslotSender::Worker {
             return;
         if (!message.ownComputerName.isEmpty() &&
             sameNetbiosName(message.addressee, message.ownComputerName)) {
-            writer.deliver(message.channel, message.message);
+            local->deliver(message.channel, message.message, MailslotOrigin::local());
             return;
         }
         if (!config.networkSend || socket < 0)
@@ -126,8 +131,12 @@ struct MailslotSender::Worker {
 };
 
 MailslotSender::MailslotSender(MailslotTransportConfig config, WorkgroupSource workgroup,
-                               std::shared_ptr<NetbiosNameCache> names)
-    : config_(std::move(config)), workgroupSource_(std::move(workgroup)), names_(std::move(names)) {
+                               std::shared_ptr<NetbiosNameCache> names,
+                               std::shared_ptr<MailslotDeliverer> local)
+    : config_(std::move(config)),
+      workgroupSource_(std::move(workgroup)),
+      names_(std::move(names)),
+      local_(std::move(local)) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -162,8 +171,13 @@ bool MailslotSender::flush(int timeoutMs) {
                           [this] { return queue_.empty() && !busy_ && !localPending_; });
 }
 
+bool MailslotSender::isIdle() {
+    const std::lock_guard lock(mutex_);
+    return queue_.empty() && !busy_ && !localPending_;
+}
+
 void MailslotSender::run() {
-    Worker worker(config_, workgroupSource_, *names_, refused_);
+    Worker worker(config_, workgroupSource_, *names_, refused_, local_);
     std::unique_lock lock(mutex_);
     for (;;) {
         if (localPending_) {
@@ -184,12 +198,12 @@ void MailslotSender::run() {
             lock.lock();
             busy_ = false;
         }
-        if (worker.writer.hasPending()) {
+        if (worker.local->pendingCount() > 0) {
             lock.unlock();
-            worker.writer.retryPending();
+            worker.local->retryPending();
             lock.lock();
         }
-        localPending_ = worker.writer.hasPending();
+        localPending_ = worker.local->pendingCount() > 0;
         if (queue_.empty() && !localPending_)
             idle_.notify_all();
     }

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/computer_name_resolver.h"
+#include "platform/mailslot_deliverer.h"
 #include "platform/mailslot_transport_config.h"
 #include "platform/netbios_name_cache.h"
 
@@ -43,8 +44,11 @@ using WorkgroupSource = std::function<QByteArray()>;
 
 class MailslotSender {
 public:
+    // `local` takes the datagrams to our own computer name; the local mailslot sockets when not
+    // set.
     MailslotSender(MailslotTransportConfig config, WorkgroupSource workgroup,
-                   std::shared_ptr<NetbiosNameCache> names);
+                   std::shared_ptr<NetbiosNameCache> names,
+                   std::shared_ptr<MailslotDeliverer> local = nullptr);
     ~MailslotSender();  // gives queued datagrams a short time to go out, then stops
     MailslotSender(const MailslotSender&) = delete;
     MailslotSender& operator=(const MailslotSender&) = delete;
@@ -53,6 +57,8 @@ public:
     bool enqueue(OutgoingMailslotMessage message);
     // Waits until everything queued has been written; false on timeout.
     bool flush(int timeoutMs);
+    // Whether everything queued has been written.
+    bool isIdle();
     // Messages dropped because the queue was full, and answers not sent because the address
     // they were for is not on a network we are attached to.
     std::uint64_t dropped() const { return dropped_.load(); }
@@ -68,6 +74,7 @@ private:
     MailslotTransportConfig config_;
     WorkgroupSource workgroupSource_;
     std::shared_ptr<NetbiosNameCache> names_;
+    std::shared_ptr<MailslotDeliverer> local_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;

@@ -38,6 +38,12 @@ struct MailslotTransportConfig {
     std::optional<QString> nmbdUnexpectedSocket;
     int nameQueryTimeoutMs = kNameQueryTimeoutMs;
     int routerRetryIntervalMs = kRouterRetryIntervalMs;
+    // How a program gets a router when none runs: it starts the router program, or (tests) runs
+    // a router inside its own process.
+    enum class RouterStart { Program, InProcess };
+    RouterStart routerStart = RouterStart::Program;
+    // The router program; empty: the one beside the program, else the installed one.
+    QString routerProgram;
 
     // Everything on 127.0.0.1 at the given ports, no system resolver: nothing leaves the host.
     static MailslotTransportConfig loopback(std::uint16_t datagramPort, std::uint16_t namePort) {
@@ -48,6 +54,7 @@ struct MailslotTransportConfig {
         config.broadcastOverride = {QStringLiteral("127.0.0.1")};
         config.useSystemResolver = false;
         config.nmbdUnexpectedSocket = QString();
+        config.routerStart = RouterStart::InProcess;
         return config;
     }
     // No intake and nothing sent on the network (only local delivery to our own name): for

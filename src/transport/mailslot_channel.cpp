@@ -1,7 +1,10 @@
 #include "transport/mailslot_channel.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -12,21 +15,23 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
 #include "platform/computer_name_resolver.h"
-#include "platform/netbios_name.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
-#include "platform/mailslot_router.h"
 #include "platform/mailslot_sender.h"
-#include "platform/udp_port_holder.h"
+#include "platform/netbios_name.h"
+#include "platform/router_client.h"
+#include "platform/router_hub.h"
+#include "platform/router_service.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
 #include "ui/dialog_seam.h"
 
 using pelimo::platform::MailslotOrigin;
-using pelimo::platform::MailslotRouter;
 using pelimo::platform::MailslotSender;
 using pelimo::platform::MailslotTransportConfig;
 using pelimo::platform::NetbiosNameCache;
+using pelimo::platform::RouterClient;
+namespace router = pelimo::platform::router;
 
 MailslotControlData gStructureMailslotControl;
 QString gComputerName;
@@ -45,6 +50,15 @@ constexpr char kAddFailedText[] = "Error Adding received Message to gStructureMa
 constexpr int kPortHeldText = 110;
 constexpr int kAnotherProgramText = 111;
 constexpr int kNmbdUnreadableText = 112;
+// Language messages of the reasons why the own mailslot cannot be had.
+constexpr int kChannelTakenText = 141;
+constexpr int kRouterUntrustedText = 142;
+constexpr int kRouterMissingText = 143;
+constexpr int kChannelRefusedText = 144;
+// How long the figures the router is asked for may take to come.
+constexpr int kStatusWaitMs = 1000;
+// How often a program without a router looks for one again to send through it.
+constexpr auto kRouterLinkRetry = std::chrono::seconds(2);
 constexpr char kComputerNameFailedText[] =
     "Error getting computer name, please check you have a network !";
 
@@ -53,20 +67,32 @@ constexpr char kComputerNameFailedText[] =
 struct Transport {
     std::optional<MailslotTransportConfig> config;  // set by gSetMailslotTransportConfig
     std::shared_ptr<NetbiosNameCache> names = std::make_shared<NetbiosNameCache>();
-    std::unique_ptr<MailslotRouter> router;
-    std::unique_ptr<pelimo::platform::MailslotReader> reader;  // empties the open mailslot
+    // The mailslot taken from the router, which also sends for us.
+    std::unique_ptr<RouterClient> client;
+    // Without a mailslot of ours: a connection to the router only to send through it.
+    std::unique_ptr<RouterClient> sendLink;
+    std::chrono::steady_clock::time_point nextSendLinkAttempt;
+    // Without the network (tests of other parts): the local mailslot socket and its reader.
+    std::unique_ptr<pelimo::platform::MailslotReader> reader;
+    // Sends by itself when no router runs.
     std::unique_ptr<MailslotSender> sender;
+    // Tests: the router inside this process, started like the program would be.
+    std::mutex ownRouterMutex;
+    std::unique_ptr<pelimo::platform::RouterService> ownRouter;
     bool privilegeExplained = false;
     quint64 tableOverflows = 0;  // untaken entries the received-message table had to drop
+    QString mailslotFailure;     // why the last gFctInitMailSlot had no mailslot
 
     std::mutex identityMutex;  // the sender thread may ask for the workgroup
     QString localName;
     QString workgroup;
 
     ~Transport() {
+        client.reset();
+        sendLink.reset();
         reader.reset();
-        router.reset();
         sender.reset();
+        ownRouter.reset();
     }
 };
 
@@ -115,64 +141,169 @@ void showAlert(const char* text, MsgBoxIcon icon = MsgBoxIcon::None,
                            QString::fromLatin1(title));
 }
 
-void explainMissingPrivilege() {
+// The router could not bind the ports: the right to is given to the router program only.
+void explainMissingPrivilege(const router::IntakeReport& intake) {
     Transport& state = transport();
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    const QString program = QCoreApplication::instance() != nullptr
-                                ? QCoreApplication::applicationFilePath()
-                                : QStringLiteral("pelimo");
     DialogSeam::messageBox(
         QStringLiteral("Messages from other computers cannot be received: the NetBIOS ports "
-                       "%1 and %2 need the right to bind ports below 1024. Grant it once with\n\n"
+                       "%1 and %2 need the right to bind ports below 1024, which Pelimo's router "
+                       "program alone is given. Grant it once with\n\n"
                        "sudo setcap cap_net_bind_service=+ep %3\n\n"
                        "and start the program again. Sending still works.")
-            .arg(activeConfig().datagramPort)
-            .arg(activeConfig().namePort)
-            .arg(program),
+            .arg(intake.datagramPort)
+            .arg(intake.namePort)
+            .arg(QString::fromLocal8Bit(intake.routerProgram)),
         MsgBoxButtons::Ok, MsgBoxIcon::Exclamation, QString::fromLatin1(kInformationTitle));
 }
 
 // The datagram port is another program's and nmbd's socket cannot be read either: say so once,
 // naming the program when /proc tells it.
-void explainPortHeld(const pelimo::platform::RouterStartResult& started) {
+void explainPortHeld(const router::IntakeReport& intake) {
     Transport& state = transport();
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    const auto holder = pelimo::platform::udpPortHolder(activeConfig().datagramPort);
-    QString text = gFctGetMessage(kPortHeldText) + u' ' +
-                   holder.value_or(gFctGetMessage(kAnotherProgramText)) +
-                   QStringLiteral(" (UDP %1)").arg(activeConfig().datagramPort);
-    text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' + started.nmbdSocketPath +
-            QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(started.nmbdError)));
+    const QString holder = intake.portHolder.isEmpty() ? gFctGetMessage(kAnotherProgramText)
+                                                       : QString::fromLocal8Bit(intake.portHolder);
+    QString text = gFctGetMessage(kPortHeldText) + u' ' + holder +
+                   QStringLiteral(" (UDP %1)").arg(intake.datagramPort);
+    text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' +
+            QString::fromLocal8Bit(intake.nmbdSocketPath) +
+            QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(intake.nmbdError)));
     DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
                            QString::fromLatin1(kInformationTitle));
 }
 
-// The router and the name service, started with the mailslot. Starting sends nothing.
-void startNetworkIntake() {
-    Transport& state = transport();
-    const MailslotTransportConfig& config = activeConfig();
-    if (!config.networkIntake || state.router)
+// What the router could not do about the network, said once. Reading nmbd's socket is
+// receiving; a configuration without nmbd's socket (tools, tests) holds its ports on purpose.
+void explainIntake(const router::IntakeReport& intake) {
+    if (intake.routing || intake.readingNmbd)
         return;
+    if (intake.permissionDenied) {
+        explainMissingPrivilege(intake);
+    } else if (intake.portHeld && !intake.nmbdSocketPath.isEmpty()) {
+        explainPortHeld(intake);
+    }
+}
+
+// The router program: the one beside this program (a build or a copy), else the installed one
+// (bin/../libexec/pelimo/).
+QString routerProgramPath(const MailslotTransportConfig& config) {
+    if (!config.routerProgram.isEmpty())
+        return config.routerProgram;
+    const QString folder = QCoreApplication::instance() != nullptr
+                               ? QCoreApplication::applicationDirPath()
+                               : QStringLiteral(".");
+    const QFileInfo beside(folder + QStringLiteral("/pelimo-router"));
+    if (beside.isFile() && beside.isExecutable())
+        return beside.filePath();
+    return QFileInfo(folder + QStringLiteral("/" PELIMO_ROUTER_FROM_BINDIR "/pelimo-router"))
+        .absoluteFilePath();
+}
+
+// The router program's options for a configuration that is not the network's.
+QStringList routerArguments(const MailslotTransportConfig& config) {
+    const MailslotTransportConfig network;
+    QStringList arguments;
+    if (config.datagramPort != network.datagramPort)
+        arguments << QStringLiteral("--datagram-port") << QString::number(config.datagramPort);
+    if (config.namePort != network.namePort)
+        arguments << QStringLiteral("--name-port") << QString::number(config.namePort);
+    if (config.bindAddress != network.bindAddress)
+        arguments << QStringLiteral("--bind") << config.bindAddress;
+    for (const QString& address : config.broadcastOverride)
+        arguments << QStringLiteral("--broadcast") << address;
+    if (!config.useSystemResolver)
+        arguments << QStringLiteral("--no-resolver");
+    if (config.nmbdUnexpectedSocket && config.nmbdUnexpectedSocket->isEmpty())
+        arguments << QStringLiteral("--no-nmbd");
+    if (!config.workgroup.isEmpty())
+        arguments << QStringLiteral("--workgroup") << config.workgroup;
+    return arguments;
+}
+
+// Tests: a router inside this process, with the same parts as the router program.
+bool startOwnRouter(const MailslotTransportConfig& config) {
+    Transport& state = transport();
+    const std::lock_guard lock(state.ownRouterMutex);
+    if (state.ownRouter)
+        return false;
     pelimo::platform::NetbiosIdentity identity;
     identity.computerName = pelimo::platform::unicodeToAnsi(ownComputerName());
     identity.workgroup = workgroupFor(config.workgroup);
-    state.router = std::make_unique<MailslotRouter>(config, identity, state.names);
-    const pelimo::platform::RouterStartResult started = state.router->start();
-    // Reading nmbd's socket is receiving; another copy routing here receives for us.
-    if (started.readingNmbd || started.anotherRouter)
-        return;
-    if (started.permissionDenied) {
-        explainMissingPrivilege();
-    } else if (!started.datagramPortBound && started.datagramPortError == EADDRINUSE &&
-               !started.nmbdSocketPath.isEmpty()) {
-        // (A configuration without nmbd's socket, as tools and tests use, holds its ports on
-        // purpose.)
-        explainPortHeld(started);
+    const QString program = QCoreApplication::instance() != nullptr
+                                ? QCoreApplication::applicationFilePath()
+                                : QStringLiteral("pelimo");
+    state.ownRouter = std::make_unique<pelimo::platform::RouterService>(config, identity,
+                                                                        QFile::encodeName(program));
+    if (state.ownRouter->start() != 0) {
+        state.ownRouter.reset();
+        return false;
     }
+    return true;
+}
+
+RouterClient::RouterStarter routerStarter(const MailslotTransportConfig& config) {
+    if (config.routerStart == MailslotTransportConfig::RouterStart::InProcess)
+        return [config] { return startOwnRouter(config); };
+    return [program = routerProgramPath(config), arguments = routerArguments(config)] {
+        return pelimo::platform::startRouterProgram(program, arguments);
+    };
+}
+
+QByteArray routerSocketOf(const MailslotTransportConfig& config) {
+    return pelimo::platform::routerSocketPrefix(config.datagramPort);
+}
+
+// Why the mailslot could not be had, for the user.
+QString mailslotFailureText(const RouterClient::Outcome& outcome,
+                            const MailslotTransportConfig& config) {
+    switch (outcome.status) {
+        case RouterClient::Status::Taken:
+            return gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+        case RouterClient::Status::Untrusted:
+            return gFctGetMessage(kRouterUntrustedText) +
+                   QStringLiteral(" %1 (uid %2)").arg(outcome.routerPid).arg(outcome.routerUid);
+        case RouterClient::Status::Refused:
+            return gFctGetMessage(kChannelRefusedText) + u' ' + gMessageChannel();
+        default:
+            return gFctGetMessage(kRouterMissingText) + u' ' + routerProgramPath(config) +
+                   QStringLiteral(" (%1)").arg(
+                       QString::fromLocal8Bit(std::strerror(outcome.error)));
+    }
+}
+
+// The router to send through: the one our mailslot comes from, else one found running.
+RouterClient* routerLink() {
+    Transport& state = transport();
+    const MailslotTransportConfig& config = activeConfig();
+    if (!config.networkIntake)
+        return nullptr;
+    if (state.client && state.client->isConnected())
+        return state.client.get();
+    if (state.sendLink && state.sendLink->isConnected())
+        return state.sendLink.get();
+    const auto now = std::chrono::steady_clock::now();
+    if (now < state.nextSendLinkAttempt)
+        return nullptr;
+    state.nextSendLinkAttempt = now + kRouterLinkRetry;
+    RouterClient::Outcome outcome;
+    state.sendLink = RouterClient::open(routerSocketOf(config), std::nullopt, nullptr, outcome);
+    return state.sendLink.get();
+}
+
+// Closes whichever mailslot is open.
+void closeMailslot() {
+    Transport& state = transport();
+    state.client.reset();
+    if (state.reader) {
+        state.reader.reset();
+        pelimo::platform::closeLocalMailslot(gStructureMailslotControl.MailSlotHandle);
+    }
+    gStructureMailslotControl.MailSlotHandle = kInvalidHandleValue;
 }
 
 MailslotSender& outgoingSender() {
@@ -217,18 +348,34 @@ QString gMessageChannel() {
 
 bool gFctInitMailSlot() {
     try {
+        Transport& state = transport();
         // A mailslot still open from an earlier call is closed first instead of being leaked.
-        transport().reader.reset();
-        pelimo::platform::closeLocalMailslot(gStructureMailslotControl.MailSlotHandle);
-        gStructureMailslotControl.MailSlotHandle = kInvalidHandleValue;
-        gStructureMailslotControl.MailSlotHandle = pelimo::platform::createLocalMailslot(
-            pelimo::platform::unicodeToAnsi(gMessageChannel()));
-        if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue)
+        closeMailslot();
+        state.mailslotFailure.clear();
+        state.tableOverflows = 0;
+        const QByteArray channel = pelimo::platform::unicodeToAnsi(gMessageChannel());
+        const MailslotTransportConfig& config = activeConfig();
+        if (!config.networkIntake) {
+            gStructureMailslotControl.MailSlotHandle =
+                pelimo::platform::createLocalMailslot(channel);
+            if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue) {
+                state.mailslotFailure =
+                    gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+                return false;
+            }
+            state.reader = std::make_unique<pelimo::platform::MailslotReader>(
+                gStructureMailslotControl.MailSlotHandle);
+            return true;
+        }
+        RouterClient::Outcome outcome;
+        state.client =
+            RouterClient::open(routerSocketOf(config), channel, routerStarter(config), outcome);
+        if (!state.client) {
+            state.mailslotFailure = mailslotFailureText(outcome, config);
             return false;
-        transport().reader = std::make_unique<pelimo::platform::MailslotReader>(
-            gStructureMailslotControl.MailSlotHandle);
-        transport().tableOverflows = 0;
-        startNetworkIntake();
+        }
+        gStructureMailslotControl.MailSlotHandle = state.client->handle();
+        explainIntake(outcome.intake);
         return true;
     } catch (...) {
         showAlert(kInitFailedText);
@@ -236,13 +383,24 @@ bool gFctInitMailSlot() {
     }
 }
 
+QString gFctMailSlotFailure() {
+    return transport().mailslotFailure;
+}
+
+QString gFctRouterProgram() {
+    return routerProgramPath(activeConfig());
+}
+
 qint32 gFctScanMailSlot() {
     try {
-        pelimo::platform::MailslotReader* reader = transport().reader.get();
-        if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue || reader == nullptr)
+        Transport& state = transport();
+        if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue ||
+            (!state.client && !state.reader)) {
             return -1;
+        }
         // The handle stays open: further waiting messages are read by the following scans.
-        const std::optional<pelimo::platform::EnvelopedMessage> taken = reader->take();
+        const std::optional<pelimo::platform::EnvelopedMessage> taken =
+            state.client ? state.client->take() : state.reader->take();
         // A zero-length message has been read and is dropped.
         if (!taken || taken->message.isEmpty())
             return 0;
@@ -319,7 +477,8 @@ void gAddMessageToMailslotControl(const QString& sender, const QString& addresse
 void gReleaseMailslotEntries(qint32 index) {
     MailslotControlData& control = gStructureMailslotControl;
     const qint32 last = std::min(index, control.MessageCount);
-    while (!control.SenderList.isEmpty() && control.MessageCount - control.SenderList.heldCount() < last)
+    while (!control.SenderList.isEmpty() &&
+           control.MessageCount - control.SenderList.heldCount() < last)
         dropOldestHeldEntry(control);
 }
 
@@ -330,25 +489,26 @@ void gInitMailslotControl() {
 
 quint64 gFctLostDatagrams() {
     const Transport& state = transport();
-    return (state.router ? state.router->lostDatagrams() : 0) +
+    return (state.client ? state.client->lost() : 0) +
            (state.reader ? state.reader->dropped() : 0) + state.tableOverflows;
 }
 
 bool gFctIntakeHoldsDatagrams() {
     const Transport& state = transport();
-    return state.router && state.router->backlog() > 0;
+    if (!state.client)
+        return false;
+    const auto status = state.client->status(kStatusWaitMs);
+    return status && status->held > 0;
 }
 
 int gFctIntakeReceiveBufferBytes() {
     const Transport& state = transport();
-    return state.router ? state.router->receiveBufferBytes() : 0;
+    const auto status = state.client ? state.client->status(kStatusWaitMs) : std::nullopt;
+    return status ? static_cast<int>(status->receiveBufferBytes) : 0;
 }
 
 void gCloseMailSlot() {
-    transport().reader.reset();
-    pelimo::platform::closeLocalMailslot(gStructureMailslotControl.MailSlotHandle);
-    gStructureMailslotControl.MailSlotHandle = kInvalidHandleValue;
-    transport().router.reset();
+    closeMailslot();
 }
 
 namespace {
@@ -378,8 +538,15 @@ void queueDatagram(const QString& sender, const QString& addressee, const QStrin
         message.append(pelimo::platform::unicodeToAnsi(text));
         message.append('\0');
     });
-    // A full queue drops the datagram, as the network would.
-    trap.step([&] { outgoingSender().enqueue(std::move(outgoing)); });
+    // Through the router when one runs, else by ourselves. A full queue drops the datagram, as
+    // the network would.
+    trap.step([&] {
+        if (RouterClient* link = routerLink()) {
+            link->send(std::move(outgoing));
+        } else {
+            outgoingSender().enqueue(std::move(outgoing));
+        }
+    });
 }
 
 }  // namespace
@@ -428,26 +595,39 @@ ComputerNameResolver gComputerNameResolver() {
 
 MailslotIntakeFigures gMailslotIntakeFigures() {
     MailslotIntakeFigures figures;
-    const MailslotRouter* router = transport().router.get();
-    if (router == nullptr)
+    const Transport& state = transport();
+    const auto status = state.client ? state.client->status(kStatusWaitMs) : std::nullopt;
+    if (!status)
         return figures;
-    figures.readingNmbd = router->isReadingNmbd();
-    figures.routing = router->isRouting() || figures.readingNmbd;
-    figures.delivered = router->counters().delivered;
-    figures.dropped = router->counters().dropped;
-    figures.duplicates = router->counters().duplicates;
+    figures.readingNmbd = status->readingNmbd;
+    figures.routing = status->routing || status->readingNmbd;
+    figures.delivered = status->delivered;
+    figures.dropped = status->dropped;
+    figures.duplicates = status->duplicates;
     return figures;
 }
 
 bool gFlushMailslotSends(int timeoutMs) {
     Transport& state = transport();
-    return !state.sender || state.sender->flush(timeoutMs);
+    bool written = !state.sender || state.sender->flush(timeoutMs);
+    for (RouterClient* link : {state.client.get(), state.sendLink.get()}) {
+        if (link != nullptr && link->isConnected())
+            written = link->flush(timeoutMs) && written;
+    }
+    return written;
 }
 
 void gResetMailSlot() {
     gCloseMailSlot();
     Transport& state = transport();
+    state.sendLink.reset();
+    state.nextSendLinkAttempt = {};
     state.sender.reset();
+    {
+        const std::lock_guard lock(state.ownRouterMutex);
+        state.ownRouter.reset();
+    }
+    state.mailslotFailure.clear();
     state.names->clear();
     state.privilegeExplained = false;
     {

@@ -3,8 +3,10 @@
 // received-message table, and SendToPelimo writes one datagram to the same-named mailslot of
 // another computer (or of every computer of a workgroup, or "*").
 //
-// Opening the mailslot also starts the network intake (the NetBIOS datagram router and name
-// service); starting sends nothing on the network. Sending is queued and never blocks the caller.
+// The mailslot is taken from the router of the computer (pelimo-router, started by the first
+// Pelimo when none runs), which alone holds the NetBIOS ports and hands each user's copy what
+// arrives for it; opening it sends nothing on the network. Sending goes through the router when
+// one runs, else from this process; it is queued and never blocks the caller.
 #pragma once
 
 #include <QString>
@@ -79,10 +81,18 @@ extern MailslotControlData gStructureMailslotControl;
 // The local computer name, sender of every datagram.
 extern QString gComputerName;
 
-// Creates the local mailslot of the channel (Settings.MessageChannel, else "pelimo") and starts
-// the network intake. True when the mailslot was created; a second copy on the same channel gets
-// false silently.
+// Takes the local mailslot of the channel (Settings.MessageChannel, else "pelimo") from the
+// router, starting the router when none runs. True when the mailslot is ours; false (and
+// gFctMailSlotFailure says why) when another copy of this user holds the channel or no router
+// can be had. Says once what the router could not do about the network.
 bool gFctInitMailSlot();
+
+// Why the last gFctInitMailSlot gave no mailslot, for the user; empty after a success.
+QString gFctMailSlotFailure();
+
+// The router program this process starts when none runs: the one program that needs the right
+// to bind the NetBIOS ports.
+QString gFctRouterProgram();
 
 // Reads at most one datagram: -1 when no mailslot is open, 0 when none is waiting, 1 when one was
 // read and appended to gStructureMailslotControl (entry MessageCount).
@@ -103,13 +113,14 @@ void gInitMailslotControl();
 // the received-message table was full. 0 when nothing was lost.
 quint64 gFctLostDatagrams();
 
-// Whether the network intake still holds datagrams it has not written into a local mailslot.
+// Whether the router still holds datagrams read from the network and not yet handed on (asks
+// the router; waits for its answer a moment at most).
 bool gFctIntakeHoldsDatagrams();
 
-// The receive buffer the network intake's datagram socket was granted, in bytes (0 without one).
+// The receive buffer the router's datagram socket was granted, in bytes (0 without one).
 int gFctIntakeReceiveBufferBytes();
 
-// Closes the local mailslot and stops the network intake.
+// Closes the local mailslot; the router goes on serving the other programs.
 void gCloseMailSlot();
 
 // Queues one datagram (sender NUL addressee NUL text NUL) for the mailslot of the channel on the
@@ -143,9 +154,10 @@ QString gMessageChannel();
 void gSetMailslotTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
 const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
 
-// What the network intake of this process has done since the mailslot was opened.
+// What the router's network intake has done since it started, as it tells (all zero without a
+// mailslot from the router).
 struct MailslotIntakeFigures {
-    bool routing = false;      // this process routes (the datagram port or nmbd's socket)
+    bool routing = false;      // the router routes (the datagram port or nmbd's socket)
     bool readingNmbd = false;  // through nmbd's socket
     quint64 delivered = 0;
     quint64 dropped = 0;

@@ -65,7 +65,7 @@ for _ in $(seq 100); do
 done
 
 mkdir -p "$work/app"
-cp "$build/pelimo" "$build/orglng.lng" "$work/app/"
+cp "$build/pelimo" "$build/pelimo-router" "$build/orglng.lng" "$work/app/"
 printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/app/Settings.ini"
 QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/app/pelimo" \
     >"$work/program.out" 2>"$work/program.err" &

@@ -5,3 +5,5 @@ pelimo_add_fuzz_target(message_payload ${CMAKE_CURRENT_SOURCE_DIR}/message_paylo
     LIBS pelimo_core)
 pelimo_add_fuzz_target(nmbd_stream ${CMAKE_CURRENT_SOURCE_DIR}/nmbd_stream_fuzz.cpp
     LIBS pelimo_platform)
+pelimo_add_fuzz_target(router_records ${CMAKE_CURRENT_SOURCE_DIR}/router_records_fuzz.cpp
+    LIBS pelimo_netbios)

@@ -205,6 +205,7 @@ start_peer() {  # n [environment...]
     local n="$1"; shift
     mkdir -p "$work/h$n/app"
     cp "$peer" "$work/h$n/app/pelimo"
+    cp "$build/pelimo-router" "$work/h$n/app/"
     cp "$build/pelimo-browse" "$build/orglng.lng" "$work/h$n/app/"
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\nIdentificationSendDelay=0.150\r\n' \
         >"$work/h$n/app/Settings.ini"

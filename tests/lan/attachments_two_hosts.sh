@@ -91,6 +91,7 @@ for side in A B; do
     mkdir -p "$work/$side" "$work/etc$side" "$work/home$side/.smb" "$work/smb$side"/{private,lock,state,cache,run,ncalrpc,usershares}
     chmod 1770 "$work/smb$side/usershares"
     cp "$peer" "$work/$side/pelimo"
+    cp "$build/pelimo-router" "$work/$side/"
     cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
 done

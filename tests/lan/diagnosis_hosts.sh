@@ -56,7 +56,7 @@ printf 'hosts: files\n' >"/etc/netns/$nsA/nsswitch.conf"
 # Each host's program folder: the program (the diagnosing tool on A), its language file.
 for side in A B C; do
     mkdir -p "$work/$side"
-    cp "$build/orglng.lng" "$work/$side/"
+    cp "$build/orglng.lng" "$build/pelimo-router" "$work/$side/"
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
 done
 cp "$sender" "$work/A/pelimo-send"

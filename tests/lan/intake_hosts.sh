@@ -47,6 +47,7 @@ done
 prepare_a() {
     rm -rf "$work/A" && mkdir -p "$work/A"
     cp "$1" "$work/A/pelimo"
+    cp "$build/pelimo-router" "$work/A/"
     cp "$build/orglng.lng" "$work/A/" 2>/dev/null || true
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/A/Settings.ini"
 }

@@ -26,7 +26,7 @@ expected="$(printf '1\r\n"PC7"\r\n"ME"\r\n"hello"\r\n"01/02/2024"\r\n"10:00:00"\
 
 for signal in TERM INT HUP; do
     rm -rf "$work/app" && mkdir "$work/app"
-    cp "$build/pelimo" "$work/app/"
+    cp "$build/pelimo" "$build/pelimo-router" "$work/app/"
     cp "$build/orglng.lng" "$work/app/" 2>/dev/null || true
     printf '[Setting]\r\nMessageChannel=pmterm%s\r\n' "$$" >"$work/app/Settings.ini"
     printf "$entry" >"$work/app/Histo.dat"

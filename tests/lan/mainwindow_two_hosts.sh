@@ -72,6 +72,7 @@ done
 for side in A B; do
     mkdir -p "$work/$side"
     cp "$peer" "$work/$side/pelimo"
+    cp "$build/pelimo-router" "$work/$side/"
     cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
 done

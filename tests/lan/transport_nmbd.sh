@@ -80,6 +80,7 @@ mkdir -p "$samba"/{lock,state,cache,pid,private,nmbd,log}
 for side in A B C; do
     mkdir -p "$work/$side"
     cp "$peer" "$work/$side/pelimo"
+    cp "$build/pelimo-router" "$work/$side/"
     cp "$build/orglng.lng" "$work/$side/"
     printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
     printf '[global]\n\tnetbios name = PMHOST%s\n\tworkgroup = PMGROUP\n' "$side" >"$work/$side.conf"

@@ -13,6 +13,8 @@
 #include "platform/mailslot_sender.h"
 #include "platform/nbds_datagram.h"
 #include "platform/netbios_name_query.h"
+#include "platform/router_client.h"
+#include "platform/router_hub.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
@@ -277,9 +279,10 @@ TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
     gReleaseMailslotEntries(kUntaken);
     EXPECT_TRUE(control.TextList.isEmpty() && control.OriginList.isEmpty());
     EXPECT_EQ(control.HeldBytes, 0);
-    writeRaw(QByteArray("A\0B\0"
-                        "1next\0",
-                        10));
+    writeRaw(
+        QByteArray("A\0B\0"
+                   "1next\0",
+                   10));
     ASSERT_EQ(gFctScanMailSlot(), 1);
     EXPECT_EQ(control.MessageCount, kUntaken + 1);
     EXPECT_EQ(lastText(), QStringLiteral("1next"));
@@ -340,8 +343,8 @@ TEST(MailslotSenderQueue, WhatDoesNotFitIsDroppedAndCounted) {
     MailslotTransportConfig config = loopbackOnFreePorts();
     config.broadcastOverride = {QStringLiteral("127.0.0.2")};
     config.nameQueryTimeoutMs = 1000;
-    MailslotSender sender(config, [] { return QByteArray("TESTGROUP"); },
-                          std::make_shared<NetbiosNameCache>());
+    MailslotSender sender(
+        config, [] { return QByteArray("TESTGROUP"); }, std::make_shared<NetbiosNameCache>());
     OutgoingMailslotMessage message;
     message.sender = "PC1";
     message.addressee = "SLOW";  // its name query waits in vain while the queue fills
@@ -395,6 +398,25 @@ TEST_F(MailslotChannelTest, AComputerThatAnswersTheQueryGetsTheDatagramDirectly)
                                                                          "1two\0",
                                                                          13));
     EXPECT_FALSE(names.receive(0));
+}
+
+TEST_F(MailslotChannelTest, AUsersSecondCopyOnAChannelIsRefusedAndToldWhy) {
+    const MailslotTransportConfig config = loopbackConfig();
+    gSetMailslotTransportConfig(config);
+    ASSERT_TRUE(gFctInitMailSlot()) << "starts the router";
+    const QByteArray prefix = routerSocketPrefix(config.datagramPort);
+    RouterClient::Outcome outcome;
+    EXPECT_FALSE(RouterClient::open(prefix, channel_, nullptr, outcome));
+    EXPECT_EQ(outcome.status, RouterClient::Status::Taken);
+    gCloseMailSlot();
+    const auto other = RouterClient::open(prefix, channel_, nullptr, outcome);
+    ASSERT_TRUE(other) << "the router outlives the mailslot";
+    EXPECT_FALSE(gFctInitMailSlot());
+    EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
+    EXPECT_EQ(gFctScanMailSlot(), -1);
+    EXPECT_TRUE(gFctMailSlotFailure().contains(QString::fromLatin1(channel_)))
+        << gFctMailSlotFailure().toStdString();
+    EXPECT_TRUE(DialogSeam::shown().empty()) << "the caller says it";
 }
 
 TEST_F(MailslotChannelTest, WorkgroupAndStarGoThroughTheRouterToTheLocalMailslot) {

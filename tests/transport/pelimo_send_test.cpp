@@ -56,6 +56,18 @@ TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     EXPECT_EQ(gStructureMailslotControl.SenderList[1], pelimo::platform::localComputerName());
     EXPECT_EQ(gStructureMailslotControl.AddresseeList[1], QStringLiteral("*"));
     EXPECT_EQ(gStructureMailslotControl.TextList[1], QStringLiteral("1hello world"));
+    // With a router running, the message goes through it: to our own computer name the router
+    // hands it straight to the mailslot.
+    const SendRun toUs =
+        runPelimoSend({QStringLiteral("--channel"), QString::fromLatin1(channel),
+                       QStringLiteral("--datagram-port"), QString::number(config.datagramPort),
+                       QStringLiteral("--name-port"), QString::number(config.namePort),
+                       QStringLiteral("--broadcast"), QStringLiteral("127.0.0.2"),
+                       QStringLiteral("--no-resolver"), pelimo::platform::localComputerName(),
+                       QStringLiteral("through the router")});
+    EXPECT_EQ(toUs.exitCode, 0) << toUs.errors.toStdString();
+    ASSERT_EQ(scanUntilMessage(5000), 1);
+    EXPECT_EQ(gStructureMailslotControl.TextList[2], QStringLiteral("1through the router"));
     gResetMailSlot();
     gResetSettings();
 }

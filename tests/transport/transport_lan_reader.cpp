@@ -40,6 +40,10 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     Settings.MessageChannel = parser.value(channel);
+    // The build's router, which this receiver starts when none runs.
+    pelimo::platform::MailslotTransportConfig config;
+    config.routerProgram = QStringLiteral(PELIMO_ROUTER_PATH);
+    gSetMailslotTransportConfig(config);
     gFctGetComputerName(gComputerName);
     gInitMailslotControl();
     if (!gFctInitMailSlot()) {
