@@ -19,6 +19,7 @@
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/panel_state.h"
 #include "platform/mailslot_transport_config.h"
+#include "process_memory.h"
 #include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
@@ -28,7 +29,6 @@
 #include "stores_history_generator.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
-#include "process_memory.h"
 #include "ui/dialog_seam.h"
 
 namespace {
@@ -126,11 +126,11 @@ int runOnce() {
     const auto begin = std::chrono::steady_clock::now();
     // Each start-up step with the time at which it began.
     frmPelimo::setStepProbe([begin](const QString& step) {
-        std::printf("  %7.1f ms  %s\n",
-                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                              begin)
-                        .count(),
-                    qPrintable(step));
+        std::printf(
+            "  %7.1f ms  %s\n",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                .count(),
+            qPrintable(step));
     });
     std::unique_ptr<frmPelimo> window = startWindow();
     const auto shown = std::chrono::steady_clock::now();

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "process_memory.h"
 #include "stores/application.h"
 #include "stores/history_file.h"
 #include "stores_history_generator.h"
-#include "process_memory.h"
 #include "ui/dialog_seam.h"
 
 namespace {

@@ -17,6 +17,7 @@ TEST_PACKAGES=(
   cups cups-client cups-filters
   desktop-file-utils appstream lintian man-db dpkg-dev file
   dbus python3-dbus at-spi2-core python3-gi gir1.2-atspi-2.0 nftables
+  clang-format
 )
 
 pelimo_install_missing() {

@@ -45,7 +45,9 @@ std::vector<RunningCopy*>& runningCopies() {
 // Lists a copy for as long as it runs.
 class RunningCopyScope {
 public:
-    explicit RunningCopyScope(RunningCopy& copy) : copy_(copy) { runningCopies().push_back(&copy_); }
+    explicit RunningCopyScope(RunningCopy& copy) : copy_(copy) {
+        runningCopies().push_back(&copy_);
+    }
     ~RunningCopyScope() { std::erase(runningCopies(), &copy_); }
     RunningCopyScope(const RunningCopyScope&) = delete;
     RunningCopyScope& operator=(const RunningCopyScope&) = delete;

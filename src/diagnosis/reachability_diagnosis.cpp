@@ -23,7 +23,6 @@ std::vector<ReachabilityDiagnosis*>& runningDiagnoses() {
     return diagnoses;
 }
 
-
 // The look-ups that may block: the firewall, the name service, the resolver and the files that
 // tell who holds the port.
 DiagnosisFacts lookUp(DiagnosisFacts facts,

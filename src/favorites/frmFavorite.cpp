@@ -50,8 +50,8 @@ const QString kModule = QStringLiteral("frmFavorite");
 
 MsgBoxResult say(int text, MsgBoxIcon icon, MsgBoxButtons buttons = MsgBoxButtons::Ok,
                  const QString& detail = {}) {
-    const QString shown = detail.isEmpty() ? gFctGetMessage(text)
-                                           : gFctGetMessage(text) + u'\n' + detail;
+    const QString shown =
+        detail.isEmpty() ? gFctGetMessage(text) : gFctGetMessage(text) + u'\n' + detail;
     return DialogSeam::messageBox(shown, buttons, icon, gFctGetMessage(Text::BoxTitle));
 }
 

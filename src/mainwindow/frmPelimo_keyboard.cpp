@@ -41,12 +41,12 @@ void frmPelimo::connectKeyboard() {
     }
     // Hidden panels drop out of the chain: Tab goes round the panel bar, then the boxes of the
     // panel shown, then its commands.
-    tabChain({lblMenuSendMessage, lblMenuReadMessage, lblMenuHistoric, lblMenuAddressBook,
-              lblCmdSendSelectUser, txtSendUserList, txtSendMessage, txtSendFiles, lblCmdSendNow,
-              lblCmdSendFavori, lblCmdSendJoin, lblCmdSendPrint, lblCmdSendDel, txtReceiveMessage,
-              txtReceiveFiles, lblLabReceiveAnswer, lblLabReceivePrint, lblLabReceiveSaveFile,
-              MSFlexGrid1, CmdHistoricRead, CmdHistoricDisplay, CmdHistoricPrint,
-              lblCmdDeleteHistoric});
+    tabChain({lblMenuSendMessage,   lblMenuReadMessage,    lblMenuHistoric,     lblMenuAddressBook,
+              lblCmdSendSelectUser, txtSendUserList,       txtSendMessage,      txtSendFiles,
+              lblCmdSendNow,        lblCmdSendFavori,      lblCmdSendJoin,      lblCmdSendPrint,
+              lblCmdSendDel,        txtReceiveMessage,     txtReceiveFiles,     lblLabReceiveAnswer,
+              lblLabReceivePrint,   lblLabReceiveSaveFile, MSFlexGrid1,         CmdHistoricRead,
+              CmdHistoricDisplay,   CmdHistoricPrint,      lblCmdDeleteHistoric});
 
     auto onKeys = [this](const QKeySequence& keys, auto handler) {
         auto* shortcut = new QShortcut(keys, this);

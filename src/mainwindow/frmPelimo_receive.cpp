@@ -209,15 +209,15 @@ void frmPelimo::mDisplayMessage() {
             gFctPlayWave(found.isEmpty() ? contact.UserSoundPath : found);
         }
     } else {
-        lblLabReceiveFrom->setText(gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) +
-                                                   blank + shown.Sender));
+        lblLabReceiveFrom->setText(
+            gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) + blank + shown.Sender));
         showDefaultPhoto();
     }
-    lblLabReceiveSendTo->setText(gSingleLineText(gFctGetMessage(MainWindowText::AddressedTo) +
-                                                 blank + shown.Addressee));
+    lblLabReceiveSendTo->setText(
+        gSingleLineText(gFctGetMessage(MainWindowText::AddressedTo) + blank + shown.Addressee));
     txtReceiveMessage->setPlainText(gMultiLineText(shown.Text));
-    lblLabReceiveDate->setText(gSingleLineText(
-        gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
+    lblLabReceiveDate->setText(
+        gSingleLineText(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
     if (!shown.AttachmentPath.isEmpty()) {
         setReceiveMessageHeight(kReceiveMessageHeightWithFile);
         txtReceiveFiles->setText(gSingleLineText(shown.AttachmentPath));

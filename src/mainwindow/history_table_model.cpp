@@ -63,7 +63,8 @@ std::vector<qint32> entriesByGroup(const std::vector<int>& groupOfEntry,
     for (std::size_t i = 1; i < byOrder.size(); ++i) {
         const auto previous = static_cast<std::size_t>(byOrder[i - 1]);
         const auto current = static_cast<std::size_t>(byOrder[i]);
-        rank[current] = rank[previous] + (compareCells(cells[previous], cells[current]) == 0 ? 0 : 1);
+        rank[current] =
+            rank[previous] + (compareCells(cells[previous], cells[current]) == 0 ? 0 : 1);
     }
     std::vector<std::size_t> start(cells.size() + 1, 0);
     for (std::size_t entry = 1; entry < groupOfEntry.size(); ++entry)
@@ -71,7 +72,8 @@ std::vector<qint32> entriesByGroup(const std::vector<int>& groupOfEntry,
     std::partial_sum(start.begin(), start.end(), start.begin());
     std::vector<qint32> rows(groupOfEntry.empty() ? 0 : groupOfEntry.size() - 1);
     for (std::size_t entry = 1; entry < groupOfEntry.size(); ++entry)
-        rows[start[rank[static_cast<std::size_t>(groupOfEntry[entry])]]++] = static_cast<qint32>(entry);
+        rows[start[rank[static_cast<std::size_t>(groupOfEntry[entry])]]++] =
+            static_cast<qint32>(entry);
     return rows;
 }
 
@@ -98,7 +100,10 @@ const std::array<char16_t, 256>& foldedByteOrder() {
         for (int byte = 0; byte < 256; ++byte) {
             const char c = static_cast<char>(byte);
             codes[static_cast<std::size_t>(byte)] =
-                pelimo::platform::ansiToUnicode(QByteArrayView(&c, 1)).toCaseFolded().at(0).unicode();
+                pelimo::platform::ansiToUnicode(QByteArrayView(&c, 1))
+                    .toCaseFolded()
+                    .at(0)
+                    .unicode();
         }
         return codes;
     }();
@@ -124,9 +129,9 @@ std::vector<qint32> entriesByFirstLine(qint32 count) {
         QByteArrayView texts[6];
         HistoryList.entryBytes(entry, texts);
         QByteArrayView text = texts[static_cast<int>(HistoryText::Text)];
-        const qsizetype end = std::find_if(text.begin(), text.end(),
-                                           [](char c) { return c == '\r' || c == '\n'; }) -
-                              text.begin();
+        const qsizetype end =
+            std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }) -
+            text.begin();
         Line& line = lines[static_cast<std::size_t>(entry)];
         line.bytes = text.first(end);
         if (mayBeNumber(line.bytes))

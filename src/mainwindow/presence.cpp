@@ -31,6 +31,6 @@ void gMarkNewestHistoryEntryRead() {
     if (HistoryList.Count <= 0)
         return;
     const qint32 newest = HistoryList.Count;
-    HistoryList.setState(newest, HistoryList.hasAttachment(newest) ? kStateReadWithAttachment
-                                                                   : kStateRead);
+    HistoryList.setState(newest,
+                         HistoryList.hasAttachment(newest) ? kStateReadWithAttachment : kStateRead);
 }

@@ -139,9 +139,9 @@ void AtomicFileWriter::startWriteback() {
     // say, so their failure (a file system without them) changes nothing.
     ::sync_file_range(fd_, handedOver_, written_ - handedOver_, SYNC_FILE_RANGE_WRITE);
     if (handedOver_ > settled_) {
-        ::sync_file_range(fd_, settled_, handedOver_ - settled_,
-                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                              SYNC_FILE_RANGE_WAIT_AFTER);
+        ::sync_file_range(
+            fd_, settled_, handedOver_ - settled_,
+            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
         settled_ = handedOver_;
     }
     handedOver_ = written_;

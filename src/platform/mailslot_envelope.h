@@ -13,9 +13,9 @@
 namespace pelimo::platform {
 
 struct MailslotOrigin {
-    bool network = false;        // false: written on this computer
-    std::uint32_t address = 0;   // IPv4, host order; 0 for a local message
-    std::uint16_t port = 0;      // UDP port it came from
+    bool network = false;       // false: written on this computer
+    std::uint32_t address = 0;  // IPv4, host order; 0 for a local message
+    std::uint16_t port = 0;     // UDP port it came from
     bool operator==(const MailslotOrigin&) const = default;
 
     static MailslotOrigin local() { return {}; }

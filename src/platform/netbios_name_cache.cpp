@@ -23,10 +23,10 @@ bool NetbiosNameCache::makeRoom(Clock::time_point now, bool forAnswer) {
     // an answer told, but an answer pushes out the entry closest to its end.
     if (!forAnswer)
         return false;
-    const auto soonest = std::min_element(entries_.begin(), entries_.end(),
-                                          [](const auto& left, const auto& right) {
-                                              return left.second.expiry < right.second.expiry;
-                                          });
+    const auto soonest =
+        std::min_element(entries_.begin(), entries_.end(), [](const auto& left, const auto& right) {
+            return left.second.expiry < right.second.expiry;
+        });
     entries_.erase(soonest);
     return true;
 }

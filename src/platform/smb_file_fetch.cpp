@@ -154,8 +154,8 @@ std::size_t nextReadBytes(std::size_t bytes, std::chrono::steady_clock::duration
     const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
     if (nanoseconds <= 0)
         return kMaxReadBytes;
-    const double wanted = double(bytes) * double(std::chrono::nanoseconds(kReadTime).count()) /
-                          double(nanoseconds);
+    const double wanted =
+        double(bytes) * double(std::chrono::nanoseconds(kReadTime).count()) / double(nanoseconds);
     return std::size_t(std::clamp(wanted, double(kMinReadBytes), double(kMaxReadBytes)));
 }
 

@@ -260,8 +260,8 @@ public:
                 continue;
             }
             for (int item = 0; item < kTextItems; ++item) {
-                entry.texts[item] = QByteArrayView(texts_.data() + spans_[item].first,
-                                                   spans_[item].second);
+                entry.texts[item] =
+                    QByteArrayView(texts_.data() + spans_[item].first, spans_[item].second);
             }
             entry.textAt = textAt_;
             keep(entry);
@@ -461,8 +461,8 @@ private:
         const char* from = text.data();
         const char* const end = from + text.size();
         while (from != end) {
-            const auto* quote =
-                static_cast<const char*>(std::memchr(from, kQuote, static_cast<size_t>(end - from)));
+            const auto* quote = static_cast<const char*>(
+                std::memchr(from, kQuote, static_cast<size_t>(end - from)));
             const char* const stop = quote ? quote : end;
             std::memcpy(out, from, static_cast<size_t>(stop - from));
             out += stop - from;
@@ -554,7 +554,8 @@ std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents) {
     buffer.open(QIODevice::ReadOnly);
     std::vector<HistoryEntry> entries;
     HistoryParser parser(buffer);
-    parser.run([&entries](const RawHistoryEntry& entry) { entries.push_back(decodedEntry(entry)); });
+    parser.run(
+        [&entries](const RawHistoryEntry& entry) { entries.push_back(decodedEntry(entry)); });
     return entries;
 }
 

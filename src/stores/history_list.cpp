@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <limits>
+#include <utility>
 
 #include "errorreport/runtime_error.h"
 #include "platform/ansi_codec.h"
@@ -187,8 +187,8 @@ void HistoryListData::settle() {
         bool same = true;
         for (int field = 0; field < kTextCount && same; ++field) {
             const auto which = static_cast<HistoryText>(field);
-            same = pelimo::platform::unicodeToAnsi(fieldOf(entry, which)) ==
-                   slotBytes(current, which);
+            same =
+                pelimo::platform::unicodeToAnsi(fieldOf(entry, which)) == slotBytes(current, which);
         }
         if (!same)
             current = encode(entry);

@@ -11,8 +11,8 @@ class QWidget;
 namespace DialogSeam {
 
 // Shows a window modally and returns its result; it opens with the focus in its first box and
-// Escape presses its Quit or Cancel command (gInstallWindowKeys). In scripted mode the window is shown without blocking, the scripted
-// answer acts on it, and it is closed.
+// Escape presses its Quit or Cancel command (gInstallWindowKeys). In scripted mode the window is
+// shown without blocking, the scripted answer acts on it, and it is closed.
 int execModal(QDialog* window);
 
 // The print dialog for `printer`; true when the user chose to print.

@@ -21,10 +21,8 @@ struct CancelCommands {
 
 const std::vector<CancelCommands>& cancelCommands() {
     static const std::vector<CancelCommands> table = {
-        {"frmAddressBook", {"lblCmdQuit"}},
-        {"frmDiagnosis", {"lblCmdQuit"}},
-        {"frmFavorite", {"lblCmdQuit"}},
-        {"frmSetUp", {"lblCmdQuit", "cmdQuitAbout"}},
+        {"frmAddressBook", {"lblCmdQuit"}}, {"frmDiagnosis", {"lblCmdQuit"}},
+        {"frmFavorite", {"lblCmdQuit"}},    {"frmSetUp", {"lblCmdQuit", "cmdQuitAbout"}},
         {"frmError", {"cmdResume"}},
     };
     return table;

@@ -46,9 +46,9 @@ protected:
     QString cell(int row, int column) { return grid().index(row, column).data().toString(); }
     void clickHeading(int column) {
         QHeaderView* headings = window_->MSFlexGrid1->horizontalHeader();
-        const QPoint middle(headings->sectionViewportPosition(column) +
-                                headings->sectionSize(column) / 2,
-                            headings->height() / 2);
+        const QPoint middle(
+            headings->sectionViewportPosition(column) + headings->sectionSize(column) / 2,
+            headings->height() / 2);
         QTest::mouseClick(headings->viewport(), Qt::LeftButton, {}, middle);
     }
     // The entry numbers of the rows, top to bottom.

@@ -116,7 +116,10 @@ TEST(LocalMailslot, NothingIsHeldForAMailslotThatDoesNotExist) {
 }
 
 TEST(LocalMailslot, EnvelopesTellWhereAMessageCameFromAndNothingElsePasses) {
-    const QByteArray message("PC9\0PC1\0" "3req\0", 12);
+    const QByteArray message(
+        "PC9\0PC1\0"
+        "3req\0",
+        12);
     for (const MailslotOrigin& origin :
          {MailslotOrigin::local(), MailslotOrigin::fromNetwork(0x0A000105, 138)}) {
         const auto decoded = decodeMailslotEnvelope(encodeMailslotEnvelope(origin, message));
