@@ -2,9 +2,9 @@
 // It stands in the gap of the command row between Delete and Quit.
 #include "addressbook/frmAddressBook.h"
 #include "diagnosis/frmDiagnosis.h"
+#include "seam/dialog_seam.h"
 #include "stores/contacts.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/window_parts.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/network_path.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
 
 using namespace pelimo::platform;
 

@@ -8,7 +8,7 @@
 #include "attachments/copy_failure.h"
 #include "platform/file_copy.h"
 #include "platform/smb_file_fetch.h"
-#include "transport/mailslot_channel.h"
+#include "transport/local_computer_name.h"
 
 namespace AttachmentText {
 inline constexpr int AskCredentials = 124;  // before the share's network path

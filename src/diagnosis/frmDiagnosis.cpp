@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "diagnosis/diagnosis_report.h"
+#include "seam/dialog_seam.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/label_button_hover.h"
 #include "ui/modal_dialogs.h"

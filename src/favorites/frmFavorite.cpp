@@ -5,10 +5,10 @@
 
 #include "errorreport/error_trap.h"
 #include "favorites/favorite_library.h"
+#include "seam/dialog_seam.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
 #include "ui/accessible_names.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"

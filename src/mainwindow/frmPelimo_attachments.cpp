@@ -12,11 +12,11 @@
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/main_window_texts.h"
 #include "platform/network_path.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
+#include "stores/decoded_message.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
-#include "transport/decoded_message.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include "mainwindow/history_table_model.h"
 #include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
+#include "seam/dialog_seam.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
 #include "stores/number_text.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/twips.h"
 

@@ -8,7 +8,6 @@
 #include "desktop/desktop_notifier.h"
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_count_line.h"
 #include "mainwindow/main_window_texts.h"
@@ -16,6 +15,7 @@
 #include "mainwindow/panel_state.h"
 #include "stores/language_file.h"
 #include "transport/mailslot_channel.h"
+#include "ui/artwork.h"
 
 namespace {
 

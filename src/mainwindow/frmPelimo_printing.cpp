@@ -9,10 +9,10 @@
 #include "mainwindow/message_dates.h"
 #include "mainwindow/print_job.h"
 #include "mainwindow/print_layouts.h"
+#include "seam/dialog_seam.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
 #include "transport/mailslot_channel.h"
-#include "ui/dialog_seam.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"
 

@@ -15,7 +15,6 @@
 
 #include "diagnosis/reachability_diagnosis.h"
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
 #include "mainwindow/display_text.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/main_window_texts.h"
@@ -30,6 +29,7 @@
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 
 namespace {

@@ -10,13 +10,13 @@
 #include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/send_rules.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
-#include "ui/dialog_seam.h"
 #include "ui/limited_text_box.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include <QPushButton>
 
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
 #include "ui/accessible_names.h"
-#include "ui/dialog_seam.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"

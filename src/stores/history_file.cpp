@@ -17,9 +17,9 @@
 #include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/folder_lock.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/file_operations.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

@@ -18,13 +18,13 @@
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
 #include "platform/mailslot_sender.h"
-#include "platform/netbios_name.h"
-#include "platform/router_client.h"
-#include "platform/router_hub.h"
-#include "platform/router_service.h"
+#include "platform/netbios/netbios_name.h"
+#include "platform/netbios/router_client.h"
+#include "platform/netbios/router_hub.h"
+#include "platform/netbios/router_service.h"
+#include "seam/dialog_seam.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
-#include "ui/dialog_seam.h"
 
 using pelimo::platform::MailslotOrigin;
 using pelimo::platform::MailslotSender;
@@ -141,13 +141,29 @@ void showAlert(const char* text, MsgBoxIcon icon = MsgBoxIcon::None,
                            QString::fromLatin1(title));
 }
 
+MailslotIntakePresenter& intakePresenter() {
+    static MailslotIntakePresenter current;
+    return current;
+}
+
+// Hands why nothing can be received to the window layer; without windows (tools, core tests) it
+// goes through the seam as a box.
+void presentIntakeFailure(const QString& text) {
+    if (intakePresenter()) {
+        intakePresenter()(text);
+        return;
+    }
+    DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                           QString::fromLatin1(kInformationTitle));
+}
+
 // The router could not bind the ports: the right to is given to the router program only.
 void explainMissingPrivilege(const router::IntakeReport& intake) {
     Transport& state = transport();
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    DialogSeam::messageBox(
+    presentIntakeFailure(
         QStringLiteral("Messages from other computers cannot be received: the NetBIOS ports "
                        "%1 and %2 need the right to bind ports below 1024, which Pelimo's router "
                        "program alone is given. Grant it once with\n\n"
@@ -155,8 +171,7 @@ void explainMissingPrivilege(const router::IntakeReport& intake) {
                        "and start the program again. Sending still works.")
             .arg(intake.datagramPort)
             .arg(intake.namePort)
-            .arg(QString::fromLocal8Bit(intake.routerProgram)),
-        MsgBoxButtons::Ok, MsgBoxIcon::Exclamation, QString::fromLatin1(kInformationTitle));
+            .arg(QString::fromLocal8Bit(intake.routerProgram)));
 }
 
 // The datagram port is another program's and nmbd's socket cannot be read either: say so once,
@@ -173,8 +188,7 @@ void explainPortHeld(const router::IntakeReport& intake) {
     text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' +
             QString::fromLocal8Bit(intake.nmbdSocketPath) +
             QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(intake.nmbdError)));
-    DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
-                           QString::fromLatin1(kInformationTitle));
+    presentIntakeFailure(text);
 }
 
 // What the router could not do about the network, said once. Reading nmbd's socket is
@@ -340,6 +354,10 @@ void cutFields(QByteArrayView message, QString& sender, QString& addressee, QStr
 }
 
 }  // namespace
+
+void gSetMailslotIntakePresenter(MailslotIntakePresenter presenter) {
+    intakePresenter() = std::move(presenter);
+}
 
 QString gMessageChannel() {
     return Settings.MessageChannel.isEmpty() ? QString::fromLatin1(kDefaultMessageChannel)
