@@ -10,12 +10,6 @@
 #include "platform/smb_file_fetch.h"
 #include "transport/local_computer_name.h"
 
-namespace AttachmentText {
-inline constexpr int AskCredentials = 124;  // before the share's network path
-inline constexpr int UserName = 125;
-inline constexpr int Password = 126;
-}  // namespace AttachmentText
-
 // Copies `source` ("\\server\share\dir\file") to `destination` (a folder receives the file under
 // its own name). Only a well-formed network path is read (see parseNetworkPath); anything else
 // fails with nothing written. Guest access first; when the share refuses it, the user is asked

@@ -24,6 +24,7 @@
 #include "platform/netbios/router_service.h"
 #include "seam/dialog_seam.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
 
 using pelimo::platform::MailslotOrigin;
@@ -46,15 +47,6 @@ constexpr char kInitFailedText[] =
 constexpr char kScanFailedText[] =
     "Error Scanning MailSlot, please check you have a network ! or contact Trelvix";
 constexpr char kAddFailedText[] = "Error Adding received Message to gStructureMailslotControl";
-// Language messages of the box that says why nothing can be received.
-constexpr int kPortHeldText = 110;
-constexpr int kAnotherProgramText = 111;
-constexpr int kNmbdUnreadableText = 112;
-// Language messages of the reasons why the own mailslot cannot be had.
-constexpr int kChannelTakenText = 141;
-constexpr int kRouterUntrustedText = 142;
-constexpr int kRouterMissingText = 143;
-constexpr int kChannelRefusedText = 144;
 // How long the figures the router is asked for may take to come.
 constexpr int kStatusWaitMs = 1000;
 // How often a program without a router looks for one again to send through it.
@@ -181,11 +173,11 @@ void explainPortHeld(const router::IntakeReport& intake) {
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    const QString holder = intake.portHolder.isEmpty() ? gFctGetMessage(kAnotherProgramText)
+    const QString holder = intake.portHolder.isEmpty() ? gFctGetMessage(Msg::IntakeAnotherProgram)
                                                        : QString::fromLocal8Bit(intake.portHolder);
-    QString text = gFctGetMessage(kPortHeldText) + u' ' + holder +
+    QString text = gFctGetMessage(Msg::IntakePortHeld) + u' ' + holder +
                    QStringLiteral(" (UDP %1)").arg(intake.datagramPort);
-    text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' +
+    text += u' ' + gFctGetMessage(Msg::IntakeNmbdUnreadable) + u' ' +
             QString::fromLocal8Bit(intake.nmbdSocketPath) +
             QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(intake.nmbdError)));
     presentIntakeFailure(text);
@@ -277,14 +269,14 @@ QString mailslotFailureText(const RouterClient::Outcome& outcome,
                             const MailslotTransportConfig& config) {
     switch (outcome.status) {
         case RouterClient::Status::Taken:
-            return gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
         case RouterClient::Status::Untrusted:
-            return gFctGetMessage(kRouterUntrustedText) +
+            return gFctGetMessage(Msg::RouterUntrusted) +
                    QStringLiteral(" %1 (uid %2)").arg(outcome.routerPid).arg(outcome.routerUid);
         case RouterClient::Status::Refused:
-            return gFctGetMessage(kChannelRefusedText) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelRefused) + u' ' + gMessageChannel();
         default:
-            return gFctGetMessage(kRouterMissingText) + u' ' + routerProgramPath(config) +
+            return gFctGetMessage(Msg::RouterMissing) + u' ' + routerProgramPath(config) +
                    QStringLiteral(" (%1)").arg(
                        QString::fromLocal8Bit(std::strerror(outcome.error)));
     }
@@ -378,7 +370,7 @@ bool gFctInitMailSlot() {
                 pelimo::platform::createLocalMailslot(channel);
             if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue) {
                 state.mailslotFailure =
-                    gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+                    gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
                 return false;
             }
             state.reader = std::make_unique<pelimo::platform::MailslotReader>(
