@@ -110,6 +110,22 @@ const std::array<char16_t, 256>& foldedByteOrder() {
     return order;
 }
 
+// The place of each byte's folded code among the 256 codes: bytes compare by rank as by code,
+// and a rank fits one byte.
+const std::array<quint8, 256>& foldedByteRanks() {
+    static const std::array<quint8, 256> ranks = [] {
+        const std::array<char16_t, 256>& codes = foldedByteOrder();
+        std::array<char16_t, 256> sorted = codes;
+        std::sort(sorted.begin(), sorted.end());
+        std::array<quint8, 256> result{};
+        for (std::size_t byte = 0; byte < 256; ++byte)
+            result[byte] = static_cast<quint8>(
+                std::lower_bound(sorted.begin(), sorted.end(), codes[byte]) - sorted.begin());
+        return result;
+    }();
+    return ranks;
+}
+
 // A line of the file's encoding that may read as a number: only characters a number can hold.
 bool mayBeNumber(QByteArrayView line) {
     return std::all_of(line.begin(), line.end(), [](char c) {
@@ -118,44 +134,69 @@ bool mayBeNumber(QByteArrayView line) {
 }
 
 // Entries 1 to `count` in the order of their texts' first lines, compared in the file's encoding
-// where they are: a long history's texts are never decoded all at once.
+// where they are: a long history's texts are never decoded all at once. Lines that read as
+// numbers come first, by value; the others by their folded bytes, compared first through a key
+// of their first eight bytes that sorts in place, and in full only where those keys are equal.
 std::vector<qint32> entriesByFirstLine(qint32 count) {
-    struct Line {
-        QByteArrayView bytes;
-        CellOrder number;  // text stays empty: a line that is no number compares its bytes
-    };
-    std::vector<Line> lines(static_cast<std::size_t>(count) + 1);
-    for (qint32 entry = 1; entry <= count; ++entry) {
-        QByteArrayView texts[6];
-        HistoryList.entryBytes(entry, texts);
-        QByteArrayView text = texts[static_cast<int>(HistoryText::Text)];
-        const qsizetype end =
-            std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }) -
-            text.begin();
-        Line& line = lines[static_cast<std::size_t>(entry)];
-        line.bytes = text.first(end);
-        if (mayBeNumber(line.bytes))
-            line.number = cellOrderOf(pelimo::platform::ansiToUnicode(line.bytes));
-    }
     const std::array<char16_t, 256>& order = foldedByteOrder();
-    auto compare = [&order](const Line& a, const Line& b) {
-        if (a.number.isNumber || b.number.isNumber)
-            return compareCells(a.number, b.number);
-        const qsizetype common = std::min(a.bytes.size(), b.bytes.size());
-        for (qsizetype i = 0; i < common; ++i) {
-            const char16_t left = order[static_cast<unsigned char>(a.bytes[i])];
-            const char16_t right = order[static_cast<unsigned char>(b.bytes[i])];
-            if (left != right)
-                return left < right ? -1 : 1;
-        }
-        return a.bytes.size() < b.bytes.size() ? -1 : (a.bytes.size() > b.bytes.size() ? 1 : 0);
+    const std::array<quint8, 256>& ranks = foldedByteRanks();
+    std::vector<QByteArrayView> lines(static_cast<std::size_t>(count) + 1);
+    struct Keyed {
+        quint64 prefix;
+        qint32 entry;
     };
-    std::vector<qint32> rows(static_cast<std::size_t>(count));
-    std::iota(rows.begin(), rows.end(), 1);
-    std::stable_sort(rows.begin(), rows.end(), [&lines, &compare](qint32 left, qint32 right) {
-        return compare(lines[static_cast<std::size_t>(left)],
-                       lines[static_cast<std::size_t>(right)]) < 0;
+    std::vector<Keyed> texts;
+    std::vector<std::pair<double, qint32>> numbers;
+    texts.reserve(static_cast<std::size_t>(count));
+    for (qint32 entry = 1; entry <= count; ++entry) {
+        QByteArrayView fields[6];
+        HistoryList.entryBytes(entry, fields);
+        const QByteArrayView text = fields[static_cast<int>(HistoryText::Text)];
+        const QByteArrayView line = text.first(
+            std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }) -
+            text.begin());
+        if (mayBeNumber(line)) {
+            const CellOrder cell = cellOrderOf(pelimo::platform::ansiToUnicode(line));
+            if (cell.isNumber) {
+                numbers.emplace_back(cell.value, entry);
+                continue;
+            }
+        }
+        lines[static_cast<std::size_t>(entry)] = line;
+        // The ranks of the first eight bytes, the first one highest: keys order as those bytes
+        // do, a shorter line's missing bytes counting as the lowest rank.
+        quint64 prefix = 0;
+        for (qsizetype i = 0; i < 8; ++i)
+            prefix =
+                (prefix << 8) | (i < line.size() ? ranks[static_cast<unsigned char>(line[i])] : 0);
+        texts.push_back({prefix, entry});
+    }
+    auto fullOrder = [&lines, &order](qint32 left, qint32 right) {
+        const QByteArrayView a = lines[static_cast<std::size_t>(left)];
+        const QByteArrayView b = lines[static_cast<std::size_t>(right)];
+        const qsizetype common = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            const char16_t x = order[static_cast<unsigned char>(a[i])];
+            const char16_t y = order[static_cast<unsigned char>(b[i])];
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+    };
+    std::sort(texts.begin(), texts.end(), [&fullOrder](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int byText = fullOrder(a.entry, b.entry);
+        return byText != 0 ? byText < 0 : a.entry < b.entry;
     });
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<qint32> rows;
+    rows.reserve(static_cast<std::size_t>(count));
+    for (const auto& number : numbers)
+        rows.push_back(number.second);
+    for (const Keyed& text : texts)
+        rows.push_back(text.entry);
     return rows;
 }
 

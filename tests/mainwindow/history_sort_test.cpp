@@ -28,15 +28,14 @@ HistoryEntry entry(const char* sender, const char* addressee, const char* text) 
 
 class HistorySortTest : public MainWindowTest {
 protected:
-    // A history file of five entries, read at start-up, and the panel opened.
-    frmPelimo& startWithHistory() {
+    // A history file of these entries (five by default), read at start-up, and the panel opened.
+    frmPelimo& startWithHistory(std::initializer_list<HistoryEntry> entries = {
+                                    entry("zeta", "B", "pear\r\nand more"),
+                                    entry("10", "A", "Apple"), entry("Alpha", "C", "12 lemons"),
+                                    entry("9", "B", "banana"), entry("alpha", "A", "apple pie")}) {
         QByteArray file;
-        for (const HistoryEntry& e :
-             {entry("zeta", "B", "pear\r\nand more"), entry("10", "A", "Apple"),
-              entry("Alpha", "C", "12 lemons"), entry("9", "B", "banana"),
-              entry("alpha", "A", "apple pie")}) {
+        for (const HistoryEntry& e : entries)
             file += gHistoryEntryBytes(e);
-        }
         folder_.write(QStringLiteral("Histo.dat"), file);
         frmPelimo& window = start();
         QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
@@ -96,6 +95,15 @@ TEST_F(HistorySortTest, HeadingsSortAsTheMenuDoesAndADeletionKeepsTheOrder) {
     clickHeading(HistoryColumn::Number);
     EXPECT_EQ(numbers(), "0001 0002 0003 0004");
     expectRowsShowTheirEntries();
+}
+
+TEST_F(HistorySortTest, TextsAlikeInTheirFirstBytesSortByTheWholeFirstLine) {
+    startWithHistory({entry("a", "B", "Meeting at noon, room 2"),
+                      entry("b", "B", "meeting at noon, room 1"), entry("c", "B", "Meeting"),
+                      entry("d", "B", "MEETING AT NOON\r\nzzz"),
+                      entry("e", "B", "meeting at noon, room 1"), entry("f", "B", "3.5")});
+    clickHeading(HistoryColumn::Text);
+    EXPECT_EQ(numbers(), "0006 0003 0004 0002 0005 0001");
 }
 
 TEST_F(HistorySortTest, ArrivalsWhileSortedLeaveEveryRowOnItsEntry) {
