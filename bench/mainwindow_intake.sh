@@ -8,7 +8,8 @@ set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY [ROUNDS] [MESSAGES]}"
 rounds="${2:-5}" messages="${3:-5000}"
-[ "$(id -u)" -eq 0 ] || { echo "needs root (network namespaces)"; exit 77; }
+source "$(dirname "$0")/../tests/lan/lan_kit.sh"
+need_root
 source "$(dirname "$0")/../tests/lan/intake_hosts.sh"
 
 # Asks for the statistics and prints the answer (the n-th "stats" line for the n-th request).
@@ -17,7 +18,7 @@ stats() {
     asked=$((asked + 1))
     printf 'stats\n' >&3
     for _ in $(seq 500); do
-        [ "$(grep -a -c '^stats	' "$work/A.out")" -ge "$asked" ] && break
+        [ "$(count_lines A '^stats	')" -ge "$asked" ] && break
         sleep 0.02
     done
     grep -a '^stats	' "$work/A.out" | sed -n "${asked}p"
@@ -30,13 +31,13 @@ start_peer
 for round in $(seq "$rounds"); do
     stats >/dev/null
     first="$(flood "$messages" 0 "1r$round-{n}" | awk '/^first/ { print $2 }')"
-    shown="$(wait_for "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-$messages	" 60 | cut -f2)"
+    shown="$(wait_for A "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-$messages	" 60 | cut -f2)"
     read -r _ tick lost buffer < <(stats)
-    stored="$(grep -a -c -E "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-" "$work/A.out")"
+    stored="$(count_lines A "^shown	[0-9]+	PMFLOOD	PMHOSTA	r$round-")"
     rate=$((stored * 1000000 / (shown - first)))
     out="$(flood 300 0 '4Pelimo : Identification Answer' 'PMPEER{n}' "1behind $round")"
     last="$(awk '/^last/ { print $2 }' <<<"$out")"
-    behind="$(wait_for "^shown	[0-9]+	PMFLOOD	PMHOSTA	behind $round	" | cut -f2)"
+    behind="$(wait_for A "^shown	[0-9]+	PMFLOOD	PMHOSTA	behind $round	" | cut -f2)"
     delay=$(((behind - last) / 1000))
     echo "round $round: $stored of $messages stored, $rate messages/s, longest tick $((tick / 1000)).$(((tick % 1000) / 100)) ms, lost $lost, behind 300 answers $delay ms (receive buffer $buffer bytes)"
     echo "$rate" >>"$work/rates" && echo "$tick" >>"$work/ticks" && echo "$delay" >>"$work/delays"
@@ -45,4 +46,4 @@ echo "median of $rounds rounds: $(median <"$work/rates") messages/s stored (aim 
     "longest tick $(median <"$work/ticks") us (aim <= 50000)," \
     "delay behind 300 answers $(median <"$work/delays") ms (aim <= 200)"
 printf 'quit\n' >&3
-wait_for '^bye$' >/dev/null
+wait_for A '^bye$' >/dev/null

@@ -152,6 +152,8 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     gPlace(lblNobodyConnected, 75, 1230, 7380, 750);
     lblNobodyConnected->setAlignment(Qt::AlignCenter);
     lblNobodyConnected->setWordWrap(true);
+    // The label's right end lies under the scroll bar: its lines wrap clear of it.
+    lblNobodyConnected->setContentsMargins(8, 0, 12, 0);
     lblNobodyConnected->setFont(gArial(12, true));
     gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
     lblNobodyConnected->setText(QStringLiteral(

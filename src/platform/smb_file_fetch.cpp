@@ -26,6 +26,9 @@ constexpr std::size_t kFirstReadBytes = std::size_t{1} << 20;
 constexpr std::size_t kMinReadBytes = std::size_t{256} << 10;
 constexpr std::size_t kMaxReadBytes = std::size_t{16} << 20;
 constexpr std::chrono::milliseconds kReadTime{100};
+// A large read that the server breaks off (Samba answers a short read, then EINVAL) is taken up
+// again from where the copy stands, with reads a quarter of that size, this many times at most.
+constexpr int kReadRetries = 4;
 
 struct AuthData {
     QByteArray user;
@@ -150,13 +153,14 @@ private:
 };
 
 // The size of the next read after `bytes` took `took`.
-std::size_t nextReadBytes(std::size_t bytes, std::chrono::steady_clock::duration took) {
+std::size_t nextReadBytes(std::size_t bytes, std::chrono::steady_clock::duration took,
+                          std::size_t ceiling) {
     const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
     if (nanoseconds <= 0)
-        return kMaxReadBytes;
+        return ceiling;
     const double wanted =
         double(bytes) * double(std::chrono::nanoseconds(kReadTime).count()) / double(nanoseconds);
-    return std::size_t(std::clamp(wanted, double(kMinReadBytes), double(kMaxReadBytes)));
+    return std::size_t(std::clamp(wanted, double(kMinReadBytes), double(ceiling)));
 }
 
 bool isRefusal(int error) {
@@ -191,6 +195,8 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
     if (context.get() == nullptr)
         return failure("init", errno);
     SMBCCTX* ctx = context.get();
+    if (control.prepareContext)
+        control.prepareContext(ctx);
 
     SMBCFILE* file = smbc_getFunctionOpen(ctx)(ctx, url.constData(), O_RDONLY, 0);
     if (file == nullptr)
@@ -217,16 +223,27 @@ SmbFetchResult fetchSmbFile(const QByteArray& url, const QString& destination,
     ChunkWriter writer(output);
     Chunk chunk;
     std::size_t wanted = kFirstReadBytes;
+    std::size_t ceiling = kMaxReadBytes;
+    int retries = 0;
     for (;;) {
         if (control.cancel)
             return {SmbFetchStatus::Cancelled, {}};
         const auto start = std::chrono::steady_clock::now();
         const ssize_t read = smbc_getFunctionRead(ctx)(ctx, file, chunk.bytes.get(), wanted);
+        if (read < 0 && errno == EINVAL && wanted > kMinReadBytes && retries < kReadRetries) {
+            ++retries;
+            ceiling = std::max(kMinReadBytes, wanted / 4);
+            wanted = kMinReadBytes;
+            if (smbc_getFunctionLseek(ctx)(ctx, file, control.copied, SEEK_SET) == control.copied)
+                continue;
+            return failure("read", errno);
+        }
         if (read < 0)
             return failure("read", errno);
         if (read == 0)
             break;
-        wanted = nextReadBytes(std::size_t(read), std::chrono::steady_clock::now() - start);
+        wanted =
+            nextReadBytes(std::size_t(read), std::chrono::steady_clock::now() - start, ceiling);
         chunk.size = std::size_t(read);
         if (!writer.hand(chunk))
             return localFailure(output);

@@ -8,7 +8,11 @@
 #include <QString>
 #include <QtGlobal>
 #include <atomic>
+#include <functional>
 #include <optional>
+
+// libsmbclient's client context, as its header declares it.
+typedef struct _SMBCCTX SMBCCTX;
 
 namespace pelimo::platform {
 
@@ -32,6 +36,9 @@ struct SmbFetchControl {
     std::atomic<qint64> copied{0};
     std::atomic<qint64> total{-1};  // known once the file is open
     std::atomic<bool> cancel{false};
+    // Called with the client context before the file is opened: tests give it file functions
+    // of their own (smbc_setFunctionRead and the like) to play a server.
+    std::function<void(SMBCCTX*)> prepareContext;
 };
 
 inline constexpr int kSmbTimeoutMs = 15000;

@@ -30,92 +30,42 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare nmbd smbd nmblookup smbtree wsdd tshark; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare nmbd smbd nmblookup smbtree wsdd tshark
 python=/usr/bin/python3
-[ -x "$python" ] || skip "$python is missing"
 [ -f /etc/samba/smb.conf ] || skip "/etc/samba/smb.conf is missing (the machine's defaults are tested)"
 peer="$build/tests/mainwindow/pelimo-lan-peer"
-[ -x "$peer" ] || skip "pelimo-lan-peer is not built"
-[ -x "$build/pelimo-browse" ] || skip "pelimo-browse is not built"
+need_files "$python" "$peer" "$build/pelimo-browse"
 hostile="$(dirname "$0")/addressbook_wsd_hostile.py"
 
 hosts="${HOSTS:-5}"
 [ "$hosts" -ge 5 ] || hosts=5
 wsdd_hosts="${WSDD_HOSTS:-1}"
-tag="pb$$"
-work="$(mktemp -d /tmp/pm-book.XXXXXX)"
-chmod 755 "$work"
-pids=()
 declare -A daemon
 
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    # Whatever the daemons forked lives in the namespaces this script made.
-    for n in $(seq 1 "$hosts"); do
-        kill $(ip netns pids "${tag}$n" 2>/dev/null) 2>/dev/null || true
-    done
-    for n in $(seq 1 "$hosts") br; do ip netns del "${tag}$n" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    {
-        echo "FAIL: $*"
-        for f in "$work"/*.out "$work"/*.err "$work"/*.log; do
-            [ -f "$f" ] && { echo "--- $f"; tail -n 40 "$f"; }
-        done
-    } >&2
-    exit 1
-}
-
-# Host n: namespace ${tag}n, address 10.77.6.n, name PMHOST<letter> for the first five.
+# Host n: address 10.77.6.n, name PMHOST<letter> for the first five.
 ip_of() { echo "10.77.6.$1"; }
 name_of() { local n="$1"; case "$n" in 1) echo PMHOSTA;; 2) echo PMHOSTB;; 3) echo PMHOSTC;; 4) echo PMHOSTD;; 5) echo PMHOSTE;; *) echo "PMHOST$n";; esac; }
-ip netns add "${tag}br"
-ip -n "${tag}br" link add br0 type bridge
-ip -n "${tag}br" link set br0 up
-for n in $(seq 1 "$hosts"); do
-    ns="${tag}$n"
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
-    ip link add "${tag}v$n" type veth peer name "p$n" netns "${tag}br"
-    ip link set "${tag}v$n" netns "$ns"
-    ip -n "$ns" link set "${tag}v$n" name eth0
-    ip -n "$ns" addr add "$(ip_of "$n")/24" broadcast 10.77.6.255 dev eth0
-    ip -n "$ns" link set eth0 up
-    ip -n "${tag}br" link set "p$n" master br0
-    ip -n "${tag}br" link set "p$n" up
-    mkdir -p "$work/h$n/home" "$work/h$n/var"
-done
+lan_begin pb
+lan_hosts 10.77.6 $(seq 1 "$hosts")
+for n in $(seq 1 "$hosts"); do mkdir -p "$work/h$n/home" "$work/h$n/var"; done
 # A's way off the LAN leads to E, which forwards nothing.
-ip -n "${tag}1" route add default via "$(ip_of 5)"
+ip -n "$ns1" route add default via "$(ip_of 5)"
 
-# host_prefix n: sets `on_host` to the command prefix that runs in host n's namespace with its
-# hostname and private HOME (without a .smb folder: no per-user client configuration). Each step
-# execs the next, so a command started in the background with it has $! as its own PID and can
-# be stopped by it.
-host_prefix() {
-    on_host=(ip netns exec "${tag}$1" unshare --uts sh -c 'hostname "$0"; exec "$@"' "$(name_of "$1")"
-        env HOME="$work/h$1/home" USER=guest LOGNAME=guest)
-}
+# Commands on host n run in its namespace with its hostname and a private HOME (without a .smb
+# folder: no per-user client configuration).
 in_host() {  # n command...
-    local n="$1"; shift
-    host_prefix "$n"
-    "${on_host[@]}" "$@"
+    local n="$1"
+    shift
+    on_host "$n" "$(name_of "$n")" env HOME="$work/h$n/home" USER=guest LOGNAME=guest "$@"
 }
 start_daemon() {  # key n command...
-    local key="$1" n="$2"; shift 2
-    host_prefix "$n"
-    "${on_host[@]}" "$@" >"$work/$key.log" 2>&1 &
-    pids+=("$!")
-    daemon[$key]=$!
+    local key="$1" n="$2"
+    shift 2
+    start_on_host "$n" "$(name_of "$n")" env HOME="$work/h$n/home" USER=guest LOGNAME=guest "$@" \
+        >"$work/$key.log" 2>&1
+    daemon[$key]=$started
 }
 # Stops a daemon by its PID, and smbd's connection children with it (smbd and nmbd run in
 # process groups of their own: on shutdown smbd signals its whole group).
@@ -202,39 +152,24 @@ start_daemon watch 4 "$python" "$hostile" watch "$(ip_of 4)" "$work/d-connection
 
 # Pelimo on A (the machine's Samba configuration) and on C (its own, named by SMB_CONF_PATH).
 start_peer() {  # n [environment...]
-    local n="$1"; shift
-    mkdir -p "$work/h$n/app"
-    cp "$peer" "$work/h$n/app/pelimo"
-    cp "$build/pelimo-router" "$work/h$n/app/"
-    cp "$build/pelimo-browse" "$build/orglng.lng" "$work/h$n/app/"
-    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\nIdentificationSendDelay=0.150\r\n' \
-        >"$work/h$n/app/Settings.ini"
-    mkfifo "$work/h$n.in"
-    host_prefix "$n"
-    "${on_host[@]}" "$@" QT_QPA_PLATFORM=offscreen "$work/h$n/app/pelimo" \
-        <"$work/h$n.in" >"$work/h$n.out" 2>"$work/h$n.err" &
-    pids+=("$!")
-    daemon[peer$n]=$!
-}
-wait_for() {  # n pattern [seconds]
-    local n="$1" pattern="$2" seconds="${3:-20}"
-    local deadline=$((SECONDS + seconds))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        grep -E -m1 -- "$pattern" "$work/h$n.out" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "host $n never printed /$pattern/"
+    local n="$1"
+    shift
+    app_folder "$work/h$n/app" "$peer" IdentificationSendDelay=0.150
+    cp "$build/pelimo-browse" "$work/h$n/app/"
+    start_on_host --io "h$n" "$n" "$(name_of "$n")" env HOME="$work/h$n/home" USER=guest LOGNAME=guest \
+        "$@" QT_QPA_PLATFORM=offscreen "$work/h$n/app/pelimo"
+    daemon[peer$n]=$started
 }
 # Everything A sends off the LAN, and every name it asks DNS for, from now on.
-ip netns exec "${tag}1" tshark -l -n -i eth0 -f "udp port 53 or (tcp[tcpflags] & tcp-syn != 0 and not dst net 10.77.6.0/24)" \
+ip netns exec "$ns1" tshark -l -n -i eth0 -f "udp port 53 or (tcp[tcpflags] & tcp-syn != 0 and not dst net 10.77.6.0/24)" \
     -T fields -e ip.dst -e dns.qry.name >"$work/a-wire.txt" 2>"$work/tshark.log" &
 pids+=("$!")
 start_peer 1
 exec 3>"$work/h1.in"
 start_peer 3 SMB_CONF_PATH="$conf_c"
 exec 4>"$work/h3.in"
-wait_for 1 '^ready	PMHOSTA$' >/dev/null
-wait_for 3 '^ready	PMHOSTC$' >/dev/null
+wait_for h1 '^ready	PMHOSTA$' >/dev/null
+wait_for h3 '^ready	PMHOSTC$' >/dev/null
 
 # B wins the election and its browse list holds it (bounded polls).
 deadline=$((SECONDS + 120))
@@ -327,10 +262,10 @@ echo "ok: B connected, C connected and ready, User.dat written, A never its own 
 # After these detections, A saves a file C attaches from its SMB2-only share.
 printf 'attach\t%s\n' "$work/h3/share/note.txt" >&4
 printf 'send\tPMHOSTA\tthe note\n' >&4
-wait_for 1 '^shown	[0-9]+	PMHOSTC	PMHOSTA	the note	\\\\\\\\PMHOSTC\\\\pub2\\\\note\.txt$' >/dev/null ||
+wait_for h1 '^shown	[0-9]+	PMHOSTC	PMHOSTA	the note	\\\\\\\\PMHOSTC\\\\pub2\\\\note\.txt$' >/dev/null ||
     fail "C's share was not found through SMB_CONF_PATH"
 printf 'save\t%s\n' "$work/h1/note.txt" >&3
-saved="$(wait_for 1 '^saved	' 30)"
+saved="$(wait_for h1 '^saved	' 30)"
 [ "$(echo "$saved" | cut -f2)" = 1 ] && cmp -s "$work/h1/note.txt" "$work/h3/share/note.txt" ||
     fail "the attachment could not be saved after a detection: $saved"
 echo "ok: after a detection, an attachment from an SMB2-only share is saved ($(echo "$saved" | cut -f3) us)"
@@ -366,7 +301,7 @@ dialogs_before=$(grep -c '^dialog	' "$work/h1.out" || true)
 detect
 [ -z "$found" ] || fail "found on a network without browser or announcer: $found"
 printf 'ping\n' >&3
-wait_for 1 '^pong$' >/dev/null
+wait_for h1 '^pong$' >/dev/null
 sleep 0.3  # a dialog line is printed on the receive timer's next tick
 grep -E '^dialog	' "$work/h1.out" | tail -n +$((dialogs_before + 1)) | grep -q 'No computer was found' &&
     fail "message 71 although C's Pelimo answered"
@@ -377,13 +312,13 @@ echo "ok: without browser or announcer, the other Pelimo is found by its answer"
 
 # C's Pelimo gone too: message 71, the flags as they were.
 printf 'quit\n' >&4
-wait_for 3 '^bye$' >/dev/null
+wait_for h3 '^bye$' >/dev/null
 wait "${daemon[peer3]}" 2>/dev/null || true
 dialogs_before=$(grep -c '^dialog	' "$work/h1.out" || true)
 detect
 [ -z "$found" ] || fail "found on an empty network: $found"
 printf 'ping\n' >&3
-wait_for 1 '^pong$' >/dev/null
+wait_for h1 '^pong$' >/dev/null
 sleep 0.3
 grep -E '^dialog	' "$work/h1.out" | tail -n +$((dialogs_before + 1)) | grep -q 'No computer was found' ||
     fail "message 71 was not shown"
@@ -391,7 +326,7 @@ grep -E '^dialog	' "$work/h1.out" | tail -n +$((dialogs_before + 1)) | grep -q '
 echo "ok: an empty network shows message 71 and keeps the flags"
 
 printf 'quit\n' >&3
-wait_for 1 '^bye$' >/dev/null
+wait_for h1 '^bye$' >/dev/null
 # What A put on its wire towards DNS or off the LAN: no name from a browse list or an answer.
 sleep 0.5
 if grep -i -E 'evil\.example\.com|PMHOST|WORKGROUP' "$work/a-wire.txt"; then

@@ -22,78 +22,31 @@ bench_mb=""
 [ "${2:-}" = "--bench" ] && bench_mb="${3:-200}"
 shutdown_test=""
 [ "${2:-}" = "--shutdown" ] && shutdown_test=1
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare tshark smbd smbpasswd smbclient sha256sum; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare tshark smbd smbpasswd smbclient sha256sum
 [ -d /etc/samba ] || skip "/etc/samba is missing (the private configuration is mounted over it)"
 peer="$build/tests/mainwindow/pelimo-lan-peer"
-[ -x "$peer" ] || skip "pelimo-lan-peer is not built"
 python=/usr/bin/python3
-[ -x "$python" ] || skip "$python is missing"
+need_files "$peer" "$python"
 
-tag="pf$$"
-nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
-ipA=10.77.6.1 ipB=10.77.6.2
-work="$(mktemp -d /tmp/pm-attach.XXXXXX)"
+lan_begin pf
+lan_hosts 10.77.6 A B
 dl="$work/dlB"      # B's download folder, outside its program folder
 small="$work/small" # a 1 MB disk
 ram="$work/ram"     # a 1 GB disk in memory, for the endless copy
 password="pm-secret-$$"
-pids=()
 smbd_pid=""
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
-    umount "$small" 2>/dev/null || true
-    umount "$ram" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    {
-        echo "FAIL: $*"
-        for side in A B; do
-            echo "--- output of $side"
-            cat "$work/$side.out" "$work/$side.err" 2>/dev/null || true
-        done
-        tail -n 30 "$work/smbA/log.smbd" 2>/dev/null || true
-    } >&2
-    exit 1
-}
-
-for ns in "$nsA" "$nsB" "$nsBridge"; do
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.default.disable_ipv6=1
-done
-ip -n "$nsBridge" link add br0 type bridge
-ip -n "$nsBridge" link set br0 up
-for side in A B; do
-    ns="$nsA"; ip="$ipA"
-    [ "$side" = B ] && { ns="$nsB"; ip="$ipB"; }
-    ip link add "${tag}$side" type veth peer name "port$side" netns "$nsBridge"
-    ip link set "${tag}$side" netns "$ns"
-    ip -n "$ns" link set "${tag}$side" name eth0
-    ip -n "$ns" addr add "$ip/24" broadcast 10.77.6.255 dev eth0
-    ip -n "$ns" link set eth0 up
-    ip -n "$nsBridge" link set "port$side" master br0
-    ip -n "$nsBridge" link set "port$side" up
-done
+declare -A peer_pid
+lan_at_exit umount "$small"
+lan_at_exit umount "$ram"
+fail_logs+=("$work/smbA/log.smbd")
 
 # Each host's own /etc/samba (mounted over the real one inside its namespace) and HOME.
 for side in A B; do
-    mkdir -p "$work/$side" "$work/etc$side" "$work/home$side/.smb" "$work/smb$side"/{private,lock,state,cache,run,ncalrpc,usershares}
+    mkdir -p "$work/etc$side" "$work/home$side/.smb" "$work/smb$side"/{private,lock,state,cache,run,ncalrpc,usershares}
     chmod 1770 "$work/smb$side/usershares"
-    cp "$peer" "$work/$side/pelimo"
-    cp "$build/pelimo-router" "$work/$side/"
-    cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
-    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
+    app_folder "$work/$side" "$peer"
 done
 mkdir -p "$work/shareA" "$work/secretA" "$dl" "$small"
 mount -t tmpfs -o size=1m tmpfs "$small"
@@ -101,7 +54,7 @@ if [ -n "$shutdown_test" ]; then
     mkdir -p "$ram"
     mount -t tmpfs -o size=1g tmpfs "$ram"
 fi
-chmod 755 "$work" "$work/shareA" "$work/secretA"
+chmod 755 "$work/shareA" "$work/secretA"
 common_global() {  # side netbios-name
     cat <<CONF
 [global]
@@ -146,31 +99,20 @@ common_global B PMHOSTB >"$work/etcB/smb.conf"
 cp "$work/etcB/smb.conf" "$work/homeB/.smb/smb.conf"
 cp "$work/etcA/smb.conf" "$work/homeA/.smb/smb.conf"
 
-# Runs a command on a host: its namespace, hostname, /etc/samba and HOME.
+# Runs a command on a host: its namespace, hostname, /etc/samba and HOME; start_on runs one in
+# the background.
 on() {  # side command...
-    local side="$1"; shift
-    local ns="$nsA" host=pmhosta
-    [ "$side" = B ] && { ns="$nsB"; host=pmhostb; }
-    ip netns exec "$ns" unshare --uts --mount sh -c \
-        'hostname "$1"; mount --bind "$2" /etc/samba; shift 2; exec "$@"' \
-        on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
+    on_host --bind "$work/etc$1" /etc/samba "$1" "pmhost${1,,}" env HOME="$work/home$1" "${@:2}"
 }
-
-# The same as the last command of a background subshell: the subshell becomes the program, so
-# its PID is the program's and the cleanup ends it.
-start_on() {  # side command...
-    local side="$1"; shift
-    local ns="$nsA" host=pmhosta
-    [ "$side" = B ] && { ns="$nsB"; host=pmhostb; }
-    exec ip netns exec "$ns" unshare --uts --mount sh -c \
-        'hostname "$1"; mount --bind "$2" /etc/samba; shift 2; exec "$@"' \
-        on "$host" "$work/etc$side" env HOME="$work/home$side" "$@"
+start_on() {  # [--io NAME] side command...
+    local io=()
+    [ "$1" = --io ] && { io=("$1" "$2"); shift 2; }
+    start_on_host --bind "$work/etc$1" /etc/samba "${io[@]}" "$1" "pmhost${1,,}" env HOME="$work/home$1" "${@:2}"
 }
 
 start_smbd() {
-    start_on A smbd --foreground -s "$work/etcA/smb.conf" </dev/null >"$work/smbd.out" 2>&1 &
-    smbd_pid=$!
-    pids+=("$smbd_pid")
+    start_on A smbd --foreground -s "$work/etcA/smb.conf" </dev/null >"$work/smbd.out" 2>&1
+    smbd_pid=$started
     for _ in $(seq 100); do
         ip netns exec "$nsA" ss -ltn 2>/dev/null | grep -q ":445 " && return 0
         sleep 0.1
@@ -182,34 +124,10 @@ start_smbd
 
 start_peer() {  # side
     local side="$1"
-    mkfifo "$work/$side.in"
-    start_on "$side" env QT_QPA_PLATFORM=offscreen "$work/$side/pelimo" <"$work/$side.in" >"$work/$side.out" 2>"$work/$side.err" &
-    pids+=("$!")
+    start_on --io "$side" "$side" env QT_QPA_PLATFORM=offscreen "$work/$side/pelimo"
+    peer_pid[$side]=$started
 }
 
-wait_for() {  # side pattern [seconds]
-    local side="$1" pattern="$2" seconds="${3:-20}" line
-    local deadline=$((SECONDS + seconds))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        line="$(grep -E -m1 -- "$pattern" "$work/$side.out" 2>/dev/null || true)"
-        if [ -n "$line" ]; then
-            printf '%s\n' "$line"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "$side never printed /$pattern/"
-}
-count_lines() { grep -c -E -- "$2" "$work/$1.out" 2>/dev/null || true; }
-# Waits until the side's output has `count` lines matching the pattern (dialogs are reported on
-# the receive timer's next tick).
-wait_count() {  # side pattern count message
-    local deadline=$((SECONDS + 10))
-    until [ "$(count_lines "$1" "$2")" -ge "$3" ]; do
-        [ "$SECONDS" -le "$deadline" ] || fail "$4"
-        sleep 0.05
-    done
-}
 # Waits for the next "saved" report of B after `before` of them.
 wait_saved() {  # before
     local deadline=$((SECONDS + 120))
@@ -272,7 +190,7 @@ if [ -n "$shutdown_test" ]; then
         size="$(stat -c %s "$ram"/endless.bin.* 2>/dev/null | head -n 1 || true)"
         size="${size:-0}"
     done
-    pidB="${pids[-1]}"
+    pidB="${peer_pid[B]}"
     start=$(date +%s%N)
     kill -TERM "$pidB"
     while kill -0 "$pidB" 2>/dev/null; do

@@ -11,41 +11,16 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare nft; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare nft
 peer="$build/tests/mainwindow/pelimo-lan-peer"
 sender="$build/pelimo-send"
-[ -x "$peer" ] && [ -x "$sender" ] || skip "pelimo-lan-peer or pelimo-send is not built"
+need_files "$peer" "$sender"
 
-source "$(dirname "$0")/bridged_hosts.sh"
-tag="pd$$"
-nsA="${tag}a" nsB="${tag}b" nsC="${tag}c"
-ipA=10.77.7.1 ipB=10.77.7.2 ipC=10.77.7.3
-work="$(mktemp -d /tmp/pd-lan.XXXXXX)"
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    bridged_hosts_delete "$tag" A B C
-    rm -rf "/etc/netns/$nsA" "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    {
-        echo "FAIL: $*"
-        for file in "$work"/*.out "$work"/*.err; do
-            [ -e "$file" ] && { echo "--- $(basename "$file")"; cat "$file"; }
-        done
-    } >&2
-    exit 1
-}
-
-bridged_hosts_create "$tag" 10.77.7 A B C
+lan_begin pd
+lan_hosts 10.77.7 A B C
+lan_at_exit rm -rf "/etc/netns/$nsA"
 
 # A's system resolver: its own hosts file names B and C, and it asks no name server.
 mkdir -p "/etc/netns/$nsA"
@@ -54,30 +29,13 @@ printf 'hosts: files\n' >"/etc/netns/$nsA/nsswitch.conf"
 : >"/etc/netns/$nsA/resolv.conf"
 
 # Each host's program folder: the program (the diagnosing tool on A), its language file.
-for side in A B C; do
-    mkdir -p "$work/$side"
-    cp "$build/orglng.lng" "$build/pelimo-router" "$work/$side/"
-    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
-done
-cp "$sender" "$work/A/pelimo-send"
-cp "$peer" "$work/B/pelimo"
-cp "$peer" "$work/C/pelimo"
+app_folder "$work/A" "$sender"
+mv "$work/A/pelimo" "$work/A/pelimo-send"
+app_folder "$work/B" "$peer"
+app_folder "$work/C" "$peer"
 
-start_peer() {  # side namespace hostname
-    local side="$1" ns="$2" host="$3"
-    mkfifo "$work/$side.in"
-    ip netns exec "$ns" unshare --uts sh -c \
-        "hostname $host; exec env QT_QPA_PLATFORM=offscreen '$work/$side/pelimo' <'$work/$side.in' >'$work/$side.out' 2>'$work/$side.err'" &
-    pids+=("$!")
-}
-
-wait_for_ready() {  # side
-    local deadline=$((SECONDS + 10))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        grep -q '^ready' "$work/$1.out" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "$1 never became ready"
+start_peer() {  # side hostname
+    start_on_host --io "$1" "$1" "$2" env QT_QPA_PLATFORM=offscreen "$work/$1/pelimo"
 }
 
 # C's own firewall drops what comes in on UDP 138; its name service (UDP 137) still answers.
@@ -90,18 +48,16 @@ table inet pmfw {
 }
 NFT
 
-start_peer B "$nsB" pmdiagb
+start_peer B pmdiagb
 exec 3>"$work/B.in"
-start_peer C "$nsC" pmdiagc
+start_peer C pmdiagc
 exec 4>"$work/C.in"
-wait_for_ready B
-wait_for_ready C
+wait_for B '^ready' 10 >/dev/null
+wait_for C '^ready' 10 >/dev/null
 
 diagnose() {  # name output-file; prints the exit status
     local status=0
-    ip netns exec "$nsA" unshare --uts sh -c \
-        "hostname pmdiaga; exec '$work/A/pelimo-send' --diagnose '$1'" >"$work/$2" 2>"$work/$2.err" ||
-        status=$?
+    on_host A pmdiaga "$work/A/pelimo-send" --diagnose "$1" >"$work/$2" 2>"$work/$2.err" || status=$?
     echo "$status"
 }
 

@@ -10,12 +10,10 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare ss; do command -v "$tool" >/dev/null || skip "$tool is missing"; done
-[ -x /usr/bin/python3 ] || skip "/usr/bin/python3 is missing"
-[ -x "$build/pelimo" ] || skip "pelimo is not built"
-[ -x "$build/tests/mainwindow/pelimo-lan-peer" ] || skip "pelimo-lan-peer is not built"
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare ss
+need_files /usr/bin/python3 "$build/pelimo" "$build/tests/mainwindow/pelimo-lan-peer"
 source "$(dirname "$0")/intake_hosts.sh"
 
 start_program
@@ -40,10 +38,10 @@ start_peer
 kill -STOP "$apid"
 flood 5000 0 '1held {n}' >/dev/null
 kill -CONT "$apid"
-wait_for '^shown	[0-9]+	PMFLOOD	PMHOSTA	held 5000	' 20 >/dev/null
+wait_for A '^shown	[0-9]+	PMFLOOD	PMHOSTA	held 5000	' 20 >/dev/null
 printf 'stats\n' >&3
-IFS=$'\t' read -r _ tick lost buffer _ < <(wait_for '^stats	')
-[ "$(grep -c -E '^shown	[0-9]+	PMFLOOD	PMHOSTA	held ' "$work/A.out")" -eq 5000 ] ||
+IFS=$'\t' read -r _ tick lost buffer _ < <(wait_for A '^stats	')
+[ "$(count_lines A '^shown	[0-9]+	PMFLOOD	PMHOSTA	held ')" -eq 5000 ] ||
     fail "not every datagram of the burst was stored"
 [ "$lost" -eq 0 ] || fail "$lost datagrams counted lost"
 echo "ok: a burst of 5000 held while A was stopped (receive buffer $buffer bytes)"
@@ -55,7 +53,7 @@ kill -CONT "$apid"
 # Stored once the count stops growing.
 stored=-1
 for _ in $(seq 100); do
-    now="$(grep -c -E '^shown	[0-9]+	PMFLOOD	PMHOSTA	over ' "$work/A.out" || true)"
+    now="$(count_lines A '^shown	[0-9]+	PMFLOOD	PMHOSTA	over ')"
     [ "$now" -eq "$stored" ] && break
     stored="$now"
     sleep 0.3
@@ -71,10 +69,10 @@ echo "ok: an overflow of 40000: $stored stored, $lost counted lost and told in t
 
 out="$(flood 300 0 '4Pelimo : Identification Answer' 'PMPEER{n}' '1behind the answers')"
 last="$(awk '/^last/ { print $2 }' <<<"$out")"
-shown="$(wait_for '^shown	[0-9]+	PMFLOOD	PMHOSTA	behind the answers	' | cut -f2)"
+shown="$(wait_for A '^shown	[0-9]+	PMFLOOD	PMHOSTA	behind the answers	' | cut -f2)"
 delay=$(((shown - last) / 1000))
 [ "$delay" -le 200 ] || fail "the message behind 300 answers was shown after $delay ms"
 echo "ok: the message behind 300 answers shown after $delay ms"
 printf 'quit\n' >&3
-wait_for '^bye$' >/dev/null
+wait_for A '^bye$' >/dev/null
 echo "PASS"

@@ -6,18 +6,11 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root for a private network namespace"
-command -v unshare >/dev/null || skip "unshare is missing"
-[ -x "$build/pelimo" ] || skip "pelimo is not built"
-
-work="$(mktemp -d /tmp/pm-term.XXXXXX)"
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lan_kit.sh"
+need_root "for a private network namespace"
+need_tools unshare
+need_files "$build/pelimo"
+lan_begin pmterm
 
 # One unread message, arrived a moment ago, in a file written by hand (LF line ends): the shutdown
 # writes it back in the program's own form, CR LF ends and the message still unread.
@@ -33,17 +26,17 @@ for signal in TERM INT HUP; do
     unshare --net --uts sh -c "ip link set lo up; hostname pmterm; exec env QT_QPA_PLATFORM=offscreen '$work/app/pelimo'" \
         >"$work/out.log" 2>&1 &
     pid=$!
-    sleep 2
-    kill -0 "$pid" || { cat "$work/out.log"; echo "FAIL: pelimo ended by itself"; exit 1; }
+    pids+=("$pid")
+    sleep 2  # the program is up and idle: nothing to wait for but time
+    kill -0 "$pid" || fail "pelimo ended by itself"
     kill -"$signal" "$pid"
     status=0
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then echo "FAIL: SIG$signal did not end pelimo"; exit 1; fi
+    kill -0 "$pid" 2>/dev/null && fail "SIG$signal did not end pelimo"
     wait "$pid" || status=$?
-    pid=""
-    [ "$status" -eq 0 ] || { cat "$work/out.log"; echo "FAIL: SIG$signal: exit status $status"; exit 1; }
+    [ "$status" -eq 0 ] || fail "SIG$signal: exit status $status"
     [ "$(od -An -c "$work/app/Histo.dat")" = "$expected" ] ||
-        { echo "FAIL: SIG$signal: Histo.dat was not rewritten"; od -c "$work/app/Histo.dat"; exit 1; }
+        fail "SIG$signal: Histo.dat was not rewritten: $(od -c "$work/app/Histo.dat")"
     echo "ok: SIG$signal ran the shutdown"
 done
 echo "PASS"

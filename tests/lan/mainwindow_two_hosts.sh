@@ -12,103 +12,31 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare tshark; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare tshark
 peer="$build/tests/mainwindow/pelimo-lan-peer"
-[ -x "$peer" ] || skip "pelimo-lan-peer is not built"
 python=/usr/bin/python3
-[ -x "$python" ] || skip "$python is missing"
+need_files "$peer" "$python"
 
-tag="pm$$"
-nsA="${tag}a" nsB="${tag}b" nsBridge="${tag}br"
-ipA=10.77.5.1 ipB=10.77.5.2
-work="$(mktemp -d /tmp/pm-lan.XXXXXX)"
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    for ns in "$nsA" "$nsB" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    {
-        echo "FAIL: $*"
-        for side in A B; do
-            echo "--- output of $side"
-            cat "$work/$side.out" "$work/$side.err" 2>/dev/null || true
-        done
-    } >&2
-    exit 1
-}
-
-# The network: A and B each with one interface on a bridge that lives in its own namespace.
-for ns in "$nsA" "$nsB" "$nsBridge"; do
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.default.disable_ipv6=1
-done
-ip -n "$nsBridge" link add br0 type bridge
-ip -n "$nsBridge" link set br0 up
-for side in A B; do
-    ns="$nsA"; ip="$ipA"
-    [ "$side" = B ] && { ns="$nsB"; ip="$ipB"; }
-    ip link add "${tag}$side" type veth peer name "port$side" netns "$nsBridge"
-    ip link set "${tag}$side" netns "$ns"
-    ip -n "$ns" link set "${tag}$side" name eth0
-    ip -n "$ns" addr add "$ip/24" broadcast 10.77.5.255 dev eth0
-    ip -n "$ns" link set eth0 up
-    ip -n "$nsBridge" link set "port$side" master br0
-    ip -n "$nsBridge" link set "port$side" up
-done
+lan_begin pm
+lan_hosts 10.77.5 A B
 
 # Each host's program folder: the program, its language file, a contact list.
-for side in A B; do
-    mkdir -p "$work/$side"
-    cp "$peer" "$work/$side/pelimo"
-    cp "$build/pelimo-router" "$work/$side/"
-    cp "$build/orglng.lng" "$work/$side/" 2>/dev/null || true
-    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
-done
+app_folder "$work/A" "$peer"
+app_folder "$work/B" "$peer"
 printf '[UserSetting]\r\nUserNumber=1\r\nUserName001=bob\r\nUserComputerName001=PMHOSTB\r\n' >"$work/A/User.dat"
 
-start_peer() {  # side namespace hostname
-    local side="$1" ns="$2" host="$3"
-    mkfifo "$work/$side.in"
-    ip netns exec "$ns" unshare --uts sh -c \
-        "hostname $host; exec env QT_QPA_PLATFORM=offscreen '$work/$side/pelimo' <'$work/$side.in' >'$work/$side.out' 2>'$work/$side.err'" &
-    pids+=("$!")
+start_peer() {  # side hostname
+    start_on_host --io "$1" "$1" "$2" env QT_QPA_PLATFORM=offscreen "$work/$1/pelimo"
 }
-
-# Waits until the side's output has a line matching the pattern; prints that line.
-wait_for() {  # side pattern [seconds]
-    local side="$1" pattern="$2" seconds="${3:-10}" line
-    local deadline=$((SECONDS + seconds))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        line="$(grep -E -m1 -- "$pattern" "$work/$side.out" 2>/dev/null || true)"
-        if [ -n "$line" ]; then
-            printf '%s\n' "$line"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "$side never printed /$pattern/"
-}
-
-count_lines() { grep -c -E -- "$2" "$work/$1.out" 2>/dev/null || true; }
 
 # A starts while its interface is watched: nothing may leave it.
 ip netns exec "$nsA" tshark -i eth0 -f udp -w "$work/start.pcapng" -q >"$work/tshark.log" 2>&1 &
 capture=$!
 pids+=("$capture")
-for _ in $(seq 100); do grep -q "Capturing on" "$work/tshark.log" && break; sleep 0.1; done
-start_peer A "$nsA" PMHOSTA
+wait_for "$work/tshark.log" "Capturing on" 10 >/dev/null
+start_peer A PMHOSTA
 exec 3>"$work/A.in"
 wait_for A '^ready	PMHOSTA$' >/dev/null
 sleep 2
@@ -118,7 +46,7 @@ started="$(tshark -r "$work/start.pcapng" 2>/dev/null | wc -l)"
 [ "$started" -eq 0 ] || fail "starting A sent $started packets"
 echo "ok: starting sends nothing"
 
-start_peer B "$nsB" PMHOSTB
+start_peer B PMHOSTB
 exec 4>"$work/B.in"
 wait_for B '^ready	PMHOSTB$' >/dev/null
 

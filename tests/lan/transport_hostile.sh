@@ -11,20 +11,13 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare ss tshark; do command -v "$tool" >/dev/null || skip "$tool is missing"; done
-[ -x /usr/bin/python3 ] || skip "/usr/bin/python3 is missing"
-[ -x "$build/pelimo" ] || skip "pelimo is not built"
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare ss tshark
+need_files /usr/bin/python3 "$build/pelimo"
 source "$(dirname "$0")/intake_hosts.sh"
-hostile() { ip netns exec "$nsB" /usr/bin/python3 -B "$here/transport_hostile.py" "$@"; }
-tpid=""
-finish() {
-    [ -n "$tpid" ] && { kill -INT "$tpid" 2>/dev/null; wait "$tpid" 2>/dev/null; } || true
-    rm -rf "/etc/netns/$nsA"
-    cleanup
-}
-trap finish EXIT
+hostile() { ip netns exec "$nsB" /usr/bin/python3 -B "$lan_here/transport_hostile.py" "$@"; }
+lan_at_exit rm -rf "/etc/netns/$nsA"
 
 # Whatever leaves A for another network goes to B; a DNS query would go to 198.51.100.53.
 ip -n "$nsA" route add default via "$ipB"
@@ -34,11 +27,12 @@ echo "nameserver 198.51.100.53" >"/etc/netns/$nsA/resolv.conf"
 start_program
 ip netns exec "$nsA" tshark -i eth0 -w "$work/a.pcap" >"$work/tshark.log" 2>&1 &
 tpid=$!
-for _ in $(seq 150); do grep -q "Capturing on" "$work/tshark.log" && break; sleep 0.1; done
-grep -q "Capturing on" "$work/tshark.log" || fail "tshark did not start"
+pids+=("$tpid")
+wait_for "$work/tshark.log" "Capturing on" 15 >/dev/null
 hostile listen "$ipB" 30 >"$work/B.out" &
 lpid=$!
-for _ in $(seq 100); do grep -q '^ready' "$work/B.out" && break; sleep 0.05; done
+pids+=("$lpid")
+wait_for B '^ready' 5 >/dev/null
 
 hostile request "$ipB" "$ipA" PMHOSTA 198.51.100.7
 hostile request "$ipB" "$ipA" PMHOSTA evil.example.com
@@ -46,7 +40,7 @@ hostile request "$ipB" "$ipA" PMHOSTA PMSPOOF spoof 198.51.100.7
 hostile request "$ipB" "$ipA" PMHOSTA PMGOOD header 198.51.100.7
 for _ in $(seq 100); do grep -q '|PMGOOD|' "$work/B.out" && break; sleep 0.05; done
 sleep 1
-kill -INT "$tpid"; wait "$tpid" 2>/dev/null || true; tpid=""
+kill -INT "$tpid"; wait "$tpid" 2>/dev/null || true
 kill "$lpid" 2>/dev/null || true; wait "$lpid" 2>/dev/null || true
 echo "datagrams B received:"; grep -v '^ready' "$work/B.out" || true
 grep -qxF "$ipA|PMHOSTA|PMGOOD|PMHOSTA|PMGOOD|4Pelimo : Identification Answer" "$work/B.out" ||

@@ -14,75 +14,27 @@
 set -euo pipefail
 
 build="${1:?usage: $0 BUILD-DIRECTORY}"
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip unshare nmbd nmblookup; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+source "$(dirname "$0")/lan_kit.sh"
+need_root
+need_tools ip unshare nmbd nmblookup
 [ -f /etc/samba/smb.conf ] || skip "no /etc/samba/smb.conf to replace with each host's own"
 peer="$build/tests/mainwindow/pelimo-lan-peer"
 sender="$build/pelimo-send"
-[ -x "$peer" ] && [ -x "$sender" ] || skip "pelimo-lan-peer or pelimo-send is not built"
 python=/usr/bin/python3
-[ -x "$python" ] || skip "$python is missing"
+need_files "$peer" "$sender" "$python"
 
-tag="pn$$"
-nsA="${tag}a" nsB="${tag}b" nsC="${tag}c" nsBridge="${tag}br"
-ipA=10.77.6.1 ipB=10.77.6.2 ipC1=10.77.6.3 ipC2=10.77.6.4
-work="$(mktemp -d /tmp/pn-lan.XXXXXX)"
-pids=()
+# The network: one bridge; A and B with one interface, C with two.
+lan_begin pn
+lan_hosts 10.77.6 A B C
+ipC2=10.77.6.4
+lan_link C eth1 "$ipC2"
 nmbd_pid=""
-
-cleanup() {
-    for pid in "${pids[@]}" $nmbd_pid; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}" $nmbd_pid; do wait "$pid" 2>/dev/null || true; done
-    for ns in "$nsA" "$nsB" "$nsC" "$nsBridge"; do ip netns del "$ns" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    {
-        echo "FAIL: $*"
-        for file in "$work"/*.out "$work"/*.err "$work"/nmbd.log; do
-            [ -f "$file" ] && { echo "--- $file"; tail -n 40 "$file"; }
-        done
-    } >&2
-    exit 1
-}
-
-# The network: one bridge in its own namespace; A and B with one interface, C with two.
-for ns in "$nsA" "$nsB" "$nsC" "$nsBridge"; do
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.default.disable_ipv6=1
-done
-ip -n "$nsBridge" link add br0 type bridge
-ip -n "$nsBridge" link set br0 up
-attach() {  # namespace interface address port
-    ip link add "$4" type veth peer name "${tag}x" netns "$1"
-    ip -n "$1" link set "${tag}x" name "$2"
-    ip link set "$4" netns "$nsBridge"
-    ip -n "$1" addr add "$3/24" broadcast 10.77.6.255 dev "$2"
-    ip -n "$1" link set "$2" up
-    ip -n "$nsBridge" link set "$4" master br0
-    ip -n "$nsBridge" link set "$4" up
-}
-attach "$nsA" eth0 "$ipA" "${tag}pa"
-attach "$nsB" eth0 "$ipB" "${tag}pb"
-attach "$nsC" eth0 "$ipC1" "${tag}pc"
-attach "$nsC" eth1 "$ipC2" "${tag}pd"
 
 # Each host's program folder and Samba configuration; B's also runs nmbd in private folders.
 samba="$work/samba"
 mkdir -p "$samba"/{lock,state,cache,pid,private,nmbd,log}
 for side in A B C; do
-    mkdir -p "$work/$side"
-    cp "$peer" "$work/$side/pelimo"
-    cp "$build/pelimo-router" "$work/$side/"
-    cp "$build/orglng.lng" "$work/$side/"
-    printf '[Setting]\r\nOpenWindows=0\r\nPlaySound=0\r\nMinimizedWindows=0\r\n' >"$work/$side/Settings.ini"
+    app_folder "$work/$side" "$peer"
     printf '[global]\n\tnetbios name = PMHOST%s\n\tworkgroup = PMGROUP\n' "$side" >"$work/$side.conf"
 done
 cp "$sender" "$work/A/pelimo-send"
@@ -100,12 +52,8 @@ cat >>"$work/B.conf" <<EOF
 	preferred master = no
 EOF
 
-on_host() {  # side namespace command...: runs with the side's host name and smb.conf
-    local side="$1" ns="$2"
-    shift 2
-    ip netns exec "$ns" unshare --uts --mount sh -c \
-        'hostname "$1"; mount --bind "$2" /etc/samba/smb.conf; shift 2; exec "$@"' \
-        sh "pmhost$(echo "$side" | tr A-Z a-z)" "$work/$side.conf" "$@"
+on_side() {  # side command...: runs with the side's host name and smb.conf
+    on_host --bind "$work/$1.conf" /etc/samba/smb.conf "$1" "pmhost${1,,}" "${@:2}"
 }
 
 start_nmbd() {
@@ -113,32 +61,15 @@ start_nmbd() {
     ip netns exec "$nsB" nmbd --foreground --no-process-group --debug-stdout -d 1 \
         -s "$work/B.conf" >>"$work/nmbd.log" 2>&1 &
     nmbd_pid=$!
+    pids+=("$nmbd_pid")
     for _ in $(seq 100); do [ -S "$samba/nmbd/unexpected" ] && return 0; sleep 0.1; done
     fail "nmbd did not open its unexpected-packet socket"
 }
 
-start_peer() {  # side namespace
-    mkfifo "$work/$1.in"
-    on_host "$1" "$2" env QT_QPA_PLATFORM=offscreen "$work/$1/pelimo" \
-        <"$work/$1.in" >"$work/$1.out" 2>"$work/$1.err" &
-    pids+=("$!")
+start_peer() {  # side
+    start_on_host --bind "$work/$1.conf" /etc/samba/smb.conf --io "$1" "$1" "pmhost${1,,}" \
+        env QT_QPA_PLATFORM=offscreen "$work/$1/pelimo"
 }
-
-# Waits until the side's output has a line matching the pattern; prints that line.
-wait_for() {  # side pattern [seconds]
-    local side="$1" pattern="$2" seconds="${3:-10}" line
-    local deadline=$((SECONDS + seconds))
-    while [ "$SECONDS" -le "$deadline" ]; do
-        line="$(grep -E -- "$pattern" "$work/$side.out" 2>/dev/null | tail -n 1 || true)"
-        if [ -n "$line" ]; then
-            printf '%s\n' "$line"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "$side never printed /$pattern/"
-}
-count_lines() { grep -c -E -- "$2" "$work/$1.out" 2>/dev/null || true; }
 
 # Asks a side for its intake figures until they match the pattern.
 intake_until() {  # side fd pattern [seconds]
@@ -156,7 +87,7 @@ intake_until() {  # side fd pattern [seconds]
 
 sent=0
 send_from_a() {  # target text
-    on_host A "$nsA" "$work/A/pelimo-send" "$1" "$2" || fail "pelimo-send $1 failed"
+    on_side A "$work/A/pelimo-send" "$1" "$2" || fail "pelimo-send $1 failed"
     sent=$((sent + 1))
 }
 
@@ -195,15 +126,15 @@ PY
 }
 
 start_nmbd
-start_peer B "$nsB"
+start_peer B
 exec 4>"$work/B.in"
 wait_for B '^ready	PMHOSTB$' >/dev/null
 intake_until B 4 '^intake	1	1	' 10
 echo "ok: B reads nmbd's unexpected-packet socket"
-start_peer A "$nsA"
+start_peer A
 exec 3>"$work/A.in"
 wait_for A '^ready	PMHOSTA$' >/dev/null
-start_peer C "$nsC"
+start_peer C
 exec 5>"$work/C.in"
 wait_for C '^ready	PMHOSTC$' >/dev/null
 

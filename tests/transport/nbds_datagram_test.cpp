@@ -13,7 +13,7 @@ namespace {
 
 // Built by an independent encoder: PC1<00> to PC2<00>, DIRECT_UNIQUE, DGM_ID 0x1234,
 // source 10.99.0.1, data "PC1" NUL "PC2" NUL "1Hello" NUL.
-const char kGoldenUnique[] =
+const char kGoldenUniqueByField[] =
     "100212340a630001008a00ab0000"  // type, flags, id, source IP, port 138, length 171, offset 0
     "20464145444442434143414341434143414341434143414341434143414341414100"  // PC1<00>
     "20464145444443434143414341434143414341434143414341434143414341414100"  // PC2<00>
@@ -42,7 +42,8 @@ const char kGoldenUnique[] =
     "0000"                                // padding to DataOffset
     "50433100504332003148656c6c6f00";     // the data
 
-const char kGoldenUniqueFromIssue[] =
+// The same datagram in one block, as a capture prints it.
+const char kGoldenUniqueHex[] =
     "100212340a630001008a00ab0000204641454444424341434143414341434143414341434143414341434143"
     "4141410020464145444443434143414341434143414341434143414341434143414341414100ff534d422500"
     "00000000000000000000000000000000000000000000000000001100000f0000000000000002000000000000"
@@ -51,7 +52,7 @@ const char kGoldenUniqueFromIssue[] =
 
 // PC1<00> to WORKGROUP<00>, DIRECT_GROUP, DGM_ID 0x0042, source 10.99.0.1, the identification
 // request.
-const char kGoldenGroupFromIssue[] =
+const char kGoldenGroupHex[] =
     "110200420a630001008a00cb0000204641454444424341434143414341434143414341434143414341434143"
     "4141410020464845504643454c45484643455046464641434143414341434143414341414100ff534d422500"
     "00000000000000000000000000000000000000000000000000001100002f0000000000000002000000000000"
@@ -137,20 +138,20 @@ TEST(NetbiosName, DecodingRefusesWhatIsNotOneEncodedName) {
 }
 
 TEST(MailslotDatagramCodec, EncoderReproducesTheGoldenDatagrams) {
-    EXPECT_EQ(QByteArray(kGoldenUnique), QByteArray(kGoldenUniqueFromIssue));
+    EXPECT_EQ(QByteArray(kGoldenUniqueByField), QByteArray(kGoldenUniqueHex));
     const QByteArray unique = encodeMailslotDatagram(goldenUnique());
     EXPECT_EQ(unique.size(), 185);
-    EXPECT_EQ(unique.toHex(), QByteArray(kGoldenUniqueFromIssue));
+    EXPECT_EQ(unique.toHex(), QByteArray(kGoldenUniqueHex));
     const QByteArray group = encodeMailslotDatagram(goldenGroup());
     EXPECT_EQ(group.size(), 217);
-    EXPECT_EQ(group.toHex(), QByteArray(kGoldenGroupFromIssue));
+    EXPECT_EQ(group.toHex(), QByteArray(kGoldenGroupHex));
 }
 
 TEST(MailslotDatagramCodec, DecoderReadsTheGoldenDatagrams) {
-    const auto unique = decodeMailslotDatagram(QByteArray::fromHex(kGoldenUniqueFromIssue));
+    const auto unique = decodeMailslotDatagram(QByteArray::fromHex(kGoldenUniqueHex));
     ASSERT_TRUE(unique.datagram) << static_cast<int>(unique.error);
     EXPECT_EQ(*unique.datagram, goldenUnique());
-    const auto group = decodeMailslotDatagram(QByteArray::fromHex(kGoldenGroupFromIssue));
+    const auto group = decodeMailslotDatagram(QByteArray::fromHex(kGoldenGroupHex));
     ASSERT_TRUE(group.datagram) << static_cast<int>(group.error);
     EXPECT_EQ(*group.datagram, goldenGroup());
     EXPECT_EQ(mailslotChannelOf(group.datagram->mailslotName), QByteArray("pelimo"));
@@ -184,14 +185,14 @@ TEST(MailslotDatagramCodec, RoundTripsEveryNameLengthAndDataSize) {
 }
 
 TEST(MailslotDatagramCodec, EveryTruncationIsRefused) {
-    const QByteArray packet = QByteArray::fromHex(kGoldenUniqueFromIssue);
+    const QByteArray packet = QByteArray::fromHex(kGoldenUniqueHex);
     for (qsizetype length = 0; length < packet.size(); ++length) {
         EXPECT_FALSE(decodeMailslotDatagram(packet.left(length)).datagram) << length;
     }
 }
 
 TEST(MailslotDatagramCodec, MalformedFieldsAreRefusedWithTheirReason) {
-    const QByteArray golden = QByteArray::fromHex(kGoldenUniqueFromIssue);
+    const QByteArray golden = QByteArray::fromHex(kGoldenUniqueHex);
     const int smb = nbds::kHeaderSize + 2 * kEncodedNameSize;  // 82
     const auto withByte = [&](int offset, char value) {
         QByteArray packet = golden;

@@ -1,1 +1,0 @@
-pelimo_add_benchmark(bench_settings ${CMAKE_CURRENT_SOURCE_DIR}/settings_bench.cpp)
