@@ -140,7 +140,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
       lblLabInfo1(WindowParts::plainLabel(this, "lblLabInfo1")) {
     setObjectName(kForm);
     gAddressBookPickedUser = 0;
-    setFixedSize(gTwipsToPixels(kWindowWidth), gTwipsToPixels(kWindowHeight));
+    setFixedSize(Twips::toPixels(kWindowWidth), Twips::toPixels(kWindowHeight));
     WindowParts::paint(this, kWindowColour, Palette::kWhite);
     setFont(WindowParts::arial(8));
 
@@ -199,7 +199,7 @@ void frmAddressBook::buildCard(int index) {
     auto* card = new ContactCard(this);
     picUser[index] = card;
     card->setObjectName(indexed("picUser", index));
-    card->setGeometry(gTwipsRect(135, kCardTops[index], 7215, 1020));
+    card->setGeometry(Twips::rect(135, kCardTops[index], 7215, 1020));
     WindowParts::paint(card, kCardColour, Palette::kWhite, true);
 
     using namespace CardLayout;
@@ -208,7 +208,7 @@ void frmAddressBook::buildCard(int index) {
     auto* box = new QLineEdit(card);
     txtUserName[index] = box;
     box->setObjectName(indexed("txtUserName", index));
-    box->setGeometry(gTwipsRect(kValueLeft, 30, kValueWidth, 285));
+    box->setGeometry(Twips::rect(kValueLeft, 30, kValueWidth, 285));
     box->setFrame(false);
     WindowParts::paint(box, kCardColour, Palette::kWhite, true);
     box->installEventFilter(this);

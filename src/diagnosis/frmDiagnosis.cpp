@@ -63,7 +63,7 @@ QColor markColour(DiagnosisMark mark) {
 frmDiagnosis::frmDiagnosis(const QString& computerName, QWidget* parent)
     : QDialog(parent), diagnosis_(new ReachabilityDiagnosis(this)) {
     setObjectName(kModule);
-    setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
+    setFixedSize(Twips::toPixels(kWidth), Twips::toPixels(kHeight));
     setFont(WindowParts::arial(8));
     WindowParts::paint(this, kWindowColour, Palette::kWhite);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);

@@ -46,7 +46,7 @@ QString withTextExtension(const QString& chosen) {
 
 frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
     setObjectName(kModule);
-    setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
+    setFixedSize(Twips::toPixels(kWidth), Twips::toPixels(kHeight));
     setFont(WindowParts::arial(8));
     WindowParts::paint(this, kWindowColour, Palette::kWhite);
     setWindowTitle(QStringLiteral("Message Favoris"));

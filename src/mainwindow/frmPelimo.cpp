@@ -61,7 +61,7 @@ QLabel* panelTitle(QWidget* panel, const char* name) {
     font.setPointSizeF(12);
     font.setBold(true);
     title->setFont(font);
-    title->setIndent(gTwipsToPixels(120));
+    title->setIndent(Twips::toPixels(120));
     paint(title, kPanelColour, kWhite);
     return title;
 }
@@ -124,7 +124,7 @@ frmPelimo::~frmPelimo() = default;
 
 void frmPelimo::buildLayout() {
     picClientArea = named(new QWidget(this), "picClientArea");
-    picClientArea->setFixedSize(gTwipsToPixels(kClientWidth), gTwipsToPixels(kClientHeight));
+    picClientArea->setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
     picClientArea->setMouseTracking(true);
     paint(picClientArea, kWindowColour, kWhite);
     setCentralWidget(picClientArea);
@@ -138,12 +138,12 @@ void frmPelimo::buildLayout() {
     lblInfo1 = plainLabel(picClientArea, "lblInfo1");
     place(lblInfo1, 0, kInfoLineTop, 5640, 270);
     paint(lblInfo1, kInfoLineColour, kBlack);
-    lblInfo1->setIndent(gTwipsToPixels(kTextPadding));
+    lblInfo1->setIndent(Twips::toPixels(kTextPadding));
     lblDate = plainLabel(picClientArea, "lblDate");
     place(lblDate, 5640, kInfoLineTop, kClientWidth - 5640, 270);
     paint(lblDate, kInfoLineColour, kBlack);
     lblDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblDate->setIndent(gTwipsToPixels(kTextPadding));
+    lblDate->setIndent(Twips::toPixels(kTextPadding));
 
     picPrint = hiddenPicture(picClientArea, "picPrint", Artwork::kLetterhead);
     place(picPrint, 360, 4560, 5595, 600);
@@ -262,7 +262,7 @@ void frmPelimo::buildReadPanel() {
     lblLabReceiveDate = plainLabel(picReadMessage, "lblLabReceiveDate");
     place(lblLabReceiveDate, 75, 1470, 5640, 225);
     paint(lblLabReceiveDate, kReadBoxColour, kBlack);
-    lblLabReceiveDate->setIndent(gTwipsToPixels(kTextPadding));
+    lblLabReceiveDate->setIndent(Twips::toPixels(kTextPadding));
 
     lblLabReceiveFiles = plainLabel(picReadMessage, "lblLabReceiveFiles");
     place(lblLabReceiveFiles, 75, 4770, 1815, 255);
@@ -309,7 +309,7 @@ void frmPelimo::buildTimers() {
 }
 
 void frmPelimo::setSendMessageHeight(int twips) {
-    txtSendMessage->resize(txtSendMessage->width(), gTwipsToPixels(twips));
+    txtSendMessage->resize(txtSendMessage->width(), Twips::toPixels(twips));
     placeSendSizeLine();
     placeAttachmentTabStop();
 }
@@ -321,5 +321,5 @@ void frmPelimo::placeAttachmentTabStop() {
 }
 
 void frmPelimo::setReceiveMessageHeight(int twips) {
-    txtReceiveMessage->resize(txtReceiveMessage->width(), gTwipsToPixels(twips));
+    txtReceiveMessage->resize(txtReceiveMessage->width(), Twips::toPixels(twips));
 }

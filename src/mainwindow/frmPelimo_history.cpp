@@ -34,7 +34,7 @@ void frmPelimo::buildHistoricGrid() {
     MSFlexGrid1Model = new HistoryTableModel(this);
     MSFlexGrid1 = new QTableView(picHistoric);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(gTwipsRect(120, 1080, 5655, 3975));
+    MSFlexGrid1->setGeometry(Twips::rect(120, 1080, 5655, 3975));
     MSFlexGrid1->setModel(MSFlexGrid1Model);
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -52,14 +52,14 @@ void frmPelimo::buildHistoricGrid() {
     QHeaderView* rows = MSFlexGrid1->verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(gTwipsToPixels(kRowHeight));
+    rows->setDefaultSectionSize(Twips::toPixels(kRowHeight));
     QHeaderView* columns = MSFlexGrid1->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setStretchLastSection(false);
     columns->setHighlightSections(false);
     columns->setSectionsClickable(true);
     for (int column = 0; column < HistoryColumn::Count; ++column)
-        MSFlexGrid1->setColumnWidth(column, gTwipsToPixels(kColumnWidths[column]));
+        MSFlexGrid1->setColumnWidth(column, Twips::toPixels(kColumnWidths[column]));
 }
 
 void frmPelimo::connectHistoricHandlers() {

@@ -30,7 +30,7 @@ void tabChain(std::initializer_list<QWidget*> controls) {
 }  // namespace
 
 void frmPelimo::connectKeyboard() {
-    gMakeEntryBox(txtSendUserList);
+    WindowKeys::makeEntryBox(txtSendUserList);
     placeAttachmentTabStop();
     // Tab leaves the history grid instead of walking its cells; Enter reads the current row.
     MSFlexGrid1->setTabKeyNavigation(false);

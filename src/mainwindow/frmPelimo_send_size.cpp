@@ -26,12 +26,12 @@ void frmPelimo::buildSendSizeLine() {
     lblLabSendSize->setTextFormat(Qt::PlainText);
     lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     lblLabSendSize->setWordWrap(true);
-    lblLabSendSize->setIndent(gTwipsToPixels(kSizeLinePadding));
+    lblLabSendSize->setIndent(Twips::toPixels(kSizeLinePadding));
     lblLabSendSize->setAttribute(Qt::WA_TransparentForMouseEvents);
     QFont font = lblLabSendSize->font();
     font.setPointSizeF(font.pointSizeF() - 1);
     lblLabSendSize->setFont(font);
-    txtSendMessage->reserveBottomStrip(gTwipsToPixels(kSizeLineHeight));
+    txtSendMessage->reserveBottomStrip(Twips::toPixels(kSizeLineHeight));
     placeSendSizeLine();
     const auto recount = [this] { mDisplaySendSize(); };
     connect(txtSendMessage, &QPlainTextEdit::textChanged, this, recount);
@@ -41,7 +41,7 @@ void frmPelimo::buildSendSizeLine() {
 
 void frmPelimo::placeSendSizeLine() {
     // Inside the box's frame, at the foot of the strip its text area leaves free.
-    const int height = gTwipsToPixels(kSizeLineHeight);
+    const int height = Twips::toPixels(kSizeLineHeight);
     const int frame = txtSendMessage->frameWidth();
     const QRect inside = txtSendMessage->geometry().adjusted(frame, frame, -frame, -frame);
     lblLabSendSize->setGeometry(inside.left(), inside.bottom() + 1 - height, inside.width(),

@@ -27,7 +27,7 @@ frmSearchComputer::frmSearchComputer(const QString& text, qint32 durationMs, QWi
       lblFlashMessage(new QLabel(picFlashMessage)),
       Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("frmSearchComputer"));
-    setFixedSize(gTwipsToPixels(4500), gTwipsToPixels(1500));
+    setFixedSize(Twips::toPixels(4500), Twips::toPixels(1500));
 
     picFlashMessage->setObjectName(QStringLiteral("picFlashMessage"));
     picFlashMessage->setGeometry(rect());

@@ -83,7 +83,7 @@ frmSetUp::frmSetUp(QWidget* parent) : QDialog(parent) {
     setObjectName(kModule);
     // The caption is the product's name, whatever the language.
     setWindowTitle(QString::fromLatin1(kApplicationName));
-    setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
+    setFixedSize(Twips::toPixels(kWidth), Twips::toPixels(kHeight));
     setFont(WindowParts::arial(8));
     WindowParts::paint(this, kWindowColour, Palette::kWhite);
     buildSettingsPanel();
@@ -113,7 +113,7 @@ void frmSetUp::buildSettingsPanel() {
     lblSign = WindowParts::plainLabel(picSettings, "lblSign");
     WindowParts::place(lblSign, 390, 2220, 4785, 240);
     WindowParts::paint(lblSign, kSignColour, Palette::kBlack);
-    lblSign->setIndent(gTwipsToPixels(45));
+    lblSign->setIndent(Twips::toPixels(45));
     lblSign->setText(QStringLiteral("Votre Signature"));
     txtSign = WindowParts::named(new LimitedTextBox(picSettings), "txtSign");
     WindowParts::place(txtSign, 390, 2460, 4785, 1005);

@@ -147,7 +147,7 @@ public:
 }  // namespace
 
 int execModal(QDialog* window) {
-    gInstallWindowKeys(window);
+    WindowKeys::install(window);
     if (!isScripted())
         return window->exec();
     record(DialogRecord{.kind = DialogKind::ModalWindow,

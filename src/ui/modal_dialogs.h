@@ -11,7 +11,7 @@ class QWidget;
 namespace DialogSeam {
 
 // Shows a window modally and returns its result; it opens with the focus in its first box and
-// Escape presses its Quit or Cancel command (gInstallWindowKeys). In scripted mode the window is
+// Escape presses its Quit or Cancel command (WindowKeys::install). In scripted mode the window is
 // shown without blocking, the scripted answer acts on it, and it is closed.
 int execModal(QDialog* window);
 

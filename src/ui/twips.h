@@ -6,14 +6,17 @@
 
 inline constexpr int kTwipsPerPixel = 15;
 
+namespace Twips {
+
 // Twips to whole pixels, rounded to the nearest pixel.
-constexpr int gTwipsToPixels(int twips) {
+constexpr int toPixels(int twips) {
     return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
 // A rectangle given in twips, in pixels.
-inline QRect gTwipsRect(int left, int top, int width, int height) {
-    return QRect(gTwipsToPixels(left), gTwipsToPixels(top), gTwipsToPixels(width),
-                 gTwipsToPixels(height));
+inline QRect rect(int left, int top, int width, int height) {
+    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
+
+}  // namespace Twips

@@ -69,7 +69,7 @@ protected:
 
 }  // namespace
 
-void gInstallWindowKeys(QDialog* window) {
+void WindowKeys::install(QDialog* window) {
     // Label-buttons take Tab stops, but a window must not open on one, where Enter would press
     // it: when the first stop is one, the window opens on the first control that is not.
     if (window->focusWidget() == nullptr) {
@@ -104,7 +104,7 @@ void gInstallWindowKeys(QDialog* window) {
     });
 }
 
-void gMakeEntryBox(QPlainTextEdit* box) {
+void WindowKeys::makeEntryBox(QPlainTextEdit* box) {
     box->setTabChangesFocus(true);
     box->installEventFilter(new EnterMovesOn(box));
 }

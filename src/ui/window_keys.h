@@ -7,11 +7,15 @@
 class QDialog;
 class QPlainTextEdit;
 
+namespace WindowKeys {
+
 // Gives `window` its first focus (unless it chose one itself) and lets Escape press its first
 // visible Quit or Cancel command (known by the window's name); a window without one is rejected.
 // Every modal window gets it from the dialog seam.
-void gInstallWindowKeys(QDialog* window);
+void install(QDialog* window);
 
 // Tab and Shift+Tab leave `box` for the next or previous control; Enter moves to the next one
 // instead of breaking the line.
-void gMakeEntryBox(QPlainTextEdit* box);
+void makeEntryBox(QPlainTextEdit* box);
+
+}  // namespace WindowKeys

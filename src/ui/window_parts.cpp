@@ -9,7 +9,7 @@
 namespace WindowParts {
 
 void place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(gTwipsRect(left, top, width, height));
+    widget->setGeometry(Twips::rect(left, top, width, height));
 }
 
 void paint(QWidget* widget, const QColor& background, const QColor& text, bool fill) {
@@ -44,7 +44,7 @@ QLabel* titleLabel(QWidget* parent, const char* name, int width, double points) 
     QLabel* title = plainLabel(parent, name);
     place(title, 0, 0, width, 390);
     title->setFont(arial(points, true));
-    title->setIndent(gTwipsToPixels(120));
+    title->setIndent(Twips::toPixels(120));
     return title;
 }
 
