@@ -16,16 +16,16 @@
 #include <cstring>
 #include <memory>
 
-#include "mainwindow/artwork.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_table_model.h"
 #include "mainwindow/print_layouts.h"
 #include "mainwindow/print_surface.h"
 #include "process_memory.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/history_file.h"
 #include "stores_history_generator.h"
-#include "ui/dialog_seam.h"
+#include "ui/artwork.h"
 
 namespace {
 

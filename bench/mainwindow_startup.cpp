@@ -20,6 +20,7 @@
 #include "mainwindow/panel_state.h"
 #include "platform/mailslot_transport_config.h"
 #include "process_memory.h"
+#include "seam/dialog_seam.h"
 #include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
@@ -29,7 +30,6 @@
 #include "stores_history_generator.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

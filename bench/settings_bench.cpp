@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 
 #include "platform/profile_file.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/settings.h"
-#include "ui/dialog_seam.h"
 
 using namespace pelimo::platform;
 

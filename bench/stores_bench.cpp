@@ -9,12 +9,12 @@
 #include <chrono>
 
 #include "platform/atomic_file.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
 #include "stores_history_generator.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

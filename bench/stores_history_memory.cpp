@@ -13,10 +13,10 @@
 
 #include "platform/atomic_file.h"
 #include "process_memory.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/history_file.h"
 #include "stores_history_generator.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/ipv4_network.h"
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"

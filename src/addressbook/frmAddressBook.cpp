@@ -13,13 +13,15 @@
 #include "addressbook/network_walk.h"
 #include "addressbook/presence_detection.h"
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
 #include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/file_operations.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "ui/accessible_names.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/label_button_hover.h"
 #include "ui/label_button_tables.h"
@@ -59,41 +61,6 @@ constexpr int kFlagValueWidth = 765;
 constexpr int kRowTops[] = {45, 375, 660};
 constexpr int kRowHeight = 240;
 }  // namespace CardLayout
-constexpr int kNobodyConnectedText = 215;
-
-// Language messages of the window.
-namespace Text {
-constexpr int Delete = 8;
-constexpr int Detect = 9;
-constexpr int Photo = 10;
-constexpr int Sound = 11;
-constexpr int Listen = 12;
-constexpr int Quit = 13;
-constexpr int Pick = 14;
-constexpr int Close = 15;
-constexpr int PhotoTitle = 29;
-constexpr int SoundTitle = 30;
-constexpr int UserName = 32;
-constexpr int ComputerName = 33;
-constexpr int GroupName = 34;
-constexpr int Connected = 35;
-constexpr int Ready = 36;
-constexpr int Contacts = 37;
-constexpr int BoxTitle = 56;
-constexpr int Caption = 60;
-constexpr int Title = 61;
-constexpr int DeleteNoSelection = 68;
-constexpr int ConfirmDelete = 69;
-constexpr int DeleteFailed = 70;
-constexpr int NothingFound = 71;
-constexpr int PhotoNoSelection = 72;
-constexpr int PhotoTooLarge = 73;
-constexpr int PickNoSelection = 74;
-constexpr int SoundNoSelection = 75;
-constexpr int ListenNoSelection = 76;
-constexpr int NoSound = 77;
-constexpr int SoundFailed = 78;
-}  // namespace Text
 
 QLabel* caption(QWidget* parent, const QString& name, int left, int top, int width, int height) {
     auto* label = new QLabel(parent);
@@ -106,11 +73,6 @@ QLabel* caption(QWidget* parent, const QString& name, int left, int top, int wid
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-MsgBoxResult say(int message, MsgBoxIcon icon, MsgBoxButtons buttons = MsgBoxButtons::Ok) {
-    return DialogSeam::messageBox(gFctGetMessage(message), buttons, icon,
-                                  gFctGetMessage(Text::BoxTitle));
 }
 
 QString flagText(bool flag) {
@@ -196,7 +158,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
     lblNobodyConnected->setText(QStringLiteral(
         "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
-    gSetLanguageText(lblNobodyConnected, kNobodyConnectedText);
+    gSetLanguageText(lblNobodyConnected, Msg::NobodyConnected);
 
     for (int index = 0; index < kCards; ++index)
         buildCard(index);
@@ -295,26 +257,26 @@ void frmAddressBook::Form_Load() {
 
 void frmAddressBook::mDisplayLanguage() {
     ErrorTrap trap(kForm, QStringLiteral("mDisplayLanguage"));
-    trap.step([&] { setWindowTitle(gFctGetMessage(Text::Caption)); });
-    trap.step([&] { lblLabAddressBookTitle->setText(gFctGetMessage(Text::Title)); });
-    trap.step([&] { lblCmdDetectUser->setText(gFctGetMessage(Text::Detect)); });
-    trap.step([&] { lblCmdPhoto->setText(gFctGetMessage(Text::Photo)); });
-    trap.step([&] { lblCmdSound->setText(gFctGetMessage(Text::Sound)); });
-    trap.step([&] { lblCmdSoundListen->setText(gFctGetMessage(Text::Listen)); });
-    trap.step([&] { lblCmdDelete->setText(gFctGetMessage(Text::Delete)); });
-    trap.step([&] { lblCmdQuit->setText(gFctGetMessage(Text::Quit)); });
+    trap.step([&] { setWindowTitle(gFctGetMessage(Msg::AddressBookCaption)); });
+    trap.step([&] { lblLabAddressBookTitle->setText(gFctGetMessage(Msg::AddressBookTitle)); });
+    trap.step([&] { lblCmdDetectUser->setText(gFctGetMessage(Msg::Detect)); });
+    trap.step([&] { lblCmdPhoto->setText(gFctGetMessage(Msg::Photo)); });
+    trap.step([&] { lblCmdSound->setText(gFctGetMessage(Msg::Sound)); });
+    trap.step([&] { lblCmdSoundListen->setText(gFctGetMessage(Msg::Listen)); });
+    trap.step([&] { lblCmdDelete->setText(gFctGetMessage(Msg::Erase)); });
+    trap.step([&] { lblCmdQuit->setText(gFctGetMessage(Msg::Quit)); });
     for (int index = 0; index < kCards; ++index) {
         trap.step([&] {
-            lblUserName[index]->setText(gFctGetMessage(Text::UserName) + QStringLiteral(" *"));
+            lblUserName[index]->setText(gFctGetMessage(Msg::LocalName) + QStringLiteral(" *"));
         });
-        trap.step([&] { lblComputerName[index]->setText(gFctGetMessage(Text::ComputerName)); });
-        trap.step([&] { lblGroupName[index]->setText(gFctGetMessage(Text::GroupName)); });
-        trap.step([&] { lblLabConnected[index]->setText(gFctGetMessage(Text::Connected)); });
-        trap.step([&] { lblLabPelimoReady[index]->setText(gFctGetMessage(Text::Ready)); });
+        trap.step([&] { lblComputerName[index]->setText(gFctGetMessage(Msg::ComputerName)); });
+        trap.step([&] { lblGroupName[index]->setText(gFctGetMessage(Msg::Workgroup)); });
+        trap.step([&] { lblLabConnected[index]->setText(gFctGetMessage(Msg::Connected)); });
+        trap.step([&] { lblLabPelimoReady[index]->setText(gFctGetMessage(Msg::Ready)); });
     }
     trap.step([&] {
         lblCmdSelect->setText(
-            gFctGetMessage(gAddressBookMode == kAddressBookPickMode ? Text::Pick : Text::Close));
+            gFctGetMessage(gAddressBookMode == kAddressBookPickMode ? Msg::Select : Msg::Ok));
     });
     trap.step([&] { gApplyAccessibleNames(this, gAddressBookAccessibleNames()); });
 }
@@ -339,8 +301,7 @@ void frmAddressBook::fillCard(int index, int position) {
 
 void frmAddressBook::mDisplayUser() {
     const int count = std::clamp<int>(ContactList.Count, 0, kMaxContacts);
-    lblLabInfo1->setText(QString::number(count) + QLatin1Char(' ') +
-                         gFctGetMessage(Text::Contacts));
+    lblLabInfo1->setText(QString::number(count) + QLatin1Char(' ') + gFctGetMessage(Msg::Contacts));
     if (count < kCards) {
         VScroll1->setRange(0, 0);
         VScroll1->setEnabled(false);
@@ -396,7 +357,7 @@ void frmAddressBook::lblCmdSelect_Click() {
     gAddressBookPickedUser = 0;
     if (gAddressBookMode == kAddressBookPickMode) {
         if (mSelectedUser == 0) {
-            say(Text::PickNoSelection, MsgBoxIcon::Information);
+            LanguageBox::show(Msg::NoContactSelected, MsgBoxButtons::Ok, MsgBoxIcon::Information);
             return;
         }
         gAddressBookPickedUser = mSelectedUser;
@@ -422,13 +383,15 @@ void frmAddressBook::lblCmdDelete_Click() {
     if (busy())
         return;
     if (mSelectedUser == 0) {
-        say(Text::DeleteNoSelection, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::ContactDeleteNoSelection, MsgBoxButtons::Ok,
+                          MsgBoxIcon::Information);
         return;
     }
-    if (say(Text::ConfirmDelete, MsgBoxIcon::None, MsgBoxButtons::OkCancel) != MsgBoxResult::Ok)
+    if (LanguageBox::show(Msg::ContactConfirmDelete, MsgBoxButtons::OkCancel, MsgBoxIcon::None) !=
+        MsgBoxResult::Ok)
         return;
     if (!gFctDeleteContact(mSelectedUser))
-        say(Text::DeleteFailed, MsgBoxIcon::Exclamation);
+        LanguageBox::show(Msg::ContactDeleteFailed, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
     mDisplayUser();
 }
 
@@ -437,19 +400,19 @@ void frmAddressBook::lblCmdPhoto_Click() {
         return;
     ErrorTrap trap(kForm, QStringLiteral("lblCmdPhoto_Click"));
     if (mSelectedUser == 0) {
-        say(Text::PhotoNoSelection, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::PhotoNoSelection, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     QString chosen;
     trap.step([&] {
-        chosen = DialogSeam::openFileName(gFctGetMessage(Text::PhotoTitle),
+        chosen = DialogSeam::openFileName(gFctGetMessage(Msg::ChoosePhoto),
                                           gApplicationFolder + QStringLiteral("Picture"),
                                           QStringLiteral("Bmp (*.bmp)"));
     });
     if (chosen.isEmpty())
         return;
     if (gFctGetFileLength(chosen) > kMaxPhotoBytes) {
-        say(Text::PhotoTooLarge, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::PhotoTooLarge, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     trap.step([&] { ContactList[mSelectedUser].UserPicturePath = chosen; });
@@ -461,12 +424,12 @@ void frmAddressBook::lblCmdSound_Click() {
         return;
     ErrorTrap trap(kForm, QStringLiteral("lblCmdSound_Click"));
     if (mSelectedUser == 0) {
-        say(Text::SoundNoSelection, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::SoundNoSelection, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     QString chosen;
     trap.step([&] {
-        chosen = DialogSeam::openFileName(gFctGetMessage(Text::SoundTitle),
+        chosen = DialogSeam::openFileName(gFctGetMessage(Msg::ChooseSound),
                                           gApplicationFolder + QStringLiteral("Sound"),
                                           QStringLiteral("wave (*.wav)"));
     });
@@ -481,20 +444,20 @@ void frmAddressBook::lblCmdSoundListen_Click() {
         return;
     ErrorTrap trap(kForm, QStringLiteral("lblCmdSoundListen_Click"));
     if (mSelectedUser == 0) {
-        say(Text::ListenNoSelection, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::ListenNoSelection, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     QString path;
     trap.step([&] { path = ContactList[mSelectedUser].UserSoundPath; });
     if (path.isEmpty()) {
-        say(Text::NoSound, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::NoSound, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     bool played = false;
     trap.step([&] { played = gFctPlayWave(path); });
     if (!played) {
         gCloseWave();
-        say(Text::SoundFailed, MsgBoxIcon::Exclamation);
+        LanguageBox::show(Msg::SoundFailed, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
     }
 }
 
@@ -514,7 +477,7 @@ void frmAddressBook::lblCmdDetectUser_Click() {
     if (gDetectionStopRequested()) {
         // Stopped: nothing half-walked is marked; what the receiver recorded stays.
     } else if (gNbFoundComputer == 0 && heard.isEmpty()) {
-        say(Text::NothingFound, MsgBoxIcon::Exclamation);
+        LanguageBox::show(Msg::NothingFound, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
     } else {
         trap.step([&] { gMarkFoundComputers(heard); });
         trap.step([&] { mRequestPelimoIdentification(); });

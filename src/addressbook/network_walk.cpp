@@ -5,8 +5,8 @@
 #include "addressbook/detection_stop.h"
 #include "addressbook/net_resource.h"
 #include "addressbook/worker_call.h"
-#include "transport/mailslot_channel.h"
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
+#include "transport/local_computer_name.h"
 
 qint32 gNbFoundComputer = 0;
 std::vector<FoundComputer> gFoundComputers;

@@ -5,11 +5,12 @@
 #include <QSessionManager>
 
 #include "errorreport/error_trap.h"
-#include "errorreport/frmError.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/termination_signals.h"
 #include "stores/application.h"
+#include "transport/mailslot_channel.h"
 #include "ui/copy_progress_dialog.h"
+#include "ui/frmError.h"
 #include "ui/label_button_accessible.h"
 #include "ui/modal_dialogs.h"
 
@@ -21,6 +22,11 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     DialogSeam::installWidgetBackend();
     gSetErrorReportPresenter(&frmError::present);
+    // What the router could not do about the network is said in a box of the window layer.
+    gSetMailslotIntakePresenter([](const QString& text) {
+        DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                               QStringLiteral("Information"));
+    });
     gInstallCopyProgressDialog();
     gInstallLabelButtonAccessibility();
 

@@ -26,7 +26,7 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_identity.h"
 #include "platform/ipv4_network.h"
-#include "platform/router_service.h"
+#include "platform/netbios/router_service.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "diagnosis/reachability_diagnosis.h"
 #include "platform/mailslot_transport_config.h"
 #include "stores/application.h"
+#include "stores/decoded_message.h"
 #include "stores/language_file.h"
 #include "stores/settings.h"
-#include "transport/decoded_message.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
 

@@ -1,4 +1,5 @@
 #include "attachments/copy_failure.h"
+#include "stores/language_messages.h"
 
 #include <cerrno>
 
@@ -63,26 +64,26 @@ CopyFailure gClassifyFetchFailure(const SmbFetchResult& result) {
 int gCopyFailureMessage(CopyFailure failure) {
     switch (failure) {
         case CopyFailure::NameNotFound:
-            return 203;
+            return Msg::CopyNameNotFound;
         case CopyFailure::ConnectionRefused:
-            return 204;
+            return Msg::CopyConnectionRefused;
         case CopyFailure::NoAnswer:
-            return 205;
+            return Msg::CopyNoAnswer;
         case CopyFailure::AccessDenied:
-            return 206;
+            return Msg::CopyAccessDenied;
         case CopyFailure::FileMissing:
-            return 207;
+            return Msg::CopyFileMissing;
         case CopyFailure::DiskFull:
-            return 208;
+            return Msg::CopyDiskFull;
         case CopyFailure::CannotWrite:
-            return 209;
+            return Msg::CopyCannotWrite;
         case CopyFailure::Cancelled:
-            return 210;
+            return Msg::CopyCancelled;
         case CopyFailure::InvalidPath:
-            return 211;
+            return Msg::CopyInvalidPath;
         case CopyFailure::None:
         case CopyFailure::Other:
             break;
     }
-    return 212;
+    return Msg::CopyOther;
 }

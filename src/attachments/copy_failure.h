@@ -22,9 +22,3 @@ CopyFailure gClassifyFetchFailure(const pelimo::platform::SmbFetchResult& result
 
 // The language message naming `failure` (after the copy error's first sentence).
 int gCopyFailureMessage(CopyFailure failure);
-
-namespace AttachmentText {
-inline constexpr int SaveTitle = 200;
-inline constexpr int ProgramFolderRefused = 201;
-inline constexpr int CopyFailed = 202;  // before the reason
-}  // namespace AttachmentText

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "platform/network_path.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/file_operations.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
+#include "stores/language_messages.h"
 
 using namespace pelimo::platform;
 
@@ -130,8 +131,8 @@ std::optional<SmbCredentials> askCredentials(const NetworkPath& path) {
     const QString share = QStringLiteral("\\\\") + path.server + u'\\' + path.share;
     if (!DialogSeam::askCredentials(
             QString::fromLatin1(kApplicationName),
-            gFctGetMessage(AttachmentText::AskCredentials) + u'\n' + share,
-            {gFctGetMessage(AttachmentText::UserName), gFctGetMessage(AttachmentText::Password)},
+            gFctGetMessage(Msg::ShareAsksCredentials) + u'\n' + share,
+            {gFctGetMessage(Msg::ShareUserName), gFctGetMessage(Msg::SharePassword)},
             credentials.user, credentials.password)) {
         return std::nullopt;
     }

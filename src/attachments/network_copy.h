@@ -8,13 +8,7 @@
 #include "attachments/copy_failure.h"
 #include "platform/file_copy.h"
 #include "platform/smb_file_fetch.h"
-#include "transport/mailslot_channel.h"
-
-namespace AttachmentText {
-inline constexpr int AskCredentials = 124;  // before the share's network path
-inline constexpr int UserName = 125;
-inline constexpr int Password = 126;
-}  // namespace AttachmentText
+#include "transport/local_computer_name.h"
 
 // Copies `source` ("\\server\share\dir\file") to `destination` (a folder receives the file under
 // its own name). Only a well-formed network path is read (see parseNetworkPath); anything else

@@ -10,6 +10,7 @@
 
 #include "stores/application.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
 namespace {
 
@@ -23,11 +24,6 @@ constexpr uchar kNormalUrgency = 1;
 constexpr int kServerDefaultTimeout = -1;
 constexpr int kIconSize = 48;
 constexpr int kWithdrawWaitMs = 300;
-
-// Language messages of the notification's words.
-constexpr int kReplyText = 2;
-constexpr int kOpenText = 99;
-constexpr int kMessagesReceivedText = 231;
 
 // The "image-data" hint: raw RGBA rows.
 struct NotificationImage {
@@ -119,8 +115,8 @@ void DesktopNotifier::askCapabilities() {
 }
 
 void DesktopNotifier::post(const Request& request) {
-    const NotificationTexts texts{gFctGetMessage(kOpenText), gFctGetMessage(kReplyText),
-                                  gFctGetMessage(kMessagesReceivedText)};
+    const NotificationTexts texts{gFctGetMessage(Msg::OpenWindow), gFctGetMessage(Msg::Reply),
+                                  gFctGetMessage(Msg::MessagesReceived)};
     const NotificationPayload payload =
         gNotificationPayload(request.newest, burstCount_, *capabilities_, texts);
     QVariantMap hints{

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "diagnosis/diagnosis_report.h"
-#include "transport/decoded_message.h"
+#include "stores/decoded_message.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
 

@@ -4,40 +4,9 @@
 
 #include "platform/ipv4_network.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
 namespace {
-
-// Language messages of the diagnosis.
-namespace Text {
-constexpr int ReceivesPort = 235;
-constexpr int ReceivesNmbd = 236;
-constexpr int OtherCopyRoutes = 237;
-constexpr int MailslotTaken = 238;
-constexpr int PortHeld = 239;
-constexpr int PortHeldUnknown = 240;
-constexpr int NoPrivilege = 241;
-constexpr int NotListening = 242;
-constexpr int FirewallDrops = 243;
-constexpr int FirewallClear = 244;
-constexpr int FirewallUnreadable = 245;
-constexpr int NameAnswers = 246;
-constexpr int NameIsGroup = 247;
-constexpr int NameSilent = 248;
-constexpr int NameNotQueried = 249;
-constexpr int ResolverKnows = 250;
-constexpr int ResolverUnknown = 251;
-constexpr int ResolverNotAsked = 252;
-constexpr int AddressesDiffer = 253;
-constexpr int Answered = 254;
-constexpr int NoAnswer = 255;
-constexpr int Reachable = 256;
-constexpr int UnknownName = 257;
-constexpr int NameButNoProgram = 258;
-constexpr int ProgramMayNotRun = 259;
-constexpr int RemoteFirewall = 260;
-constexpr int WindowsMailslotsOff = 261;
-constexpr int CannotTell = 262;
-}  // namespace Text
 
 constexpr int kExitReachable = 0;
 constexpr int kExitNotReachable = 1;
@@ -58,38 +27,38 @@ DiagnosisLine receiveLine(const LocalReceiveState& state) {
     const QString port = QString::number(state.datagramPort);
     switch (gReceiveVerdict(state)) {
         case ReceiveVerdict::Ourselves:
-            return {DiagnosisMark::Good, text(Text::ReceivesPort).arg(port)};
+            return {DiagnosisMark::Good, text(Msg::ReceivesPort).arg(port)};
         case ReceiveVerdict::ThroughNmbd:
-            return {DiagnosisMark::Good, text(Text::ReceivesNmbd).arg(state.nmbdSocket)};
+            return {DiagnosisMark::Good, text(Msg::ReceivesNmbd).arg(state.nmbdSocket)};
         case ReceiveVerdict::OtherCopy:
-            return {DiagnosisMark::Good, text(Text::OtherCopyRoutes).arg(*state.holder)};
+            return {DiagnosisMark::Good, text(Msg::OtherCopyRoutes).arg(*state.holder)};
         case ReceiveVerdict::MailslotTaken:
-            return {DiagnosisMark::Unknown, text(Text::MailslotTaken).arg(state.channel)};
+            return {DiagnosisMark::Unknown, text(Msg::MailslotTaken).arg(state.channel)};
         case ReceiveVerdict::PortHeld:
             return {DiagnosisMark::Bad,
-                    text(Text::PortHeld).arg(*state.holder, port, state.nmbdSocket)};
+                    text(Msg::PortHeld).arg(*state.holder, port, state.nmbdSocket)};
         case ReceiveVerdict::PortHeldUnknown:
-            return {DiagnosisMark::Bad, text(Text::PortHeldUnknown).arg(port)};
+            return {DiagnosisMark::Bad, text(Msg::PortHeldUnknown).arg(port)};
         case ReceiveVerdict::NoPrivilege:
-            return {DiagnosisMark::Bad, text(Text::NoPrivilege).arg(port, state.program)};
+            return {DiagnosisMark::Bad, text(Msg::NoPrivilege).arg(port, state.program)};
         case ReceiveVerdict::NotListening:
-            return {DiagnosisMark::Bad, text(Text::NotListening).arg(port)};
+            return {DiagnosisMark::Bad, text(Msg::NotListening).arg(port)};
     }
     return {};
 }
 
 QList<DiagnosisLine> firewallLines(const FirewallReading& firewall) {
     if (!firewall.readable)
-        return {{DiagnosisMark::Unknown, text(Text::FirewallUnreadable).arg(firewall.reason)}};
+        return {{DiagnosisMark::Unknown, text(Msg::FirewallUnreadable).arg(firewall.reason)}};
     if (firewall.drops.empty())
-        return {{DiagnosisMark::Good, text(Text::FirewallClear)}};
+        return {{DiagnosisMark::Good, text(Msg::FirewallClear)}};
     QList<DiagnosisLine> lines;
     for (const FirewallDrop& drop : firewall.drops) {
         QStringList ports;
         for (const int port : drop.ports)
             ports.append(QString::number(port));
         lines.append(
-            {DiagnosisMark::Bad, text(Text::FirewallDrops)
+            {DiagnosisMark::Bad, text(Msg::FirewallDrops)
                                      .arg(ports.join(QStringLiteral(", ")),
                                           drop.chain + QStringLiteral(", ") + drop.verdict)});
     }
@@ -99,26 +68,26 @@ QList<DiagnosisLine> firewallLines(const FirewallReading& firewall) {
 QList<DiagnosisLine> nameLines(const DiagnosisFacts& facts) {
     QList<DiagnosisLine> lines;
     if (!facts.nameQueried) {
-        lines.append({DiagnosisMark::Unknown, text(Text::NameNotQueried)});
+        lines.append({DiagnosisMark::Unknown, text(Msg::NameNotQueried)});
     } else if (!facts.netbiosAddress) {
-        lines.append({DiagnosisMark::Bad, text(Text::NameSilent).arg(facts.name)});
+        lines.append({DiagnosisMark::Bad, text(Msg::NameSilent).arg(facts.name)});
     } else {
         const QString address = pelimo::platform::ipv4Text(*facts.netbiosAddress);
         lines.append(facts.netbiosGroup
                          ? DiagnosisLine{DiagnosisMark::Advice,
-                                         text(Text::NameIsGroup).arg(facts.name, address)}
+                                         text(Msg::NameIsGroup).arg(facts.name, address)}
                          : DiagnosisLine{DiagnosisMark::Good,
-                                         text(Text::NameAnswers).arg(facts.name, address)});
+                                         text(Msg::NameAnswers).arg(facts.name, address)});
     }
     if (!facts.resolverAsked) {
-        lines.append({DiagnosisMark::Unknown, text(Text::ResolverNotAsked)});
+        lines.append({DiagnosisMark::Unknown, text(Msg::ResolverNotAsked)});
     } else if (facts.resolverAddresses.empty()) {
         lines.append({facts.netbiosAddress ? DiagnosisMark::Advice : DiagnosisMark::Bad,
-                      text(Text::ResolverUnknown).arg(facts.name)});
+                      text(Msg::ResolverUnknown).arg(facts.name)});
     } else {
         lines.append(
             {DiagnosisMark::Good,
-             text(Text::ResolverKnows).arg(facts.name, addresses(facts.resolverAddresses))});
+             text(Msg::ResolverKnows).arg(facts.name, addresses(facts.resolverAddresses))});
         // The sender asks the name service first: its address is the one messages go to.
         const bool differ =
             facts.netbiosAddress && !facts.netbiosGroup &&
@@ -126,7 +95,7 @@ QList<DiagnosisLine> nameLines(const DiagnosisFacts& facts) {
                       *facts.netbiosAddress) == facts.resolverAddresses.end();
         if (differ) {
             lines.append({DiagnosisMark::Advice,
-                          text(Text::AddressesDiffer)
+                          text(Msg::AddressesDiffer)
                               .arg(pelimo::platform::ipv4Text(*facts.netbiosAddress))});
         }
     }
@@ -145,28 +114,28 @@ QList<DiagnosisLine> gDiagnosisLines(const DiagnosisFacts& facts,
     }
     if (facts.answerMs) {
         lines.append({DiagnosisMark::Good,
-                      text(Text::Answered).arg(facts.name, QString::number(*facts.answerMs))});
+                      text(Msg::Answered).arg(facts.name, QString::number(*facts.answerMs))});
     } else if (verdict) {
-        lines.append({DiagnosisMark::Bad, text(Text::NoAnswer)});
+        lines.append({DiagnosisMark::Bad, text(Msg::NoAnswer)});
     }
     if (!verdict)
         return lines;
     switch (*verdict) {
         case DiagnosisVerdict::Reachable:
-            lines.append({DiagnosisMark::Good, text(Text::Reachable).arg(facts.name)});
+            lines.append({DiagnosisMark::Good, text(Msg::Reachable).arg(facts.name)});
             break;
         case DiagnosisVerdict::UnknownName:
-            lines.append({DiagnosisMark::Bad, text(Text::UnknownName).arg(facts.name)});
+            lines.append({DiagnosisMark::Bad, text(Msg::UnknownName).arg(facts.name)});
             break;
         case DiagnosisVerdict::CannotTell:
-            lines.append({DiagnosisMark::Unknown, text(Text::CannotTell).arg(facts.name)});
+            lines.append({DiagnosisMark::Unknown, text(Msg::CannotTell).arg(facts.name)});
             break;
         case DiagnosisVerdict::NameButNoProgram:
-            lines.append({DiagnosisMark::Bad, text(Text::NameButNoProgram).arg(facts.name)});
+            lines.append({DiagnosisMark::Bad, text(Msg::NameButNoProgram).arg(facts.name)});
             lines.append(
-                {DiagnosisMark::Advice, text(Text::ProgramMayNotRun).arg(facts.receive.channel)});
-            lines.append({DiagnosisMark::Advice, text(Text::RemoteFirewall)});
-            lines.append({DiagnosisMark::Advice, text(Text::WindowsMailslotsOff)});
+                {DiagnosisMark::Advice, text(Msg::ProgramMayNotRun).arg(facts.receive.channel)});
+            lines.append({DiagnosisMark::Advice, text(Msg::RemoteFirewall)});
+            lines.append({DiagnosisMark::Advice, text(Msg::WindowsMailslotsOff)});
             break;
     }
     return lines;

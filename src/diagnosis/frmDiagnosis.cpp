@@ -6,8 +6,10 @@
 #include <QTimer>
 
 #include "diagnosis/diagnosis_report.h"
+#include "seam/dialog_seam.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
+#include "stores/language_messages.h"
 #include "ui/label_button.h"
 #include "ui/label_button_hover.h"
 #include "ui/modal_dialogs.h"
@@ -15,16 +17,6 @@
 #include "ui/window_parts.h"
 
 namespace {
-
-namespace Text {
-constexpr int ComputerName = 33;
-constexpr int Quit = 13;
-constexpr int BoxTitle = 56;
-constexpr int Title = 232;
-constexpr int Check = 233;
-constexpr int Checking = 234;
-constexpr int InvalidName = 263;
-}  // namespace Text
 
 const QColor kWindowColour(38, 60, 153);
 const QColor kListColour(22, 34, 108);
@@ -112,13 +104,13 @@ frmDiagnosis::frmDiagnosis(const QString& computerName, QWidget* parent)
 }
 
 void frmDiagnosis::mDisplayLanguage() {
-    setWindowTitle(gFctGetMessage(Text::Title));
-    lblLabTitle->setText(gFctGetMessage(Text::Title));
-    lblCmdCheck->setText(gFctGetMessage(Text::Check));
-    lblCmdQuit->setText(gFctGetMessage(Text::Quit));
-    lblComputerName->setText(gFctGetMessage(Text::ComputerName));
-    txtComputerName->setAccessibleName(gFctGetMessage(Text::ComputerName));
-    lstResults->setAccessibleName(gFctGetMessage(Text::Title));
+    setWindowTitle(gFctGetMessage(Msg::Diagnosis));
+    lblLabTitle->setText(gFctGetMessage(Msg::Diagnosis));
+    lblCmdCheck->setText(gFctGetMessage(Msg::Check));
+    lblCmdQuit->setText(gFctGetMessage(Msg::Quit));
+    lblComputerName->setText(gFctGetMessage(Msg::ComputerName));
+    txtComputerName->setAccessibleName(gFctGetMessage(Msg::ComputerName));
+    lstResults->setAccessibleName(gFctGetMessage(Msg::Diagnosis));
 }
 
 void frmDiagnosis::showEvent(QShowEvent* event) {
@@ -135,8 +127,7 @@ void frmDiagnosis::lblCmdCheck_Click() {
         return;
     const QString name = gDiagnosableName(txtComputerName->text());
     if (name.isEmpty()) {
-        DialogSeam::messageBox(gFctGetMessage(Text::InvalidName), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Information, gFctGetMessage(Text::BoxTitle));
+        LanguageBox::show(Msg::InvalidComputerName, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     txtComputerName->setText(name);
@@ -159,7 +150,7 @@ void frmDiagnosis::mDisplayResults() {
         auto* item = new QListWidgetItem(line.text, lstResults);
         item->setForeground(markColour(line.mark));
     }
-    lblLabInfo1->setText(diagnosis_->isRunning() ? gFctGetMessage(Text::Checking) : QString());
+    lblLabInfo1->setText(diagnosis_->isRunning() ? gFctGetMessage(Msg::Checking) : QString());
 }
 
 void gShowDiagnosis(QWidget* owner, const QString& computerName) {

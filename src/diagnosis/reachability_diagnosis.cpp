@@ -11,7 +11,7 @@
 #include "platform/ansi_codec.h"
 #include "platform/computer_name_resolver.h"
 #include "platform/ipv4_network.h"
-#include "platform/netbios_name.h"
+#include "platform/netbios/netbios_name.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
 

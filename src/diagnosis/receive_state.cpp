@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
-#include "platform/nmbd_unexpected_reader.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
 #include "platform/udp_port_holder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "errorreport/runtime_error.h"
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 namespace {
 

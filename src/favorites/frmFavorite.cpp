@@ -5,10 +5,12 @@
 
 #include "errorreport/error_trap.h"
 #include "favorites/favorite_library.h"
+#include "seam/dialog_seam.h"
 #include "stores/file_operations.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "ui/accessible_names.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"
@@ -20,23 +22,6 @@ QString gFavoriteFileText;
 
 namespace {
 
-namespace Text {
-constexpr int Favorites = 5;  // the save dialog's file name and second half of its title
-constexpr int Quit = 13;
-constexpr int Select = 14;
-constexpr int New = 16;
-constexpr int Save = 17;
-constexpr int ListHeading = 38;
-constexpr int BoxTitle = 56;
-constexpr int WindowTitle = 62;
-constexpr int Heading = 63;
-constexpr int ReplaceFile = 79;
-constexpr int Delete = 180;
-constexpr int DeleteNoSelection = 181;
-constexpr int ConfirmDelete = 182;
-constexpr int DeleteFailed = 183;
-}  // namespace Text
-
 const QColor kWindowColour(38, 60, 153);
 const QColor kTitleColour(22, 34, 108);
 
@@ -47,13 +32,6 @@ constexpr int kCommandWidth = 1035;
 constexpr int kCommandHeight = 570;
 
 const QString kModule = QStringLiteral("frmFavorite");
-
-MsgBoxResult say(int text, MsgBoxIcon icon, MsgBoxButtons buttons = MsgBoxButtons::Ok,
-                 const QString& detail = {}) {
-    const QString shown =
-        detail.isEmpty() ? gFctGetMessage(text) : gFctGetMessage(text) + u'\n' + detail;
-    return DialogSeam::messageBox(shown, buttons, icon, gFctGetMessage(Text::BoxTitle));
-}
 
 // The name the save dialog gave, with ".txt" added when no extension was typed: the library
 // lists only ".txt" files, so a name without one would be saved and never shown.
@@ -133,12 +111,15 @@ void frmFavorite::Form_Load() {
 
 void frmFavorite::mDisplayLanguage() {
     ErrorTrap trap(kModule, QStringLiteral("mDisplayLanguage"));
-    trap.step([this] { setWindowTitle(gFctGetMessage(Text::WindowTitle)); });
+    trap.step([this] { setWindowTitle(gFctGetMessage(Msg::FavoritesWindowTitle)); });
     const std::pair<QLabel*, int> captions[] = {
-        {lblLabSendTitle, Text::Heading}, {lblCmdSelectionner, Text::Select},
-        {lblCmdNouveau, Text::New},       {lblCmdEnregistrer, Text::Save},
-        {lblCmdSupprimer, Text::Delete},  {lblCmdQuit, Text::Quit},
-        {lblLabInfo1, Text::ListHeading},
+        {lblLabSendTitle, Msg::FavoritesHeading},
+        {lblCmdSelectionner, Msg::Select},
+        {lblCmdNouveau, Msg::New},
+        {lblCmdEnregistrer, Msg::Save},
+        {lblCmdSupprimer, Msg::FavoriteDelete},
+        {lblCmdQuit, Msg::Quit},
+        {lblLabInfo1, Msg::FavoritesListHeading},
     };
     for (const auto& caption : captions)
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
@@ -205,9 +186,9 @@ void frmFavorite::lblCmdEnregistrer_Click() {
     QString chosen;
     trap.step([&chosen] {
         const QString title =
-            gFctGetMessage(Text::Save) + QStringLiteral(" ") + gFctGetMessage(Text::Favorites);
+            gFctGetMessage(Msg::Save) + QStringLiteral(" ") + gFctGetMessage(Msg::Favorites);
         chosen = DialogSeam::saveFileName(
-            title, gFctFavoriteFolder() + u'/' + gFctGetMessage(Text::Favorites),
+            title, gFctFavoriteFolder() + u'/' + gFctGetMessage(Msg::Favorites),
             QStringLiteral("txt (*.txt)"));
     });
     if (chosen.isEmpty())
@@ -220,8 +201,8 @@ void frmFavorite::lblCmdEnregistrer_Click() {
     trap.step([this, &cancelled] {
         if (gFctGetFileAttributes(mFavoriteFileName) == -1)
             return;
-        cancelled = say(Text::ReplaceFile, MsgBoxIcon::None, MsgBoxButtons::OkCancel) ==
-                    MsgBoxResult::Cancel;
+        cancelled = LanguageBox::show(Msg::ReplaceFile, MsgBoxButtons::OkCancel,
+                                      MsgBoxIcon::None) == MsgBoxResult::Cancel;
     });
     if (cancelled) {
         mFavoriteFileName.clear();
@@ -234,16 +215,18 @@ void frmFavorite::lblCmdEnregistrer_Click() {
 
 void frmFavorite::lblCmdSupprimer_Click() {
     if (mFavoriteFileName.isEmpty()) {
-        say(Text::DeleteNoSelection, MsgBoxIcon::Information);
+        LanguageBox::show(Msg::FavoriteDeleteNoSelection, MsgBoxButtons::Ok,
+                          MsgBoxIcon::Information);
         return;
     }
     const QString name = QFileInfo(mFavoriteFileName).fileName();
-    if (say(Text::ConfirmDelete, MsgBoxIcon::None, MsgBoxButtons::OkCancel, name) !=
-        MsgBoxResult::Ok) {
+    if (LanguageBox::show(Msg::FavoriteConfirmDelete, MsgBoxButtons::OkCancel, MsgBoxIcon::None,
+                          name) != MsgBoxResult::Ok) {
         return;
     }
     if (ShFileDelete(mFavoriteFileName) != 0) {
-        say(Text::DeleteFailed, MsgBoxIcon::Exclamation, MsgBoxButtons::Ok, name);
+        LanguageBox::show(Msg::FavoriteDeleteFailed, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                          name);
         return;
     }
     // The deleted message is gone from the list and from the box.

@@ -11,8 +11,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "mainwindow/artwork.h"
 #include "mainwindow/send_rules.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"

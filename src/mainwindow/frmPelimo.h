@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "transport/decoded_message.h"
+#include "stores/decoded_message.h"
 
 class DesktopNotifier;
 class ErrorTrap;

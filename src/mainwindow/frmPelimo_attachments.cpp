@@ -10,34 +10,29 @@
 #include "attachments/network_copy.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
-#include "mainwindow/main_window_texts.h"
 #include "platform/network_path.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
+#include "stores/decoded_message.h"
 #include "stores/file_operations.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
-#include "transport/decoded_message.h"
-#include "ui/dialog_seam.h"
+#include "stores/language_messages.h"
 #include "ui/label_button.h"
 
 namespace {
 
 constexpr int kMessageHeightWithoutAttachment = 3420;
 constexpr int kMessageHeightWithAttachment = 3075;
-constexpr int kChooseTitle = 31;
-constexpr int kFilesFilter = 43;
-constexpr int kNoAttachedFile = 83;
-constexpr int kReplaceFile = 79;
-constexpr int kCopyFailedTitle = 96;  // "Information"
 
 QString allFilesFilter() {
-    return gFctGetMessage(kFilesFilter) + QStringLiteral("|*.*");
+    return gFctGetMessage(Msg::AllFiles) + QStringLiteral("|*.*");
 }
 
 void sayCopyFailed(CopyFailure failure) {
-    DialogSeam::messageBox(gFctGetMessage(AttachmentText::CopyFailed) + u'\n' +
-                               gFctGetMessage(gCopyFailureMessage(failure)),
-                           MsgBoxButtons::Ok, MsgBoxIcon::Information,
-                           gFctGetMessage(kCopyFailedTitle));
+    DialogSeam::messageBox(
+        gFctGetMessage(Msg::CopyFailed) + u'\n' + gFctGetMessage(gCopyFailureMessage(failure)),
+        MsgBoxButtons::Ok, MsgBoxIcon::Information, gFctGetMessage(Msg::Information));
 }
 
 // Asks where to save the attached file `name` until the user picks a place outside the program's
@@ -45,7 +40,7 @@ void sayCopyFailed(CopyFailure failure) {
 QString chooseDestination(const QString& name) {
     QString proposed = gAttachmentSaveFolder() + name;
     for (;;) {
-        QString chosen = DialogSeam::saveFileName(gFctGetMessage(AttachmentText::SaveTitle),
+        QString chosen = DialogSeam::saveFileName(gFctGetMessage(Msg::SaveAttachmentTitle),
                                                   proposed, allFilesFilter());
         if (chosen.isEmpty())
             return {};
@@ -54,17 +49,15 @@ QString chooseDestination(const QString& name) {
             chosen = QDir(chosen).filePath(name);
         proposed = chosen;
         if (gIsInProgramFolders(chosen)) {
-            DialogSeam::messageBox(gFctGetMessage(AttachmentText::ProgramFolderRefused),
-                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
-                                   gFctGetMessage(MainWindowText::BoxTitle));
+            LanguageBox::show(Msg::ProgramFolderRefused, MsgBoxButtons::Ok,
+                              MsgBoxIcon::Exclamation);
             proposed = gAttachmentSaveFolder() + name;
             continue;
         }
         const QFileInfo existing(chosen);
         if ((existing.exists() || existing.isSymLink()) &&
-            DialogSeam::messageBox(gFctGetMessage(kReplaceFile), MsgBoxButtons::YesNo,
-                                   MsgBoxIcon::Question,
-                                   gFctGetMessage(MainWindowText::BoxTitle)) != MsgBoxResult::Yes) {
+            LanguageBox::show(Msg::ReplaceFile, MsgBoxButtons::YesNo, MsgBoxIcon::Question) !=
+                MsgBoxResult::Yes) {
             continue;
         }
         return chosen;
@@ -106,7 +99,7 @@ void frmPelimo::lblCmdSendJoin_Click() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblCmdSendJoin_Click"));
     QString chosen;
     trap.step([&chosen] {
-        chosen = DialogSeam::openFileName(gFctGetMessage(kChooseTitle), gApplicationFolder,
+        chosen = DialogSeam::openFileName(gFctGetMessage(Msg::ChooseAttachment), gApplicationFolder,
                                           allFilesFilter());
     });
     trap.step([this] {
@@ -133,8 +126,7 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
     // Messages may arrive during the copy: the path of the one shown now is kept.
     const QString attachment = gShownMessage.AttachmentPath;
     auto sayNoFile = [] {
-        DialogSeam::messageBox(gFctGetMessage(kNoAttachedFile), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Information, gFctGetMessage(MainWindowText::BoxTitle));
+        LanguageBox::show(Msg::NoAttachedFile, MsgBoxButtons::Ok, MsgBoxIcon::Information);
     };
     if (attachment.isEmpty()) {
         sayNoFile();

@@ -8,12 +8,9 @@
 #include "mainwindow/addressee_list.h"
 #include "mainwindow/frmPelimo.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
-namespace {
-
-constexpr int kDiagnosisText = 232;
-
-}  // namespace
+namespace {}  // namespace
 
 QString frmPelimo::mAddresseeComputerAt(int position) const {
     const QString list = txtSendUserList->toPlainText();
@@ -36,7 +33,7 @@ void frmPelimo::mConnectAddresseeDiagnosis() {
         const QString computer =
             mAddresseeComputerAt(txtSendUserList->cursorForPosition(at).position());
         menu->addSeparator();
-        const QString caption = gFctGetMessage(kDiagnosisText).replace(u'&', QStringLiteral("&&"));
+        const QString caption = gFctGetMessage(Msg::Diagnosis).replace(u'&', QStringLiteral("&&"));
         QAction* diagnose = menu->addAction(
             computer.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, computer));
         diagnose->setObjectName(QStringLiteral("mnuAddresseeDiagnose"));

@@ -10,36 +10,23 @@
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_table_model.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
+#include "seam/dialog_seam.h"
 #include "stores/history_file.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/number_text.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/twips.h"
 
 namespace {
-
-namespace Text {
-constexpr int SenderHeading = 19;
-constexpr int AddresseeHeading = 20;
-constexpr int ReceivedHeading = 21;
-constexpr int NumberHeading = 22;
-constexpr int TextHeading = 23;
-constexpr int NothingToDelete = 84;
-constexpr int ConfirmDeleteAll = 85;
-}  // namespace Text
 
 constexpr char kCannotDeleteHistory[] = "error, can't erase historic messages.";
 
 // Column widths in twips, column 0 first.
 constexpr int kColumnWidths[HistoryColumn::Count] = {380, 900, 2500, 900, 1900, 800};
 constexpr int kRowHeight = 240;
-
-QString boxTitle() {
-    return gFctGetMessage(MainWindowText::BoxTitle);
-}
 
 }  // namespace
 
@@ -112,10 +99,9 @@ void frmPelimo::mDisplayHistoric() {
                                          picMessfileRead->pixmap(), picMessfileNoRead->pixmap()});
     });
     trap.step([this] {
-        MSFlexGrid1Model->rebuild(
-            {QString(), gFctGetMessage(Text::SenderHeading), gFctGetMessage(Text::TextHeading),
-             gFctGetMessage(Text::AddresseeHeading), gFctGetMessage(Text::ReceivedHeading),
-             gFctGetMessage(Text::NumberHeading)});
+        MSFlexGrid1Model->rebuild({QString(), gFctGetMessage(Msg::Sender),
+                                   gFctGetMessage(Msg::MessageText), gFctGetMessage(Msg::Addressee),
+                                   gFctGetMessage(Msg::Date), gFctGetMessage(Msg::Number)});
     });
     // The newest entry is current, so reading without a click opens it.
     trap.step([this] {
@@ -188,8 +174,7 @@ void frmPelimo::MTriDate_Click() {
 
 void frmPelimo::lblCmdDeleteHistoric_Click() {
     if (HistoryList.Count == 0) {
-        DialogSeam::messageBox(gFctGetMessage(Text::NothingToDelete), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Information, boxTitle());
+        LanguageBox::show(Msg::NothingToDelete, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
     MHide2->popup(QCursor::pos());
@@ -207,13 +192,13 @@ void frmPelimo::MHide2DelOne_Click() {
 }
 
 void frmPelimo::MHide2DelAll_Click() {
-    if (DialogSeam::messageBox(gFctGetMessage(Text::ConfirmDeleteAll), MsgBoxButtons::OkCancel,
-                               MsgBoxIcon::None, boxTitle()) != MsgBoxResult::Ok) {
+    if (LanguageBox::show(Msg::ConfirmDeleteAll, MsgBoxButtons::OkCancel, MsgBoxIcon::None) !=
+        MsgBoxResult::Ok) {
         return;
     }
     if (gFctDeleteHistoricFile() != 1) {
-        DialogSeam::messageBox(QString::fromLatin1(kCannotDeleteHistory), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Exclamation, boxTitle());
+        LanguageBox::showText(QString::fromLatin1(kCannotDeleteHistory), MsgBoxButtons::Ok,
+                              MsgBoxIcon::Exclamation);
         return;
     }
     gLoadHistoric();

@@ -8,14 +8,14 @@
 #include "desktop/desktop_notifier.h"
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_count_line.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/message_dates.h"
 #include "mainwindow/panel_state.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "transport/mailslot_channel.h"
+#include "ui/artwork.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ void frmPelimo::mDisplayInfoNbHistoric() {
     lostShown_ = gFctLostDatagrams();
     if (lostShown_ > 0) {
         line += QStringLiteral(" - ") + QString::number(lostShown_) + u' ' +
-                gFctGetMessage(MainWindowText::DatagramsLost);
+                gFctGetMessage(Msg::DatagramsLost);
     }
     lblInfo1->setText(line);
 }

@@ -5,28 +5,19 @@
 
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/message_dates.h"
 #include "mainwindow/print_job.h"
 #include "mainwindow/print_layouts.h"
+#include "seam/dialog_seam.h"
 #include "stores/history_file.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "transport/mailslot_channel.h"
-#include "ui/dialog_seam.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"
 
-namespace {
-
-constexpr int kNothingToPrint = 82;
-constexpr int kNoHistoryToPrint = 80;
-
-void tellNothingToPrint(int message) {
-    DialogSeam::messageBox(gFctGetMessage(message), MsgBoxButtons::Ok, MsgBoxIcon::Information,
-                           gFctGetMessage(MainWindowText::BoxTitle));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 Letterhead frmPelimo::mLetterhead() const {
     return {picPrint->pixmap(),
@@ -36,7 +27,9 @@ Letterhead frmPelimo::mLetterhead() const {
 void frmPelimo::lblLabReceivePrint_Click() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblLabReceivePrint_Click"));
     if (txtReceiveMessage->toPlainText().isEmpty()) {
-        trap.step([] { tellNothingToPrint(kNothingToPrint); });
+        trap.step([] {
+            LanguageBox::show(Msg::NothingToPrint, MsgBoxButtons::Ok, MsgBoxIcon::Information);
+        });
         return;
     }
     trap.step([this] {
@@ -50,7 +43,9 @@ void frmPelimo::lblLabReceivePrint_Click() {
 void frmPelimo::lblCmdSendPrint_Click() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblCmdSendPrint_Click"));
     if (txtSendMessage->text().isEmpty()) {
-        trap.step([] { tellNothingToPrint(kNothingToPrint); });
+        trap.step([] {
+            LanguageBox::show(Msg::NothingToPrint, MsgBoxButtons::Ok, MsgBoxIcon::Information);
+        });
         return;
     }
     // The message being composed, from this computer, stamped now.
@@ -73,7 +68,9 @@ void frmPelimo::lblCmdSendPrint_Click() {
 void frmPelimo::CmdHistoricPrint_Click() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("CmdHistoricPrint_Click"));
     if (HistoryList.Count == 0) {
-        trap.step([] { tellNothingToPrint(kNoHistoryToPrint); });
+        trap.step([] {
+            LanguageBox::show(Msg::NoHistoryToPrint, MsgBoxButtons::Ok, MsgBoxIcon::Information);
+        });
         return;
     }
     trap.step([this] {

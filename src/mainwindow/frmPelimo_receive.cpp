@@ -15,10 +15,8 @@
 
 #include "diagnosis/reachability_diagnosis.h"
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
 #include "mainwindow/display_text.h"
 #include "mainwindow/frmPelimo.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/message_dates.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/presence.h"
@@ -27,9 +25,11 @@
 #include "stores/data_file_search.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 
 namespace {
@@ -191,8 +191,8 @@ void frmPelimo::mDisplayMessage() {
     const QString blank = QStringLiteral(" ");
     if (index != 0) {
         const Contact& contact = ContactList[index];
-        lblLabReceiveFrom->setText(gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) +
-                                                   blank + contact.UserName));
+        lblLabReceiveFrom->setText(
+            gSingleLineText(gFctGetMessage(Msg::ReceivedFrom) + blank + contact.UserName));
         QPixmap photo;
         if (!contact.UserPicturePath.isEmpty())
             photo.load(
@@ -210,11 +210,11 @@ void frmPelimo::mDisplayMessage() {
         }
     } else {
         lblLabReceiveFrom->setText(
-            gSingleLineText(gFctGetMessage(MainWindowText::ReceivedFrom) + blank + shown.Sender));
+            gSingleLineText(gFctGetMessage(Msg::ReceivedFrom) + blank + shown.Sender));
         showDefaultPhoto();
     }
     lblLabReceiveSendTo->setText(
-        gSingleLineText(gFctGetMessage(MainWindowText::AddressedTo) + blank + shown.Addressee));
+        gSingleLineText(gFctGetMessage(Msg::SendTo) + blank + shown.Addressee));
     txtReceiveMessage->setPlainText(gMultiLineText(shown.Text));
     lblLabReceiveDate->setText(
         gSingleLineText(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));

@@ -7,16 +7,17 @@
 #include "mainwindow/addressee_list.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/frmSearchComputer.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/send_rules.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
-#include "ui/dialog_seam.h"
 #include "ui/limited_text_box.h"
 
 namespace {
@@ -24,11 +25,6 @@ namespace {
 constexpr int kSendMessageHeight = 3420;
 constexpr int kSendMessageHeightForReply = 3405;
 constexpr qint32 kFlashDurationMs = 800;
-
-MsgBoxResult askOrSay(int message, MsgBoxButtons buttons, MsgBoxIcon icon = MsgBoxIcon::None) {
-    return DialogSeam::messageBox(gFctGetMessage(message), buttons, icon,
-                                  gFctGetMessage(MainWindowText::BoxTitle));
-}
 
 }  // namespace
 
@@ -40,7 +36,7 @@ void frmPelimo::lblCmdSendNow_Click() {
     int refusal = 0;
     trap.step([&] { refusal = gFctSendRefusal(text, addresseeList); });
     if (refusal != 0) {
-        askOrSay(refusal, MsgBoxButtons::Ok);
+        LanguageBox::show(refusal, MsgBoxButtons::Ok);
         return;
     }
     // The outgoing message is held here, not in the shared current message: a box shown below
@@ -52,7 +48,7 @@ void frmPelimo::lblCmdSendNow_Click() {
     if (!typedAttachment.isEmpty()) {
         AttachmentConversion conversion{
             .path = {},
-            .warning = gFctGetMessage(kAttachmentNotReachableText) + u'\n' + typedAttachment};
+            .warning = gFctGetMessage(Msg::AttachmentNotReachable) + u'\n' + typedAttachment};
         trap.step([&] { conversion = gConvertAttachment(typedAttachment); });
         if (conversion.path.isEmpty()) {
             // Nothing goes: the addressee could not fetch the file.
@@ -80,9 +76,7 @@ void frmPelimo::lblCmdSendNow_Click() {
         gClearCurrentMessage();
     });
     trap.step([this] { emptySendPanel(); });
-    trap.step([] {
-        gDisplayFlashMessage(gFctGetMessage(MainWindowText::MessageSent), kFlashDurationMs);
-    });
+    trap.step([] { gDisplayFlashMessage(gFctGetMessage(Msg::MessageSent), kFlashDurationMs); });
     trap.step([this] {
         if (Settings.MinimizedWindows == 1)
             setWindowState(windowState() | Qt::WindowMinimized);
@@ -101,7 +95,7 @@ void frmPelimo::emptySendPanel() {
 }
 
 void frmPelimo::lblCmdSendDel_Click() {
-    if (askOrSay(MainWindowText::ConfirmClear, MsgBoxButtons::OkCancel) == MsgBoxResult::Ok)
+    if (LanguageBox::show(Msg::ConfirmClear, MsgBoxButtons::OkCancel) == MsgBoxResult::Ok)
         emptySendPanel();
 }
 
@@ -112,7 +106,7 @@ void frmPelimo::lblLabReceiveAnswer_Click() {
     if (sender.isEmpty())
         return;
     if (!txtSendMessage->toPlainText().isEmpty() || !txtSendUserList->toPlainText().isEmpty()) {
-        if (askOrSay(MainWindowText::ConfirmClear, MsgBoxButtons::YesNo) == MsgBoxResult::No)
+        if (LanguageBox::show(Msg::ConfirmClear, MsgBoxButtons::YesNo) == MsgBoxResult::No)
             return;
     }
     txtSendUserList->setPlainText(sender);
@@ -128,7 +122,7 @@ void frmPelimo::lblLabReceiveAnswer_Click() {
 
 void frmPelimo::mAddUserToSendUserList(qint16 Index) {
     if (Index == 0) {
-        askOrSay(MainWindowText::NoContactPicked, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
+        LanguageBox::show(Msg::NoContactPicked, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
         return;
     }
     try {

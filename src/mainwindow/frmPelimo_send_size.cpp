@@ -6,7 +6,7 @@
 
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/send_size_line.h"
-#include "transport/decoded_message.h"
+#include "stores/decoded_message.h"
 #include "transport/mailslot_channel.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"

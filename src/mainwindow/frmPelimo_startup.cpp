@@ -14,20 +14,21 @@
 #include "desktop/status_notifier_item.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
-#include "mainwindow/main_window_texts.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/send_rules.h"
 #include "platform/atomic_file.h"
+#include "seam/dialog_seam.h"
 #include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/history_file.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
 #include "ui/accessible_names.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 #include "ui/window_parts.h"
@@ -72,9 +73,7 @@ void frmPelimo::Form_Load() {
     step("gFctLoadUserIni", [] { gFctLoadUserIni(); });
     step("gFctGetComputerName", [] {
         if (gFctGetComputerName(gComputerName) == 0) {
-            DialogSeam::messageBox(gFctGetMessage(MainWindowText::NoComputerName),
-                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
-                                   gFctGetMessage(MainWindowText::BoxTitle));
+            LanguageBox::show(Msg::NoComputerName, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
         }
     });
     step("gClearCurrentMessage", [] { gClearCurrentMessage(); });
@@ -84,9 +83,7 @@ void frmPelimo::Form_Load() {
         // The copy that holds the folder's lock receives and keeps the history; another copy on
         // the same folder only sends, so that it never overwrites what the first one received.
         if (!gFctLockHistoric()) {
-            DialogSeam::messageBox(gFctGetMessage(MainWindowText::AnotherCopyRunning),
-                                   MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
-                                   gFctGetMessage(MainWindowText::BoxTitle));
+            LanguageBox::show(Msg::AnotherCopyRunning, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
             return;
         }
         // What an interrupted save of an earlier run left beside the stores.
@@ -96,9 +93,8 @@ void frmPelimo::Form_Load() {
              gApplicationFolder + QString::fromLatin1(kSettingsFileName)});
         // Without a mailslot the program runs without receiving, and says why.
         if (!gFctInitMailSlot() && !gFctMailSlotFailure().isEmpty()) {
-            DialogSeam::messageBox(gFctMailSlotFailure(), MsgBoxButtons::Ok,
-                                   MsgBoxIcon::Exclamation,
-                                   gFctGetMessage(MainWindowText::BoxTitle));
+            LanguageBox::showText(gFctMailSlotFailure(), MsgBoxButtons::Ok,
+                                  MsgBoxIcon::Exclamation);
         }
     });
     step("mInitInterface", [this] { mInitInterface(); });
@@ -124,17 +120,17 @@ void frmPelimo::mInitInterface() {
 
 void frmPelimo::mDisplayLanguage() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDisplayLanguage"));
-    using namespace MainWindowText;
+    using namespace Msg;
     trap.step([this] { setWindowTitle(gApplicationTitle()); });
     const std::pair<QLabel*, int> captions[] = {
         {lblMenuSendMessage, SendPanel},   {lblMenuReadMessage, ReadPanel},
         {lblMenuHistoric, HistoryPanel},   {lblMenuAddressBook, AddressBook},
         {lblLabSendTitle, SendPanel},      {lblCmdSendNow, SendNow},
         {lblCmdSendFavori, Favorites},     {lblCmdSendJoin, Attach},
-        {lblCmdSendPrint, Print},          {lblCmdSendDel, Clear},
+        {lblCmdSendPrint, Print},          {lblCmdSendDel, Erase},
         {lblCmdSendSelectUser, SendTo},    {lblLabSendFiles, Attach},
         {lblLabReceiveTitle, ReadPanel},   {lblLabReceiveAnswer, Reply},
-        {lblLabReceivePrint, Print},       {lblLabReceiveSaveFile, SaveAttachment},
+        {lblLabReceivePrint, Print},       {lblLabReceiveSaveFile, Save},
         {lblLabReceiveFrom, ReceivedFrom}, {lblLabReceiveSendTo, SendTo},
     };
     for (const auto& caption : captions) {
@@ -148,7 +144,7 @@ void frmPelimo::mDisplayLanguage() {
         {CmdHistoricRead, HistoryRead},
         {CmdHistoricDisplay, HistorySort},
         {CmdHistoricPrint, Print},
-        {lblCmdDeleteHistoric, Clear},
+        {lblCmdDeleteHistoric, Erase},
     };
     for (const auto& caption : historicCaptions) {
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
@@ -172,9 +168,8 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
     if (unloaded_)
         return true;
     if (askConfirmation) {
-        const MsgBoxResult answer = DialogSeam::messageBox(
-            gFctGetMessage(MainWindowText::ConfirmQuit), MsgBoxButtons::OkCancel, MsgBoxIcon::None,
-            gFctGetMessage(MainWindowText::BoxTitle));
+        const MsgBoxResult answer =
+            LanguageBox::show(Msg::ConfirmQuit, MsgBoxButtons::OkCancel, MsgBoxIcon::None);
         // A termination signal may have shut down while the question was open.
         if (unloaded_)
             return true;

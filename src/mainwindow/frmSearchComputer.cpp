@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "mainwindow/main_window_texts.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "ui/modal_dialogs.h"
 #include "ui/twips.h"
 
@@ -63,8 +63,8 @@ frmSearchComputer::frmSearchComputer(const QString& text, qint32 durationMs, QWi
 
 void frmSearchComputer::Form_Load(const QString& text, qint32 durationMs) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    setWindowTitle(gFctGetMessage(MainWindowText::FlashTitle));
-    lblLabTitleFlashMessage->setText(gFctGetMessage(MainWindowText::FlashTitle));
+    setWindowTitle(gFctGetMessage(Msg::Information));
+    lblLabTitleFlashMessage->setText(gFctGetMessage(Msg::Information));
     lblFlashMessage->setText(text);
     Timer1->setInterval(std::max<qint32>(0, durationMs));
     picFlashMessage->show();

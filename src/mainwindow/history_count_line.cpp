@@ -1,8 +1,8 @@
 #include "mainwindow/history_count_line.h"
 
-#include "mainwindow/main_window_texts.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/number_text.h"
 
 QString gFctHistoricCountLine() {
@@ -13,7 +13,6 @@ QString gFctHistoricCountLine() {
             ++unread;
     }
     const QString blank = QStringLiteral(" ");
-    return gFormatNumber(HistoryList.Count) + blank +
-           gFctGetMessage(MainWindowText::MessagesCounted) + blank + gFormatNumber(unread) + blank +
-           gFctGetMessage(MainWindowText::UnreadCounted);
+    return gFormatNumber(HistoryList.Count) + blank + gFctGetMessage(Msg::MessagesCounted) + blank +
+           gFormatNumber(unread) + blank + gFctGetMessage(Msg::UnreadCounted);
 }

@@ -7,16 +7,9 @@
 #include "mainwindow/display_text.h"
 #include "mainwindow/print_surface.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
 namespace {
-
-namespace Text {
-constexpr int Sender = 19;
-constexpr int Addressee = 20;
-constexpr int Date = 21;
-constexpr int Message = 23;
-constexpr int HistoryTitle = 48;
-}  // namespace Text
 
 const QString kArial = QStringLiteral("Arial");
 constexpr int kMessageValueX = 1500;
@@ -81,10 +74,10 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 2);
     printer.setFont(kArial, 10);
     const std::pair<int, QString> lines[] = {
-        {Text::Sender, message.Sender},
-        {Text::Addressee, message.Addressee},
-        {Text::Date, gPrintedDate(message.ReceivedDate) + QStringLiteral(" - ") +
-                         gPrintedTime(message.ReceivedTime)},
+        {Msg::Sender, message.Sender},
+        {Msg::Addressee, message.Addressee},
+        {Msg::Date, gPrintedDate(message.ReceivedDate) + QStringLiteral(" - ") +
+                        gPrintedTime(message.ReceivedTime)},
     };
     for (const auto& [number, value] : lines) {
         printer.setX(0);
@@ -100,7 +93,7 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 1);
     printer.setX(0);
     printer.setBold(true);
-    printer.print(label(Text::Message), true);
+    printer.print(label(Msg::MessageText), true);
     emptyLines(printer, 1);
     printer.setBold(false);
     printer.setX(0);
@@ -116,17 +109,17 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 1);
     printer.setX(kTitleX);
     printer.setItalic(true);
-    printer.print(gSingleLineText(gFctGetMessage(Text::HistoryTitle)), true);
+    printer.print(gSingleLineText(gFctGetMessage(Msg::HistoryPanel)), true);
     printer.setItalic(false);
     printer.setFont(kArial, 9);
     emptyLines(printer, 2);
 
     printer.setBold(true);
-    cell(printer, 0, kAddresseeColumnX, label(Text::Sender));
-    cell(printer, kAddresseeColumnX, kDateColumnX, label(Text::Addressee));
-    cell(printer, kDateColumnX, kTextColumnX, label(Text::Date));
+    cell(printer, 0, kAddresseeColumnX, label(Msg::Sender));
+    cell(printer, kAddresseeColumnX, kDateColumnX, label(Msg::Addressee));
+    cell(printer, kDateColumnX, kTextColumnX, label(Msg::Date));
     printer.setX(kTextColumnX);
-    printer.print(label(Text::Message), true);
+    printer.print(label(Msg::MessageText), true);
     emptyLines(printer, 1);
     printer.setBold(false);
 

@@ -6,8 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include "stores/decoded_message.h"
 #include "stores/history_file.h"
-#include "transport/decoded_message.h"
 
 class PrintSurface;
 

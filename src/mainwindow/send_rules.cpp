@@ -1,17 +1,17 @@
 #include "mainwindow/send_rules.h"
 
 #include "attachments/unc_name.h"
-#include "mainwindow/main_window_texts.h"
 #include "platform/network_path.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
 int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
     if (messageText.isEmpty())
-        return MainWindowText::EmptyMessage;
+        return Msg::EmptyMessage;
     if (messageText.size() > kMaxMessageLength)
-        return MainWindowText::MessageTooLong;
+        return Msg::MessageTooLong;
     if (addresseeList.isEmpty())
-        return MainWindowText::NoAddressee;
+        return Msg::NoAddressee;
     return 0;
 }
 
@@ -23,7 +23,7 @@ AttachmentConversion gConvertAttachment(const QString& typedPath) {
     if (!network.isEmpty() && network.compare(typedPath, Qt::CaseInsensitive) != 0)
         return {.path = network, .warning = {}};
     // Sent without its path, the message would announce a file nobody can fetch.
-    QString warning = gFctGetMessage(kAttachmentNotReachableText) + u'\n' + typedPath;
+    QString warning = gFctGetMessage(Msg::AttachmentNotReachable) + u'\n' + typedPath;
     if (gShareAccessDenied)
         warning += u'\n' + QString::fromLatin1(kAccessDeniedWarning);
     return {.path = {}, .warning = warning};

@@ -2,6 +2,8 @@
 // turned into the network path the addressee can read.
 #pragma once
 
+#include "stores/language_messages.h"
+
 #include <QString>
 
 // The longest message text, counted as the text box counts it (a line break is two characters).
@@ -13,9 +15,6 @@ inline constexpr char kNotSharedWarning[] = "[Selected file not on shared device
 // The language message that refuses the send, checked in this order: an empty text (57), a text
 // longer than 424 characters (59), an empty addressee list (58); 0 when the send may go on.
 int gFctSendRefusal(const QString& messageText, const QString& addresseeList);
-
-// Language message: the attached file cannot be reached from other computers (the file follows).
-inline constexpr int kAttachmentNotReachableText = 123;
 
 struct AttachmentConversion {
     QString path;     // the network path to send; empty when the message must not go

@@ -4,12 +4,12 @@
 #include <algorithm>
 
 #include "mainwindow/addressee_list.h"
-#include "mainwindow/main_window_texts.h"
 #include "platform/ansi_codec.h"
-#include "platform/nbds_datagram.h"
-#include "platform/nmbd_unexpected_reader.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
 #include "stores/contacts.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "transport/message_codec.h"
 
 namespace {
@@ -50,7 +50,7 @@ SendSize gFctSendSize(const QString& sender, const QString& addresseeList, qint1
 }
 
 QString gFctSendSizeLine(const SendSize& size) {
-    using namespace MainWindowText;
+    using namespace Msg;
     QString line = gFctGetMessage(SizeInBytes) +
                    QStringLiteral(" %1/%2 ")
                        .arg(size.datagramBytes)

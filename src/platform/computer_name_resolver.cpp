@@ -9,8 +9,8 @@
 #include <chrono>
 
 #include "platform/ansi_codec.h"
-#include "platform/nbds_datagram.h"
-#include "platform/netbios_name_query.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/netbios_name_query.h"
 
 namespace pelimo::platform {
 

@@ -11,7 +11,7 @@
 
 #include "platform/ipv4_network.h"
 #include "platform/mailslot_transport_config.h"
-#include "platform/netbios_name_cache.h"
+#include "platform/netbios/netbios_name_cache.h"
 
 namespace pelimo::platform {
 

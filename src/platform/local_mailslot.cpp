@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <unordered_set>
 
-#include "platform/router_socket.h"
+#include "platform/netbios/router_socket.h"
 
 namespace pelimo::platform {
 namespace {

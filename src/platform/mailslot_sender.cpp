@@ -10,7 +10,7 @@
 #include "platform/computer_name_resolver.h"
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 
 namespace pelimo::platform {
 namespace {

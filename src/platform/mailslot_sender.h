@@ -22,7 +22,7 @@
 #include "platform/computer_name_resolver.h"
 #include "platform/mailslot_deliverer.h"
 #include "platform/mailslot_transport_config.h"
-#include "platform/netbios_name_cache.h"
+#include "platform/netbios/netbios_name_cache.h"
 
 namespace pelimo::platform {
 

@@ -7,12 +7,14 @@
 #include <QPushButton>
 
 #include "errorreport/error_trap.h"
-#include "mainwindow/artwork.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
 #include "ui/accessible_names.h"
-#include "ui/dialog_seam.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"
@@ -22,22 +24,6 @@
 qint16 gSetUpMode = 0;
 
 namespace {
-
-namespace Text {
-constexpr int Quit = 13;
-constexpr int Validate = 15;
-constexpr int Title = 18;
-constexpr int ChooseLanguage = 40;
-constexpr int Signature = 41;
-constexpr int OpenWindows = 44;
-constexpr int PlaySound = 45;
-constexpr int About = 50;
-constexpr int BoxTitle = 56;
-constexpr int NextStart = 94;
-constexpr int Minimized = 95;
-constexpr int Tagline = 213;
-constexpr int Notifications = 230;
-}  // namespace Text
 
 const QColor kWindowColour(22, 34, 108);
 const QColor kSettingsColour(66, 83, 157);
@@ -184,21 +170,21 @@ void frmSetUp::mInitForm() {
 
 void frmSetUp::mDisplayLanguage() {
     if (gSetUpMode != kSetUpPreferences) {
-        lblLabAboutTitle->setText(gFctGetMessage(Text::About));
-        cmdQuitAbout->setText(gFctGetMessage(Text::Quit));
+        lblLabAboutTitle->setText(gFctGetMessage(Msg::About));
+        cmdQuitAbout->setText(gFctGetMessage(Msg::Quit));
         lblVersionResult->setText(gFctAboutVersionText());
-        gSetLanguageText(Label1, Text::Tagline);
+        gSetLanguageText(Label1, Msg::SetUpTagline);
         return;
     }
     const std::pair<QWidget*, int> captions[] = {
-        {lblLabSetUpTitle, Text::Title},
-        {cmdValide, Text::Validate},
-        {lblCmdQuit, Text::Quit},
-        {lblSign, Text::Signature},
-        {chkOpenwindows, Text::OpenWindows},
-        {chkPlaysound, Text::PlaySound},
-        {chkMinimized, Text::Minimized},
-        {chkNotifications, Text::Notifications},
+        {lblLabSetUpTitle, Msg::PreferencesTitle},
+        {cmdValide, Msg::Ok},
+        {lblCmdQuit, Msg::Quit},
+        {lblSign, Msg::Signature},
+        {chkOpenwindows, Msg::OpenOnArrival},
+        {chkPlaysound, Msg::PlaySound},
+        {chkMinimized, Msg::MinimizeAfterSend},
+        {chkNotifications, Msg::Notifications},
     };
     for (const auto& [control, message] : captions) {
         const QString text = gFctGetMessage(message);
@@ -232,17 +218,15 @@ void frmSetUp::Command1_Click() {
     QString chosen;
     trap.step([&chosen] {
         chosen =
-            DialogSeam::openFileName(gFctGetMessage(Text::ChooseLanguage),
+            DialogSeam::openFileName(gFctGetMessage(Msg::ChooseLanguage),
                                      gApplicationFolder + QString::fromLatin1(kLanguageFolderName),
                                      QStringLiteral("Language File (*.lng)"));
     });
     if (chosen.isEmpty())
         return;
     trap.step([this, &chosen] { txtLanguage->setText(chosen); });
-    trap.step([] {
-        DialogSeam::messageBox(gFctGetMessage(Text::NextStart), MsgBoxButtons::Ok,
-                               MsgBoxIcon::Information, gFctGetMessage(Text::BoxTitle));
-    });
+    trap.step(
+        [] { LanguageBox::show(Msg::NextStart, MsgBoxButtons::Ok, MsgBoxIcon::Information); });
 }
 
 void frmSetUp::lblCmdQuit_Click() {

@@ -6,10 +6,10 @@
 #include "errorreport/runtime_error.h"
 #include "platform/ansi_case.h"
 #include "platform/profile_file.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/number_text.h"
 #include "stores/settings.h"
-#include "ui/dialog_seam.h"
 
 using pelimo::platform::ProfileBatch;
 using pelimo::platform::ProfileReader;

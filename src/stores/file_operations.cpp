@@ -7,8 +7,8 @@
 #include "platform/atomic_file.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

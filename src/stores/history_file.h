@@ -1,9 +1,6 @@
 // The history of received messages on disk: the text file "Histo.dat", read into and written from
-// the table of history_list.h.
-//
-// File format: per entry eight items, each on its own line ended by CR LF, in the field order of
-// DecodedMessageData: Kind and State as decimal digits, the six texts in double quotes with no
-// escaping (a text holding CR LF spans lines). Entries follow each other without separator.
+// the table of history_list.h: its lock, its loading, appending and rewriting. The file's format
+// is history_format.h.
 #pragma once
 
 #include <QByteArray>
@@ -12,6 +9,7 @@
 #include <QtGlobal>
 #include <vector>
 
+#include "stores/history_format.h"
 #include "stores/history_list.h"
 
 inline constexpr char kHistoryFileName[] = "Histo.dat";
@@ -43,15 +41,6 @@ void gDeleteHistoricMessage(qint32 number);
 
 // Deletes "Histo.dat": 1 when deleted, 0 otherwise. The table is not changed.
 int gFctDeleteHistoricFile();
-
-// Every double quote of `text` becomes an apostrophe, in place.
-void gReplaceQuotes(QString& text);
-
-// The eight items of `entry` as the file holds them (its texts' quotes already replaced).
-QByteArray gHistoryEntryBytes(const HistoryEntry& entry);
-
-// Parses history file contents; the entries the loader would keep.
-std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents);
 
 // Empties the table, forgets the state of the file and releases the lock.
 void gResetHistory();

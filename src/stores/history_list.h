@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "stores/decoded_message.h"
 #include "stores/history_text_store.h"
-#include "transport/decoded_message.h"
 
 // An entry is a copy of the current message taken when it arrived.
 using HistoryEntry = DecodedMessageData;

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "platform/profile_file.h"
+#include "seam/dialog_seam.h"
 #include "stores/data_file_search.h"
 #include "stores/number_text.h"
 #include "stores/settings.h"
-#include "ui/dialog_seam.h"
 
 LanguageTableData LanguageTable;
 

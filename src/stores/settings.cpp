@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "platform/profile_file.h"
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/number_text.h"
-#include "ui/dialog_seam.h"
 
 using pelimo::platform::ProfileBatch;
 using pelimo::platform::ProfileReader;

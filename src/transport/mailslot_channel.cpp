@@ -18,13 +18,14 @@
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
 #include "platform/mailslot_sender.h"
-#include "platform/netbios_name.h"
-#include "platform/router_client.h"
-#include "platform/router_hub.h"
-#include "platform/router_service.h"
+#include "platform/netbios/netbios_name.h"
+#include "platform/netbios/router_client.h"
+#include "platform/netbios/router_hub.h"
+#include "platform/netbios/router_service.h"
+#include "seam/dialog_seam.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "stores/settings.h"
-#include "ui/dialog_seam.h"
 
 using pelimo::platform::MailslotOrigin;
 using pelimo::platform::MailslotSender;
@@ -46,15 +47,6 @@ constexpr char kInitFailedText[] =
 constexpr char kScanFailedText[] =
     "Error Scanning MailSlot, please check you have a network ! or contact Trelvix";
 constexpr char kAddFailedText[] = "Error Adding received Message to gStructureMailslotControl";
-// Language messages of the box that says why nothing can be received.
-constexpr int kPortHeldText = 110;
-constexpr int kAnotherProgramText = 111;
-constexpr int kNmbdUnreadableText = 112;
-// Language messages of the reasons why the own mailslot cannot be had.
-constexpr int kChannelTakenText = 141;
-constexpr int kRouterUntrustedText = 142;
-constexpr int kRouterMissingText = 143;
-constexpr int kChannelRefusedText = 144;
 // How long the figures the router is asked for may take to come.
 constexpr int kStatusWaitMs = 1000;
 // How often a program without a router looks for one again to send through it.
@@ -141,13 +133,29 @@ void showAlert(const char* text, MsgBoxIcon icon = MsgBoxIcon::None,
                            QString::fromLatin1(title));
 }
 
+MailslotIntakePresenter& intakePresenter() {
+    static MailslotIntakePresenter current;
+    return current;
+}
+
+// Hands why nothing can be received to the window layer; without windows (tools, core tests) it
+// goes through the seam as a box.
+void presentIntakeFailure(const QString& text) {
+    if (intakePresenter()) {
+        intakePresenter()(text);
+        return;
+    }
+    DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
+                           QString::fromLatin1(kInformationTitle));
+}
+
 // The router could not bind the ports: the right to is given to the router program only.
 void explainMissingPrivilege(const router::IntakeReport& intake) {
     Transport& state = transport();
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    DialogSeam::messageBox(
+    presentIntakeFailure(
         QStringLiteral("Messages from other computers cannot be received: the NetBIOS ports "
                        "%1 and %2 need the right to bind ports below 1024, which Pelimo's router "
                        "program alone is given. Grant it once with\n\n"
@@ -155,8 +163,7 @@ void explainMissingPrivilege(const router::IntakeReport& intake) {
                        "and start the program again. Sending still works.")
             .arg(intake.datagramPort)
             .arg(intake.namePort)
-            .arg(QString::fromLocal8Bit(intake.routerProgram)),
-        MsgBoxButtons::Ok, MsgBoxIcon::Exclamation, QString::fromLatin1(kInformationTitle));
+            .arg(QString::fromLocal8Bit(intake.routerProgram)));
 }
 
 // The datagram port is another program's and nmbd's socket cannot be read either: say so once,
@@ -166,15 +173,14 @@ void explainPortHeld(const router::IntakeReport& intake) {
     if (state.privilegeExplained)
         return;
     state.privilegeExplained = true;
-    const QString holder = intake.portHolder.isEmpty() ? gFctGetMessage(kAnotherProgramText)
+    const QString holder = intake.portHolder.isEmpty() ? gFctGetMessage(Msg::IntakeAnotherProgram)
                                                        : QString::fromLocal8Bit(intake.portHolder);
-    QString text = gFctGetMessage(kPortHeldText) + u' ' + holder +
+    QString text = gFctGetMessage(Msg::IntakePortHeld) + u' ' + holder +
                    QStringLiteral(" (UDP %1)").arg(intake.datagramPort);
-    text += u' ' + gFctGetMessage(kNmbdUnreadableText) + u' ' +
+    text += u' ' + gFctGetMessage(Msg::IntakeNmbdUnreadable) + u' ' +
             QString::fromLocal8Bit(intake.nmbdSocketPath) +
             QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(intake.nmbdError)));
-    DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
-                           QString::fromLatin1(kInformationTitle));
+    presentIntakeFailure(text);
 }
 
 // What the router could not do about the network, said once. Reading nmbd's socket is
@@ -263,14 +269,14 @@ QString mailslotFailureText(const RouterClient::Outcome& outcome,
                             const MailslotTransportConfig& config) {
     switch (outcome.status) {
         case RouterClient::Status::Taken:
-            return gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
         case RouterClient::Status::Untrusted:
-            return gFctGetMessage(kRouterUntrustedText) +
+            return gFctGetMessage(Msg::RouterUntrusted) +
                    QStringLiteral(" %1 (uid %2)").arg(outcome.routerPid).arg(outcome.routerUid);
         case RouterClient::Status::Refused:
-            return gFctGetMessage(kChannelRefusedText) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelRefused) + u' ' + gMessageChannel();
         default:
-            return gFctGetMessage(kRouterMissingText) + u' ' + routerProgramPath(config) +
+            return gFctGetMessage(Msg::RouterMissing) + u' ' + routerProgramPath(config) +
                    QStringLiteral(" (%1)").arg(
                        QString::fromLocal8Bit(std::strerror(outcome.error)));
     }
@@ -341,6 +347,10 @@ void cutFields(QByteArrayView message, QString& sender, QString& addressee, QStr
 
 }  // namespace
 
+void gSetMailslotIntakePresenter(MailslotIntakePresenter presenter) {
+    intakePresenter() = std::move(presenter);
+}
+
 QString gMessageChannel() {
     return Settings.MessageChannel.isEmpty() ? QString::fromLatin1(kDefaultMessageChannel)
                                              : Settings.MessageChannel;
@@ -360,7 +370,7 @@ bool gFctInitMailSlot() {
                 pelimo::platform::createLocalMailslot(channel);
             if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue) {
                 state.mailslotFailure =
-                    gFctGetMessage(kChannelTakenText) + u' ' + gMessageChannel();
+                    gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
                 return false;
             }
             state.reader = std::make_unique<pelimo::platform::MailslotReader>(

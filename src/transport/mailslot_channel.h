@@ -20,6 +20,7 @@
 #include "platform/computer_name_resolver.h"
 #include "platform/mailslot_envelope.h"
 #include "platform/mailslot_transport_config.h"
+#include "transport/local_computer_name.h"
 
 inline constexpr qint32 kInvalidHandleValue = -1;
 inline constexpr char kDefaultMessageChannel[] = "pelimo";
@@ -78,14 +79,17 @@ inline constexpr qint64 kMaxHeldMailslotBytes = 8 * 1024 * 1024;
 
 extern MailslotControlData gStructureMailslotControl;
 
-// The local computer name, sender of every datagram.
-extern QString gComputerName;
-
 // Takes the local mailslot of the channel (Settings.MessageChannel, else "pelimo") from the
 // router, starting the router when none runs. True when the mailslot is ours; false (and
 // gFctMailSlotFailure says why) when another copy of this user holds the channel or no router
 // can be had. Says once what the router could not do about the network.
 bool gFctInitMailSlot();
+
+// Tells the user, once, what the router could not do about the network (nothing from other
+// computers can be received). The window layer installs its box here; without one the text goes
+// through the dialog seam.
+using MailslotIntakePresenter = std::function<void(const QString& text)>;
+void gSetMailslotIntakePresenter(MailslotIntakePresenter presenter);
 
 // Why the last gFctInitMailSlot gave no mailslot, for the user; empty after a success.
 QString gFctMailSlotFailure();
@@ -140,9 +144,6 @@ void gAnswerMailslotOrigin(const QString& sender, const QString& addressee, cons
 // neither an address nor a DNS name).
 bool gFctIsNetworkComputerName(const QString& name);
 
-// Sets `name` to the local computer name; returns non-zero on success, 0 on failure.
-qint32 gFctGetComputerName(QString& name);
-
 // The channel the mailslot is (or would be) opened on.
 QString gMessageChannel();
 
@@ -164,11 +165,6 @@ struct MailslotIntakeFigures {
     quint64 duplicates = 0;
 };
 MailslotIntakeFigures gMailslotIntakeFigures();
-
-// Resolves computer names to IPv4 addresses as the sender does (learnt names, a name query, the
-// system resolver). The function may be called on any thread and blocks for a moment.
-using ComputerNameResolver = std::function<std::optional<std::uint32_t>(const QString& name)>;
-ComputerNameResolver gComputerNameResolver();
 
 // Waits until every datagram queued by SendToPelimo has been written (or the timeout passed);
 // true when the queue is empty. For tools that exit after sending, and tests.

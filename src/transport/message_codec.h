@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "platform/mailslot_envelope.h"
-#include "transport/decoded_message.h"
+#include "stores/decoded_message.h"
 
 inline constexpr char kIdentificationRequestText[] = "Pelimo : Identification Request";
 inline constexpr char kIdentificationAnswerText[] = "Pelimo : Identification Answer";

@@ -5,12 +5,9 @@
 #include <QWidget>
 
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 
 namespace {
-
-// Language messages that name controls without a caption on screen.
-constexpr int kAttachText = 6;
-constexpr int kChooseLanguageText = 40;
 
 // The controls named `name` in `window`: the control itself, or every member of a control array
 // ("txtUserName_0", "txtUserName_1", ...).
@@ -47,7 +44,7 @@ const AccessibleCaptionTable& gMainWindowAccessibleNames() {
         {"txtSendMessage", "lblLabSendTitle"},
         {"txtSendFiles", "lblLabSendFiles"},
         {"txtReceiveMessage", "lblLabReceiveTitle"},
-        {"txtReceiveFiles", nullptr, kAttachText},
+        {"txtReceiveFiles", nullptr, Msg::Attach},
         {"MSFlexGrid1", "Label5"},
     };
     return table;
@@ -71,8 +68,8 @@ const AccessibleCaptionTable& gAddressBookAccessibleNames() {
 const AccessibleCaptionTable& gSetUpAccessibleNames() {
     static const AccessibleCaptionTable table = {
         {"txtSign", "lblSign"},
-        {"txtLanguage", nullptr, kChooseLanguageText},
-        {"Command1", nullptr, kChooseLanguageText},
+        {"txtLanguage", nullptr, Msg::ChooseLanguage},
+        {"Command1", nullptr, Msg::ChooseLanguage},
     };
     return table;
 }

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "ui/button_texts.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

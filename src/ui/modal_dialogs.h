@@ -2,7 +2,7 @@
 // message boxes and file dialogs.
 #pragma once
 
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 class QDialog;
 class QPrinter;

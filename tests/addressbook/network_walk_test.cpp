@@ -5,7 +5,7 @@
 #include "addressbook/network_walk.h"
 #include "common/test_folder.h"
 #include "fake_network.h"
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <ostream>
 
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 void PrintTo(const QString& value, std::ostream* out);
 void PrintTo(const QByteArray& value, std::ostream* out);

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

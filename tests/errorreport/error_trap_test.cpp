@@ -7,8 +7,8 @@
 
 #include "common/test_folder.h"
 #include "errorreport/error_trap.h"
-#include "errorreport/frmError.h"
 #include "errorreport/runtime_error.h"
+#include "ui/frmError.h"
 #include "ui/modal_dialogs.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "stores/history_file.h"
+#include "stores/history_format.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/nbds_datagram.h"
-#include "platform/nmbd_unexpected_reader.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
 #include "platform/udp_port_holder.h"
 
 using namespace pelimo::platform;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/router_protocol.h"
+#include "platform/netbios/router_protocol.h"
 
 using namespace pelimo::platform;
 

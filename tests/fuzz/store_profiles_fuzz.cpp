@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "seam/dialog_seam.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/language_file.h"
-#include "ui/dialog_seam.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "common/download_folder.h"
 #include "main_window_fixture.h"
 #include "stores/application.h"
+#include "stores/decoded_message.h"
 #include "stores/file_operations.h"
-#include "transport/decoded_message.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 

@@ -7,10 +7,10 @@
 #include <QTableView>
 #include <QTest>
 
-#include "errorreport/frmError.h"
 #include "main_window_fixture.h"
 #include "stores/history_file.h"
 #include "transport/mailslot_channel.h"
+#include "ui/frmError.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 

@@ -48,12 +48,12 @@
 #include "attachments/network_copy.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/termination_signals.h"
+#include "seam/dialog_seam.h"
 #include "stores/contacts.h"
 #include "stores/file_operations.h"
 #include "stores/history_file.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
-#include "ui/dialog_seam.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 

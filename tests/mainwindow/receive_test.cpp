@@ -9,13 +9,13 @@
 #include <QTimer>
 
 #include "main_window_fixture.h"
-#include "mainwindow/artwork.h"
 #include "mainwindow/panel_state.h"
 #include "platform/ansi_codec.h"
 #include "platform/local_mailslot.h"
 #include "stores/contacts.h"
 #include "stores/history_file.h"
 #include "transport/mailslot_channel.h"
+#include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 

@@ -7,9 +7,9 @@
 
 #include "common/other_copy.h"
 #include "main_window_fixture.h"
-#include "mainwindow/main_window_texts.h"
 #include "stores/history_file.h"
 #include "stores/language_file.h"
+#include "stores/language_messages.h"
 #include "transport/mailslot_channel.h"
 
 using StartupOnAFolderTest = MainWindowTest;
@@ -20,8 +20,7 @@ TEST_F(StartupOnAFolderTest, ASecondCopySaysSoOnceAndNeverWritesTheHistory) {
     OtherCopy first(folder_.path());
     ASSERT_TRUE(first.held());
     frmPelimo& window = start();
-    EXPECT_EQ(shownMessageTexts(),
-              std::vector<QString>{gFctGetMessage(MainWindowText::AnotherCopyRunning)});
+    EXPECT_EQ(shownMessageTexts(), std::vector<QString>{gFctGetMessage(Msg::AnotherCopyRunning)});
     EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue)
         << "the mailslot is the first copy's";
     EXPECT_EQ(HistoryList.Count, 2);

@@ -5,8 +5,8 @@
 #include "common/test_folder.h"
 #include "mainwindow/send_size_line.h"
 #include "stores/contacts.h"
+#include "stores/decoded_message.h"
 #include "stores/language_file.h"
-#include "transport/decoded_message.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <QTest>
 
 #include "addressbook/frmAddressBook.h"
-#include "errorreport/frmError.h"
 #include "favorites/frmFavorite.h"
 #include "main_window_fixture.h"
 #include "mainwindow/frmSearchComputer.h"
 #include "preferences/frmSetUp.h"
 #include "stores/language_file.h"
 #include "text_fit.h"
+#include "ui/frmError.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
 

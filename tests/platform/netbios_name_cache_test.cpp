@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/ipv4_network.h"
-#include "platform/netbios_name.h"
-#include "platform/netbios_name_cache.h"
+#include "platform/netbios/netbios_name.h"
+#include "platform/netbios/netbios_name_cache.h"
 
 using namespace pelimo::platform;
 using Clock = NetbiosNameCache::Clock;

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include "common/test_folder.h"
+#include "stores/language_box.h"
 #include "stores/language_file.h"
 
 namespace {
@@ -133,4 +135,51 @@ TEST_F(LanguageFile, ShippedFilesAreComplete) {
             EXPECT_FALSE(text.contains(u"||")) << number;
         }
     }
+}
+
+// Every message number the program names is worded in every shipped language file.
+TEST_F(LanguageFile, EveryNamedMessageIsWordedInTheShippedFiles) {
+    QFile names(QStringLiteral(PELIMO_SOURCE_DIR "/src/stores/language_messages.h"));
+    ASSERT_TRUE(names.open(QIODevice::ReadOnly));
+    const QString header = QString::fromUtf8(names.readAll());
+    QList<int> numbers;
+    const QRegularExpression entry(QStringLiteral("^\\s+(\\w+) = (\\d+),"),
+                                   QRegularExpression::MultilineOption);
+    for (auto match = entry.globalMatch(header); match.hasNext();)
+        numbers.append(match.next().captured(2).toInt());
+    ASSERT_GT(numbers.size(), 100);
+    const QString data = QStringLiteral(PELIMO_SOURCE_DIR "/resources/data/");
+    for (const QString& name :
+         {QStringLiteral("orglng.lng"), QStringLiteral("Language/English.lng"),
+          QStringLiteral("Language/French.lng")}) {
+        SCOPED_TRACE(name.toStdString());
+        gResetLanguageTable();
+        gLoadLanguageFile(data + name);
+        for (const int number : numbers) {
+            const QString text = gFctGetMessage(number);
+            EXPECT_FALSE(text.isEmpty()) << number;
+            EXPECT_NE(text, "Error") << number;
+            EXPECT_NE(text, "Error Getting Message") << number;
+        }
+    }
+}
+
+TEST_F(LanguageFile, LanguageBoxTitlesWithTheProgramNameAndAddsTheDetailLine) {
+    DialogSeam::clearShown();
+    TestFolder folder;
+    loadFile(folder, "[Langage]\r\nNbMessage=56\r\n00007=Delete it?\r\n00056=Pelimo here\r\n");
+    DialogSeam::pushButton(MsgBoxResult::Cancel);
+    EXPECT_EQ(LanguageBox::show(7, MsgBoxButtons::OkCancel, MsgBoxIcon::Question,
+                                QStringLiteral("C:\\notes.txt")),
+              MsgBoxResult::Cancel);
+    LanguageBox::show(7);
+    ASSERT_EQ(DialogSeam::shown().size(), 2u);
+    const DialogRecord& asked = DialogSeam::shown()[0];
+    EXPECT_EQ(asked.title, "Pelimo here");
+    EXPECT_EQ(asked.text, "Delete it?\nC:\\notes.txt");
+    EXPECT_EQ(asked.buttons, MsgBoxButtons::OkCancel);
+    EXPECT_EQ(asked.icon, MsgBoxIcon::Question);
+    const DialogRecord& said = DialogSeam::shown()[1];
+    EXPECT_EQ(said.text, "Delete it?") << "no detail, no empty line";
+    EXPECT_EQ(said.buttons, MsgBoxButtons::Ok);
 }

@@ -11,10 +11,10 @@
 #include "platform/ansi_codec.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_sender.h"
-#include "platform/nbds_datagram.h"
-#include "platform/netbios_name_query.h"
-#include "platform/router_client.h"
-#include "platform/router_hub.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/netbios_name_query.h"
+#include "platform/netbios/router_client.h"
+#include "platform/netbios/router_hub.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
 #include "transport/message_codec.h"
@@ -39,6 +39,7 @@ protected:
     void TearDown() override {
         gResetMailSlot();
         gResetSettings();
+        gSetMailslotIntakePresenter({});
     }
     // Another program writing straight into our local mailslot.
     void writeRaw(const QByteArray& message) {
@@ -533,6 +534,25 @@ TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoes
         ASSERT_TRUE(gFctInitMailSlot());
     }
     EXPECT_EQ(DialogSeam::shown().size(), 1u);
+}
+
+TEST_F(MailslotChannelTest, AnInstalledPresenterIsToldWhatTheIntakeCannotDoInsteadOfTheSeam) {
+    MailslotTransportConfig config = loopbackConfig();
+    config.datagramPort = 238;
+    config.namePort = 237;
+    config.routerRetryIntervalMs = 60000;
+    gSetMailslotTransportConfig(config);
+    QStringList told;
+    gSetMailslotIntakePresenter([&told](const QString& text) { told.append(text); });
+    {
+        WithoutBindPrivilege drop;
+        ASSERT_TRUE(gFctInitMailSlot());
+    }
+    if (told.isEmpty() && DialogSeam::shown().empty())
+        GTEST_SKIP() << "ports below 1024 are not privileged here";
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
+    EXPECT_TRUE(DialogSeam::shown().empty()) << "the window layer shows it, not the seam";
 }
 
 TEST_F(MailslotChannelTest, ComputerNameIsTheUpperCasedNetbiosName) {

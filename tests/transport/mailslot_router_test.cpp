@@ -6,8 +6,8 @@
 #include <QThread>
 
 #include "platform/local_mailslot.h"
-#include "platform/mailslot_router.h"
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/mailslot_router.h"
+#include "platform/netbios/nbds_datagram.h"
 #include "transport_test_support.h"
 
 using namespace pelimo::platform;

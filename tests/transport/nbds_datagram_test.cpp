@@ -4,8 +4,8 @@
 #include <QRandomGenerator>
 
 #include "common/test_folder.h"
-#include "platform/nbds_datagram.h"
-#include "platform/netbios_name_query.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/netbios_name_query.h"
 
 using namespace pelimo::platform;
 

@@ -16,11 +16,11 @@
 #include <string>
 
 #include "common/test_folder.h"
-#include "platform/duplicate_datagram_filter.h"
 #include "platform/local_mailslot.h"
-#include "platform/mailslot_router.h"
 #include "platform/mailslot_sender.h"
-#include "platform/nmbd_unexpected_reader.h"
+#include "platform/netbios/duplicate_datagram_filter.h"
+#include "platform/netbios/mailslot_router.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
 #include "platform/udp_port_holder.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"

@@ -11,10 +11,10 @@
 
 #include <cstring>
 
-#include "platform/router_client.h"
-#include "platform/router_hub.h"
-#include "platform/router_protocol.h"
-#include "platform/router_service.h"
+#include "platform/netbios/router_client.h"
+#include "platform/netbios/router_hub.h"
+#include "platform/netbios/router_protocol.h"
+#include "platform/netbios/router_service.h"
 #include "transport_test_support.h"
 
 using namespace pelimo::platform;

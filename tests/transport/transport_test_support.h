@@ -9,7 +9,7 @@
 
 #include "platform/mailslot_envelope.h"
 #include "platform/mailslot_transport_config.h"
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 
 // A channel name unique to this process and call.
 QByteArray uniqueChannel(const char* stem);

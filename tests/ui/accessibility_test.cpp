@@ -16,12 +16,12 @@
 #include "ui/limited_text_box.h"
 
 #include "addressbook/frmAddressBook.h"
-#include "errorreport/frmError.h"
 #include "favorites/frmFavorite.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/panel_state.h"
 #include "preferences/frmSetUp.h"
 #include "stores/language_file.h"
+#include "ui/frmError.h"
 #include "ui/label_button_accessible.h"
 #include "ui/window_test_support.h"
 

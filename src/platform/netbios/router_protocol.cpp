@@ -1,7 +1,7 @@
-#include "platform/router_protocol.h"
+#include "platform/netbios/router_protocol.h"
 
 #include "platform/byte_reader.h"
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 
 namespace pelimo::platform::router {
 namespace {

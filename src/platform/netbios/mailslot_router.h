@@ -21,8 +21,8 @@
 
 #include "platform/mailslot_deliverer.h"
 #include "platform/mailslot_transport_config.h"
-#include "platform/netbios_name.h"
-#include "platform/netbios_name_cache.h"
+#include "platform/netbios/netbios_name.h"
+#include "platform/netbios/netbios_name_cache.h"
 
 namespace pelimo::platform {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/artwork.h"
+#include "ui/artwork.h"
 
 // The resource file is compiled into a static library: register it before the first use.
 static void initPelimoResources() {

@@ -1,4 +1,4 @@
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 
 #include "platform/byte_reader.h"
 

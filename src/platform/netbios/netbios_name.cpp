@@ -1,4 +1,4 @@
-#include "platform/netbios_name.h"
+#include "platform/netbios/netbios_name.h"
 
 namespace pelimo::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/router_hub.h"
+#include "platform/netbios/router_hub.h"
 
 #include <poll.h>
 #include <pwd.h>
@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <deque>
 
-#include "platform/netbios_name.h"
-#include "platform/router_socket.h"
+#include "platform/netbios/netbios_name.h"
+#include "platform/netbios/router_socket.h"
 
 namespace pelimo::platform {
 namespace {

@@ -9,11 +9,11 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/mailslot_router.h"
 #include "platform/mailslot_sender.h"
 #include "platform/mailslot_transport_config.h"
-#include "platform/netbios_name_cache.h"
-#include "platform/router_hub.h"
+#include "platform/netbios/mailslot_router.h"
+#include "platform/netbios/netbios_name_cache.h"
+#include "platform/netbios/router_hub.h"
 
 namespace pelimo::platform {
 

@@ -1,4 +1,4 @@
-#include "ui/dialog_seam.h"
+#include "seam/dialog_seam.h"
 
 #include <cstdio>
 #include <deque>

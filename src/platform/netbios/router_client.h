@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/router_protocol.h"
+#include "platform/netbios/router_protocol.h"
 
 namespace pelimo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/mailslot_router.h"
+#include "platform/netbios/mailslot_router.h"
 
 #include <linux/sock_diag.h>
 #include <netinet/in.h>
@@ -16,13 +16,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/duplicate_datagram_filter.h"
 #include "platform/ipv4_network.h"
 #include "platform/local_mailslot.h"
-#include "platform/nbds_datagram.h"
-#include "platform/netbios_name_query.h"
-#include "platform/nmbd_unexpected_reader.h"
-#include "platform/router_socket.h"
+#include "platform/netbios/duplicate_datagram_filter.h"
+#include "platform/netbios/nbds_datagram.h"
+#include "platform/netbios/netbios_name_query.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
+#include "platform/netbios/router_socket.h"
 
 namespace pelimo::platform {
 namespace {

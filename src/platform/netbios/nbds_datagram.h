@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/netbios_name.h"
+#include "platform/netbios/netbios_name.h"
 
 namespace pelimo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/nmbd_unexpected_reader.h"
+#include "platform/netbios/nmbd_unexpected_reader.h"
 
 #include <arpa/inet.h>
 #include <sys/socket.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/nbds_datagram.h"
+#include "platform/netbios/nbds_datagram.h"
 
 namespace pelimo::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "transport/decoded_message.h"
+#include "stores/decoded_message.h"
 
 DecodedMessageData DecodedMessage;
 DecodedMessageData gShownMessage;

@@ -1,4 +1,4 @@
-#include "platform/netbios_name_query.h"
+#include "platform/netbios/netbios_name_query.h"
 
 #include "platform/byte_reader.h"
 

@@ -1,8 +1,8 @@
-#include "platform/netbios_name_cache.h"
+#include "platform/netbios/netbios_name_cache.h"
 
 #include <algorithm>
 
-#include "platform/netbios_name.h"
+#include "platform/netbios/netbios_name.h"
 
 namespace pelimo::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/router_service.h"
+#include "platform/netbios/router_service.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <thread>
 
-#include "platform/router_client.h"
+#include "platform/netbios/router_client.h"
 #include "platform/udp_port_holder.h"
 
 namespace pelimo::platform {

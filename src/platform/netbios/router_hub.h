@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "platform/mailslot_deliverer.h"
-#include "platform/mailslot_router.h"
-#include "platform/router_protocol.h"
+#include "platform/netbios/mailslot_router.h"
+#include "platform/netbios/router_protocol.h"
 
 namespace pelimo::platform {
 

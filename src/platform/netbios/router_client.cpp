@@ -1,6 +1,6 @@
-#include "platform/router_client.h"
+#include "platform/netbios/router_client.h"
 
-#include "platform/router_socket.h"
+#include "platform/netbios/router_socket.h"
 
 #include <fcntl.h>
 #include <linux/capability.h>

@@ -1,4 +1,4 @@
-#include "platform/duplicate_datagram_filter.h"
+#include "platform/netbios/duplicate_datagram_filter.h"
 
 #include <QCryptographicHash>
 

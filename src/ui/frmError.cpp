@@ -1,4 +1,4 @@
-#include "errorreport/frmError.h"
+#include "ui/frmError.h"
 
 #include <QDesktopServices>
 #include <QFont>

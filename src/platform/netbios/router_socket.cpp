@@ -1,4 +1,4 @@
-#include "platform/router_socket.h"
+#include "platform/netbios/router_socket.h"
 
 #include <unistd.h>
 
