@@ -26,6 +26,7 @@
 #include "ui/label_button_hover.h"
 #include "ui/label_button_tables.h"
 #include "ui/modal_dialogs.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
 
@@ -35,11 +36,11 @@ qint16 gAddressBookPickedUser = 0;
 namespace {
 
 const QString kForm = QStringLiteral("frmAddressBook");
-const QColor kWindowColour(38, 60, 153);
-const QColor kCardColour(22, 34, 108);
-const QColor kSelectedColour(64, 64, 64);
-const QColor kFlagSet(0, 255, 0);
-const QColor kFlagUnset(255, 0, 0);
+const QColor& kWindowColour = Palette::kBlue;
+const QColor& kCardColour = Palette::kDarkBlue;
+const QColor& kSelectedColour = Palette::kBand;
+const QColor& kFlagSet = Palette::kGreen;
+const QColor& kFlagUnset = Palette::kRed;
 
 constexpr int kWindowWidth = 7785;
 constexpr int kWindowHeight = 5775;
@@ -66,8 +67,8 @@ QLabel* caption(QWidget* parent, const QString& name, int left, int top, int wid
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
-    gPlace(label, left, top, width, height);
-    gPaint(label, kCardColour, kDesignWhite, false);
+    WindowParts::place(label, left, top, width, height);
+    WindowParts::paint(label, kCardColour, Palette::kWhite, false);
     return label;
 }
 
@@ -121,49 +122,52 @@ void ContactCard::mouseDoubleClickEvent(QMouseEvent* event) {
 
 frmAddressBook::frmAddressBook(QWidget* parent)
     : QDialog(parent),
-      lblLabAddressBookTitle(gTitleLabel(this, "lblLabAddressBookTitle", kWindowWidth, 12)),
-      commandBand(gNamed(new QLabel(this), "Label2")),
-      lblCmdSelect(gCommandLabel(this, "lblCmdSelect", 120, kCommandTop, 930, 570)),
-      lblCmdDetectUser(gCommandLabel(this, "lblCmdDetectUser", 1335, kCommandTop, 975, 525)),
-      lblCmdPhoto(gCommandLabel(this, "lblCmdPhoto", 2475, kCommandTop, 765, 570)),
-      lblCmdSound(gCommandLabel(this, "lblCmdSound", 3270, kCommandTop, 765, 570)),
-      lblCmdSoundListen(gCommandLabel(this, "lblCmdSoundListen", 4125, kCommandTop, 720, 540)),
-      lblCmdDelete(gCommandLabel(this, "lblCmdDelete", 4860, kCommandTop, 870, 570)),
-      lblCmdQuit(gCommandLabel(this, "lblCmdQuit", 6855, kCommandTop, 870, 570)),
-      lblNobodyConnected(gPlainLabel(this, "lblNobodyConnected")),
-      VScroll1(gNamed(new QScrollBar(Qt::Vertical, this), "VScroll1")),
-      picDefault(gNamed(new QLabel(this), "picDefault")),
-      lblLabInfo1(gPlainLabel(this, "lblLabInfo1")) {
+      lblLabAddressBookTitle(
+          WindowParts::titleLabel(this, "lblLabAddressBookTitle", kWindowWidth, 12)),
+      commandBand(WindowParts::named(new QLabel(this), "Label2")),
+      lblCmdSelect(WindowParts::commandLabel(this, "lblCmdSelect", 120, kCommandTop, 930, 570)),
+      lblCmdDetectUser(
+          WindowParts::commandLabel(this, "lblCmdDetectUser", 1335, kCommandTop, 975, 525)),
+      lblCmdPhoto(WindowParts::commandLabel(this, "lblCmdPhoto", 2475, kCommandTop, 765, 570)),
+      lblCmdSound(WindowParts::commandLabel(this, "lblCmdSound", 3270, kCommandTop, 765, 570)),
+      lblCmdSoundListen(
+          WindowParts::commandLabel(this, "lblCmdSoundListen", 4125, kCommandTop, 720, 540)),
+      lblCmdDelete(WindowParts::commandLabel(this, "lblCmdDelete", 4860, kCommandTop, 870, 570)),
+      lblCmdQuit(WindowParts::commandLabel(this, "lblCmdQuit", 6855, kCommandTop, 870, 570)),
+      lblNobodyConnected(WindowParts::plainLabel(this, "lblNobodyConnected")),
+      VScroll1(WindowParts::named(new QScrollBar(Qt::Vertical, this), "VScroll1")),
+      picDefault(WindowParts::named(new QLabel(this), "picDefault")),
+      lblLabInfo1(WindowParts::plainLabel(this, "lblLabInfo1")) {
     setObjectName(kForm);
     gAddressBookPickedUser = 0;
     setFixedSize(gTwipsToPixels(kWindowWidth), gTwipsToPixels(kWindowHeight));
-    gPaint(this, kWindowColour, kDesignWhite);
-    setFont(gArial(8));
+    WindowParts::paint(this, kWindowColour, Palette::kWhite);
+    setFont(WindowParts::arial(8));
 
-    gPaint(lblLabAddressBookTitle, kWindowColour, kDesignWhite, false);
-    gPlace(commandBand, 15, 390, 7770, 675);
-    gPaint(commandBand, kDesignBand, kDesignWhite);
+    WindowParts::paint(lblLabAddressBookTitle, kWindowColour, Palette::kWhite, false);
+    WindowParts::place(commandBand, 15, 390, 7770, 675);
+    WindowParts::paint(commandBand, Palette::kBand, Palette::kWhite);
     for (LabelButton* command : {lblCmdSelect, lblCmdDetectUser, lblCmdPhoto, lblCmdSound,
                                  lblCmdSoundListen, lblCmdDelete, lblCmdQuit}) {
         command->setFocusPolicy(Qt::NoFocus);
         command->raise();
     }
 
-    gPlace(lblNobodyConnected, 75, 1230, 7380, 750);
+    WindowParts::place(lblNobodyConnected, 75, 1230, 7380, 750);
     lblNobodyConnected->setAlignment(Qt::AlignCenter);
     lblNobodyConnected->setWordWrap(true);
     // The label's right end lies under the scroll bar: its lines wrap clear of it.
     lblNobodyConnected->setContentsMargins(8, 0, 12, 0);
-    lblNobodyConnected->setFont(gArial(12, true));
-    gPaint(lblNobodyConnected, kWindowColour, kDesignWhite, false);
+    lblNobodyConnected->setFont(WindowParts::arial(12, true));
+    WindowParts::paint(lblNobodyConnected, kWindowColour, Palette::kWhite, false);
     lblNobodyConnected->setText(QStringLiteral(
         "Nobody Connected ? Are you in Network ? Please press 'Connected ?' button..."));
-    gSetLanguageText(lblNobodyConnected, Msg::NobodyConnected);
+    WindowParts::setLanguageText(lblNobodyConnected, Msg::NobodyConnected);
 
     for (int index = 0; index < kCards; ++index)
         buildCard(index);
 
-    gPlace(VScroll1, 7440, 1140, 345, 4275);
+    WindowParts::place(VScroll1, 7440, 1140, 345, 4275);
     VScroll1->setSingleStep(1);
     VScroll1->setPageStep(1);
 
@@ -171,8 +175,8 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     picDefault->hide();
 
     // Inside the window, clear of its left edge.
-    gPlace(lblLabInfo1, 120, 5520, kWindowWidth - 240, 255);
-    gPaint(lblLabInfo1, kWindowColour, kDesignWhite, false);
+    WindowParts::place(lblLabInfo1, 120, 5520, kWindowWidth - 240, 255);
+    WindowParts::paint(lblLabInfo1, kWindowColour, Palette::kWhite, false);
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmAddressBook::VScroll1_Change);
     connect(lblCmdSelect, &LabelButton::clicked, this, &frmAddressBook::lblCmdSelect_Click);
@@ -196,7 +200,7 @@ void frmAddressBook::buildCard(int index) {
     picUser[index] = card;
     card->setObjectName(indexed("picUser", index));
     card->setGeometry(gTwipsRect(135, kCardTops[index], 7215, 1020));
-    gPaint(card, kCardColour, kDesignWhite, true);
+    WindowParts::paint(card, kCardColour, Palette::kWhite, true);
 
     using namespace CardLayout;
     lblUserName[index] = caption(card, indexed("lblUserName", index), kCaptionLeft, kRowTops[0],
@@ -206,7 +210,7 @@ void frmAddressBook::buildCard(int index) {
     box->setObjectName(indexed("txtUserName", index));
     box->setGeometry(gTwipsRect(kValueLeft, 30, kValueWidth, 285));
     box->setFrame(false);
-    gPaint(box, kCardColour, kDesignWhite, true);
+    WindowParts::paint(box, kCardColour, Palette::kWhite, true);
     box->installEventFilter(this);
     lblComputerName[index] = caption(card, indexed("lblComputerName", index), kCaptionLeft,
                                      kRowTops[1], kCaptionWidth, kRowHeight);
@@ -288,10 +292,10 @@ void frmAddressBook::fillCard(int index, int position) {
     lblGroupNameResult[index]->setText(QStringLiteral(": ") + contact.UserGroupName);
     lblLabPelimoReadyResult[index]->setText(QStringLiteral(": ") + flagText(contact.Ready));
     lblLabConnectedResult[index]->setText(QStringLiteral(": ") + flagText(contact.Connected));
-    gPaint(lblLabPelimoReadyResult[index], kCardColour, contact.Ready ? kFlagSet : kFlagUnset,
-           false);
-    gPaint(lblLabConnectedResult[index], kCardColour, contact.Connected ? kFlagSet : kFlagUnset,
-           false);
+    WindowParts::paint(lblLabPelimoReadyResult[index], kCardColour,
+                       contact.Ready ? kFlagSet : kFlagUnset, false);
+    WindowParts::paint(lblLabConnectedResult[index], kCardColour,
+                       contact.Connected ? kFlagSet : kFlagUnset, false);
     picUser[index]->show();
     QPixmap photo;
     if (!contact.UserPicturePath.isEmpty())
@@ -320,8 +324,8 @@ void frmAddressBook::mDisplayUser() {
 }
 
 void frmAddressBook::setCardBackground(int index, const QColor& colour) {
-    gPaint(picUser[index], colour, kDesignWhite, true);
-    gPaint(txtUserName[index], colour, kDesignWhite, true);
+    WindowParts::paint(picUser[index], colour, Palette::kWhite, true);
+    WindowParts::paint(txtUserName[index], colour, Palette::kWhite, true);
 }
 
 void frmAddressBook::mSelectUser(int index) {

@@ -13,7 +13,7 @@
 namespace {}  // namespace
 
 void frmAddressBook::mAddDiagnosisCommand() {
-    lblCmdDiagnose = gCommandLabel(this, "lblCmdDiagnose", 5820, 450, 990, 570);
+    lblCmdDiagnose = WindowParts::commandLabel(this, "lblCmdDiagnose", 5820, 450, 990, 570);
     lblCmdDiagnose->setFocusPolicy(lblCmdQuit->focusPolicy());
     lblCmdDiagnose->setText(gFctGetMessage(Msg::ReachableCommand));
     lblCmdDiagnose->raise();

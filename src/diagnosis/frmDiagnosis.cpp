@@ -13,16 +13,17 @@
 #include "ui/label_button.h"
 #include "ui/label_button_hover.h"
 #include "ui/modal_dialogs.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
 
 namespace {
 
-const QColor kWindowColour(38, 60, 153);
-const QColor kListColour(22, 34, 108);
-const QColor kGood(0, 255, 0);
-const QColor kBad(255, 96, 96);
-const QColor kUnknown(255, 144, 48);
+const QColor& kWindowColour = Palette::kBlue;
+const QColor& kListColour = Palette::kDarkBlue;
+const QColor& kGood = Palette::kGreen;
+const QColor& kBad = Palette::kLightRed;
+const QColor& kUnknown = Palette::kOrange;
 
 constexpr int kWidth = 7800;
 constexpr int kHeight = 5400;
@@ -54,7 +55,7 @@ QColor markColour(DiagnosisMark mark) {
         case DiagnosisMark::Advice:
             break;
     }
-    return kDesignWhite;
+    return Palette::kWhite;
 }
 
 }  // namespace
@@ -63,33 +64,33 @@ frmDiagnosis::frmDiagnosis(const QString& computerName, QWidget* parent)
     : QDialog(parent), diagnosis_(new ReachabilityDiagnosis(this)) {
     setObjectName(kModule);
     setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
-    setFont(gArial(8));
-    gPaint(this, kWindowColour, kDesignWhite);
+    setFont(WindowParts::arial(8));
+    WindowParts::paint(this, kWindowColour, Palette::kWhite);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
-    lblLabTitle = gTitleLabel(this, "lblLabTitle", kWidth, 12);
-    Label2 = gPlainLabel(this, "Label2");
-    gPlace(Label2, 15, 390, kWidth - 30, 675);
-    gPaint(Label2, kDesignBand, kDesignWhite);
-    lblCmdCheck = gCommandLabel(this, "lblCmdCheck", 120, kCommandTop, 1200, 570);
-    lblCmdQuit = gCommandLabel(this, "lblCmdQuit", 6810, kCommandTop, 870, 570);
+    lblLabTitle = WindowParts::titleLabel(this, "lblLabTitle", kWidth, 12);
+    Label2 = WindowParts::plainLabel(this, "Label2");
+    WindowParts::place(Label2, 15, 390, kWidth - 30, 675);
+    WindowParts::paint(Label2, Palette::kBand, Palette::kWhite);
+    lblCmdCheck = WindowParts::commandLabel(this, "lblCmdCheck", 120, kCommandTop, 1200, 570);
+    lblCmdQuit = WindowParts::commandLabel(this, "lblCmdQuit", 6810, kCommandTop, 870, 570);
 
-    lblComputerName = gPlainLabel(this, "lblComputerName");
-    gPlace(lblComputerName, 135, 1200, 1800, 285);
-    txtComputerName = gNamed(new QLineEdit(computerName, this), "txtComputerName");
-    gPlace(txtComputerName, 1995, 1170, 3000, 315);
-    gPaint(txtComputerName, kDesignWhite, kDesignBlack);
+    lblComputerName = WindowParts::plainLabel(this, "lblComputerName");
+    WindowParts::place(lblComputerName, 135, 1200, 1800, 285);
+    txtComputerName = WindowParts::named(new QLineEdit(computerName, this), "txtComputerName");
+    WindowParts::place(txtComputerName, 1995, 1170, 3000, 315);
+    WindowParts::paint(txtComputerName, Palette::kWhite, Palette::kBlack);
     txtComputerName->setMaxLength(kMaxDiagnosedNameLength + 2);  // room for leading "\\"
 
-    lstResults = gNamed(new QListWidget(this), "lstResults");
-    gPlace(lstResults, 135, 1620, 7530, 3420);
-    gPaint(lstResults, kListColour, kDesignWhite);
+    lstResults = WindowParts::named(new QListWidget(this), "lstResults");
+    WindowParts::place(lstResults, 135, 1620, 7530, 3420);
+    WindowParts::paint(lstResults, kListColour, Palette::kWhite);
     lstResults->setWordWrap(true);
     lstResults->setSelectionMode(QAbstractItemView::NoSelection);
     lstResults->setFocusPolicy(Qt::StrongFocus);
 
-    lblLabInfo1 = gPlainLabel(this, "lblLabInfo1");
-    gPlace(lblLabInfo1, 135, 5100, 7530, 255);
+    lblLabInfo1 = WindowParts::plainLabel(this, "lblLabInfo1");
+    WindowParts::place(lblLabInfo1, 135, 5100, 7530, 255);
 
     connect(lblCmdCheck, &LabelButton::clicked, this, &frmDiagnosis::lblCmdCheck_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmDiagnosis::lblCmdQuit_Click);

@@ -14,6 +14,7 @@
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
 
@@ -22,8 +23,8 @@ QString gFavoriteFileText;
 
 namespace {
 
-const QColor kWindowColour(38, 60, 153);
-const QColor kTitleColour(22, 34, 108);
+const QColor& kWindowColour = Palette::kBlue;
+const QColor& kTitleColour = Palette::kDarkBlue;
 
 constexpr int kWidth = 5895;
 constexpr int kHeight = 6090;
@@ -46,45 +47,45 @@ QString withTextExtension(const QString& chosen) {
 frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
     setObjectName(kModule);
     setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
-    setFont(gArial(8));
-    gPaint(this, kWindowColour, kDesignWhite);
+    setFont(WindowParts::arial(8));
+    WindowParts::paint(this, kWindowColour, Palette::kWhite);
     setWindowTitle(QStringLiteral("Message Favoris"));
 
-    lblLabSendTitle = gTitleLabel(this, "lblLabSendTitle", kWidth, 12);
-    gPaint(lblLabSendTitle, kTitleColour, kDesignWhite);
+    lblLabSendTitle = WindowParts::titleLabel(this, "lblLabSendTitle", kWidth, 12);
+    WindowParts::paint(lblLabSendTitle, kTitleColour, Palette::kWhite);
     lblLabSendTitle->setText(QStringLiteral("Messages Pré-Définis"));
-    Label2 = gPlainLabel(this, "Label2");
-    gPlace(Label2, 0, 390, kWidth, 675);
-    gPaint(Label2, kDesignBand, kDesignWhite);
+    Label2 = WindowParts::plainLabel(this, "Label2");
+    WindowParts::place(Label2, 0, 390, kWidth, 675);
+    WindowParts::paint(Label2, Palette::kBand, Palette::kWhite);
 
-    lblCmdSelectionner =
-        gCommandLabel(this, "lblCmdSelectionner", 75, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdSelectionner = WindowParts::commandLabel(this, "lblCmdSelectionner", 75, kCommandTop,
+                                                   kCommandWidth, kCommandHeight);
     lblCmdSelectionner->setText(QStringLiteral("Selectionner"));
-    lblCmdNouveau =
-        gCommandLabel(this, "lblCmdNouveau", 1230, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdNouveau = WindowParts::commandLabel(this, "lblCmdNouveau", 1230, kCommandTop,
+                                              kCommandWidth, kCommandHeight);
     lblCmdNouveau->setText(QStringLiteral("Nouveau"));
-    lblCmdEnregistrer =
-        gCommandLabel(this, "lblCmdEnregistrer", 2385, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdEnregistrer = WindowParts::commandLabel(this, "lblCmdEnregistrer", 2385, kCommandTop,
+                                                  kCommandWidth, kCommandHeight);
     lblCmdEnregistrer->setText(QStringLiteral("Enregistrer"));
-    lblCmdSupprimer =
-        gCommandLabel(this, "lblCmdSupprimer", 3540, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdSupprimer = WindowParts::commandLabel(this, "lblCmdSupprimer", 3540, kCommandTop,
+                                                kCommandWidth, kCommandHeight);
     lblCmdSupprimer->setText(QStringLiteral("Supprimer"));
-    lblCmdQuit =
-        gCommandLabel(this, "lblCmdQuit", 4785, kCommandTop, kCommandWidth, kCommandHeight);
+    lblCmdQuit = WindowParts::commandLabel(this, "lblCmdQuit", 4785, kCommandTop, kCommandWidth,
+                                           kCommandHeight);
     lblCmdQuit->setText(QStringLiteral("Quitter"));
 
-    lblLabInfo1 = gPlainLabel(this, "lblLabInfo1");
-    gPlace(lblLabInfo1, 105, 1140, 5685, 255);
+    lblLabInfo1 = WindowParts::plainLabel(this, "lblLabInfo1");
+    WindowParts::place(lblLabInfo1, 105, 1140, 5685, 255);
     lblLabInfo1->setText(QStringLiteral("Messages pré-définis disponible"));
 
-    File1 = gNamed(new QListWidget(this), "File1");
-    gPlace(File1, 105, 1410, 5685, 1140);
-    gPaint(File1, kDesignWhite, kDesignBlack);
+    File1 = WindowParts::named(new QListWidget(this), "File1");
+    WindowParts::place(File1, 105, 1410, 5685, 1140);
+    WindowParts::paint(File1, Palette::kWhite, Palette::kBlack);
 
-    txtFavoris = gNamed(new LimitedTextBox(this), "txtFavoris");
-    gPlace(txtFavoris, 105, 2595, 5670, 3405);
+    txtFavoris = WindowParts::named(new LimitedTextBox(this), "txtFavoris");
+    WindowParts::place(txtFavoris, 105, 2595, 5670, 3405);
     txtFavoris->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    gPaint(txtFavoris, kDesignWhite, kDesignBlack);
+    WindowParts::paint(txtFavoris, Palette::kWhite, Palette::kBlack);
 
     // A selection made with the mouse or the keys loads its file; clicking the selected file
     // again keeps the edits.

@@ -9,7 +9,7 @@ bool isControl(QChar c) {
 
 }  // namespace
 
-QString gSingleLineText(const QString& text) {
+QString DisplayText::singleLine(const QString& text) {
     QString shown = text;
     for (QChar& c : shown) {
         if (c == u'\r' || c == u'\n' || c == u'\t') {
@@ -21,7 +21,7 @@ QString gSingleLineText(const QString& text) {
     return shown;
 }
 
-QString gMultiLineText(const QString& text) {
+QString DisplayText::multiLine(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (QChar& c : shown) {

@@ -4,10 +4,14 @@
 
 #include <QString>
 
+namespace DisplayText {
+
 // For one-line captions: line breaks and tabs become blanks, other control characters the
 // replacement character.
-QString gSingleLineText(const QString& text);
+QString singleLine(const QString& text);
 
 // For the message box: CR LF, CR and LF become line breaks, tabs stay, other control characters
 // become the replacement character.
-QString gMultiLineText(const QString& text);
+QString multiLine(const QString& text);
+
+}  // namespace DisplayText

@@ -15,18 +15,19 @@
 #include "ui/artwork.h"
 #include "ui/label_button.h"
 #include "ui/limited_text_box.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
 
 namespace {
 
-const QColor kWindowColour(66, 83, 157);
-const QColor kPanelColour(38, 60, 153);
-const QColor kBandColour(64, 64, 64);
-const QColor kInfoLineColour(224, 224, 224);
-const QColor kReadBoxColour(192, 192, 192);
-const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
+const QColor& kWindowColour = Palette::kLightBlue;
+const QColor& kPanelColour = Palette::kBlue;
+const QColor& kBandColour = Palette::kBand;
+const QColor& kInfoLineColour = Palette::kLightGrey;
+const QColor& kReadBoxColour = Palette::kGrey;
+const QColor& kWhite = Palette::kWhite;
+const QColor& kBlack = Palette::kBlack;
 
 // Design sizes in twips.
 constexpr int kClientWidth = 8820;
@@ -48,23 +49,10 @@ constexpr double kWindowPointSize = 8.0;
 // Between a text and the edge of the strip or box it is written in.
 constexpr int kTextPadding = 45;
 
-// The shared window builders under the names this file uses.
-template <class Widget>
-Widget* named(Widget* widget, const char* name) {
-    return gNamed(widget, name);
-}
-
-void place(QWidget* widget, int left, int top, int width, int height) {
-    gPlace(widget, left, top, width, height);
-}
-
-void paint(QWidget* widget, const QColor& background, const QColor& text) {
-    gPaint(widget, background, text);
-}
-
-QLabel* plainLabel(QWidget* parent, const char* name) {
-    return gPlainLabel(parent, name);
-}
+using WindowParts::named;
+using WindowParts::paint;
+using WindowParts::place;
+using WindowParts::plainLabel;
 
 QLabel* panelTitle(QWidget* panel, const char* name) {
     QLabel* title = plainLabel(panel, name);
@@ -193,7 +181,7 @@ void frmPelimo::buildPanelBar() {
     italic.setPointSizeF(kWindowPointSize);
     italic.setItalic(true);
     lblTagline->setFont(italic);
-    gPaint(lblTagline, kPanelColour, QColor(255, 255, 255, 150), false);
+    WindowParts::paint(lblTagline, kPanelColour, QColor(255, 255, 255, 150), false);
     // The panel bar under it follows the mouse for the hover highlighting.
     lblTagline->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (const Entry& entry : entries) {

@@ -192,7 +192,7 @@ void frmPelimo::mDisplayMessage() {
     if (index != 0) {
         const Contact& contact = ContactList[index];
         lblLabReceiveFrom->setText(
-            gSingleLineText(gFctGetMessage(Msg::ReceivedFrom) + blank + contact.UserName));
+            DisplayText::singleLine(gFctGetMessage(Msg::ReceivedFrom) + blank + contact.UserName));
         QPixmap photo;
         if (!contact.UserPicturePath.isEmpty())
             photo.load(
@@ -210,17 +210,17 @@ void frmPelimo::mDisplayMessage() {
         }
     } else {
         lblLabReceiveFrom->setText(
-            gSingleLineText(gFctGetMessage(Msg::ReceivedFrom) + blank + shown.Sender));
+            DisplayText::singleLine(gFctGetMessage(Msg::ReceivedFrom) + blank + shown.Sender));
         showDefaultPhoto();
     }
     lblLabReceiveSendTo->setText(
-        gSingleLineText(gFctGetMessage(Msg::SendTo) + blank + shown.Addressee));
-    txtReceiveMessage->setPlainText(gMultiLineText(shown.Text));
+        DisplayText::singleLine(gFctGetMessage(Msg::SendTo) + blank + shown.Addressee));
+    txtReceiveMessage->setPlainText(DisplayText::multiLine(shown.Text));
     lblLabReceiveDate->setText(
-        gSingleLineText(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
+        DisplayText::singleLine(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
     if (!shown.AttachmentPath.isEmpty()) {
         setReceiveMessageHeight(kReceiveMessageHeightWithFile);
-        txtReceiveFiles->setText(gSingleLineText(shown.AttachmentPath));
+        txtReceiveFiles->setText(DisplayText::singleLine(shown.AttachmentPath));
     } else {
         setReceiveMessageHeight(kReceiveMessageHeight);
         txtReceiveFiles->clear();

@@ -136,7 +136,7 @@ void frmPelimo::mDisplayLanguage() {
     for (const auto& caption : captions) {
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
     }
-    trap.step([this] { gSetLanguageText(lblTagline, Tagline); });
+    trap.step([this] { WindowParts::setLanguageText(lblTagline, Tagline); });
     trap.step([this] { lblLabReceiveDate->clear(); });
     trap.step([this] { mDisplaySendSize(); });
     const std::pair<QLabel*, int> historicCaptions[] = {

@@ -9,13 +9,14 @@
 #include "stores/language_file.h"
 #include "stores/language_messages.h"
 #include "ui/modal_dialogs.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 
 namespace {
 
-const QColor kFlashColour(38, 60, 153);
-const QColor kFlashBorder(255, 144, 48);
-const QColor kWhite(255, 255, 255);
+const QColor& kFlashColour = Palette::kBlue;
+const QColor& kFlashBorder = Palette::kOrange;
+const QColor& kWhite = Palette::kWhite;
 
 }  // namespace
 

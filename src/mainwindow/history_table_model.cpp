@@ -315,15 +315,16 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (index.column()) {
         case HistoryColumn::Sender:
-            return gSingleLineText(HistoryList.text(number, HistoryText::Sender));
+            return DisplayText::singleLine(HistoryList.text(number, HistoryText::Sender));
         case HistoryColumn::Text:
-            return gSingleLineText(gFirstLineText(HistoryList.text(number, HistoryText::Text)));
+            return DisplayText::singleLine(
+                gFirstLineText(HistoryList.text(number, HistoryText::Text)));
         case HistoryColumn::Addressee:
-            return gSingleLineText(HistoryList.text(number, HistoryText::Addressee));
+            return DisplayText::singleLine(HistoryList.text(number, HistoryText::Addressee));
         case HistoryColumn::Received:
-            return gSingleLineText(HistoryList.text(number, HistoryText::ReceivedDate) +
-                                   QStringLiteral(" - ") +
-                                   HistoryList.text(number, HistoryText::ReceivedTime));
+            return DisplayText::singleLine(HistoryList.text(number, HistoryText::ReceivedDate) +
+                                           QStringLiteral(" - ") +
+                                           HistoryList.text(number, HistoryText::ReceivedTime));
         case HistoryColumn::Number:
             return gHistoryNumberText(number);
         default:

@@ -21,7 +21,7 @@ constexpr int kTextColumnX = 5000;
 constexpr int kColumnGap = 90;
 
 QString label(int number) {
-    return gSingleLineText(gFctGetMessage(number)) + u':';
+    return DisplayText::singleLine(gFctGetMessage(number)) + u':';
 }
 
 void pageHead(PrintSurface& printer, const Letterhead& letterhead) {
@@ -88,7 +88,7 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
         const int labelEnd = printer.x();
         printer.setX(labelEnd + kColumnGap > kMessageValueX ? labelEnd + kColumnGap
                                                             : kMessageValueX);
-        printer.printWrapped(gSingleLineText(value));
+        printer.printWrapped(DisplayText::singleLine(value));
     }
     emptyLines(printer, 1);
     printer.setX(0);
@@ -97,7 +97,7 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 1);
     printer.setBold(false);
     printer.setX(0);
-    printer.printWrapped(gMultiLineText(message.Text));
+    printer.printWrapped(DisplayText::multiLine(message.Text));
     emptyLines(printer, 1);
     printer.endDoc();
 }
@@ -109,7 +109,7 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
     emptyLines(printer, 1);
     printer.setX(kTitleX);
     printer.setItalic(true);
-    printer.print(gSingleLineText(gFctGetMessage(Msg::HistoryPanel)), true);
+    printer.print(DisplayText::singleLine(gFctGetMessage(Msg::HistoryPanel)), true);
     printer.setItalic(false);
     printer.setFont(kArial, 9);
     emptyLines(printer, 2);
@@ -125,15 +125,16 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
 
     for (qint32 i = 1; i <= history.Count; ++i) {
         const HistoryEntry& entry = history[i];
-        cell(printer, 0, kAddresseeColumnX, gSingleLineText(entry.Sender));
-        cell(printer, kAddresseeColumnX, kDateColumnX, gSingleLineText(entry.Addressee));
+        cell(printer, 0, kAddresseeColumnX, DisplayText::singleLine(entry.Sender));
+        cell(printer, kAddresseeColumnX, kDateColumnX, DisplayText::singleLine(entry.Addressee));
         cell(printer, kDateColumnX, kTextColumnX,
-             gSingleLineText(gPrintedDate(entry.ReceivedDate) + u' ' +
-                             gPrintedTime(entry.ReceivedTime)));
+             DisplayText::singleLine(gPrintedDate(entry.ReceivedDate) + u' ' +
+                                     gPrintedTime(entry.ReceivedTime)));
         printer.setX(kTextColumnX);
         // Only the first line, wrapped in its column; a lone line break left in it is shown as a
         // blank.
-        printer.printWrapped(gSingleLineText(mFctTruncateStringAtFirstLineFeed(entry.Text)));
+        printer.printWrapped(
+            DisplayText::singleLine(mFctTruncateStringAtFirstLineFeed(entry.Text)));
     }
     emptyLines(printer, 1);
     printer.endDoc();

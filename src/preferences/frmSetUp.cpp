@@ -18,6 +18,7 @@
 #include "ui/label_button.h"
 #include "ui/label_button_tables.h"
 #include "ui/limited_text_box.h"
+#include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
 
@@ -25,9 +26,9 @@ qint16 gSetUpMode = 0;
 
 namespace {
 
-const QColor kWindowColour(22, 34, 108);
-const QColor kSettingsColour(66, 83, 157);
-const QColor kSignColour(224, 224, 224);
+const QColor& kWindowColour = Palette::kDarkBlue;
+const QColor& kSettingsColour = Palette::kLightBlue;
+const QColor& kSignColour = Palette::kLightGrey;
 
 constexpr int kWidth = 5625;
 constexpr int kHeight = 4845;
@@ -35,33 +36,33 @@ constexpr int kHeight = 4845;
 const QString kModule = QStringLiteral("frmSetUp");
 
 QWidget* panel(QWidget* parent, const char* name, const QColor& colour) {
-    auto* widget = gNamed(new QWidget(parent), name);
-    gPlace(widget, 0, 0, kWidth, kHeight);
-    gPaint(widget, colour, kDesignWhite);
+    auto* widget = WindowParts::named(new QWidget(parent), name);
+    WindowParts::place(widget, 0, 0, kWidth, kHeight);
+    WindowParts::paint(widget, colour, Palette::kWhite);
     return widget;
 }
 
 QLabel* title(QWidget* parent, const char* name, const QString& text) {
-    QLabel* label = gTitleLabel(parent, name, kWidth, 14.25);
+    QLabel* label = WindowParts::titleLabel(parent, name, kWidth, 14.25);
     label->setText(text);
     return label;
 }
 
 QLabel* band(QWidget* parent, const char* name, int left, int width) {
-    QLabel* label = gPlainLabel(parent, name);
-    gPlace(label, left, 390, width, 675);
-    gPaint(label, kDesignBand, kDesignWhite);
+    QLabel* label = WindowParts::plainLabel(parent, name);
+    WindowParts::place(label, left, 390, width, 675);
+    WindowParts::paint(label, Palette::kBand, Palette::kWhite);
     return label;
 }
 
 QCheckBox* checkBox(QWidget* parent, const char* name, int top, const QString& text) {
-    auto* box = gNamed(new QCheckBox(text, parent), name);
-    gPlace(box, 420, top, 4770, 345);
+    auto* box = WindowParts::named(new QCheckBox(text, parent), name);
+    WindowParts::place(box, 420, top, 4770, 345);
     return box;
 }
 
 QLabel* pictureLabel(QWidget* parent, const char* name, const char* resource, int left, int top) {
-    QLabel* label = gPlainLabel(parent, name);
+    QLabel* label = WindowParts::plainLabel(parent, name);
     const QPixmap image = Artwork::picture(QString::fromLatin1(resource));
     label->setPixmap(image);
     label->setGeometry(QRect(QPoint(left, top), image.size()));
@@ -83,8 +84,8 @@ frmSetUp::frmSetUp(QWidget* parent) : QDialog(parent) {
     // The caption is the product's name, whatever the language.
     setWindowTitle(QString::fromLatin1(kApplicationName));
     setFixedSize(gTwipsToPixels(kWidth), gTwipsToPixels(kHeight));
-    setFont(gArial(8));
-    gPaint(this, kWindowColour, kDesignWhite);
+    setFont(WindowParts::arial(8));
+    WindowParts::paint(this, kWindowColour, Palette::kWhite);
     buildSettingsPanel();
     buildAboutPanel();
     connect(cmdValide, &LabelButton::clicked, this, &frmSetUp::cmdValide_Click);
@@ -99,9 +100,9 @@ void frmSetUp::buildSettingsPanel() {
     picSettings = panel(this, "picSettings", kSettingsColour);
     lblLabSetUpTitle = title(picSettings, "lblLabSetUpTitle", QStringLiteral("Preferences"));
     Label2 = band(picSettings, "Label2", 15, 5640);
-    cmdValide = gCommandLabel(picSettings, "cmdValide", 75, 435, 870, 570);
+    cmdValide = WindowParts::commandLabel(picSettings, "cmdValide", 75, 435, 870, 570);
     cmdValide->setText(QStringLiteral("Valider"));
-    lblCmdQuit = gCommandLabel(picSettings, "lblCmdQuit", 4710, 435, 870, 570);
+    lblCmdQuit = WindowParts::commandLabel(picSettings, "lblCmdQuit", 4710, 435, 870, 570);
     lblCmdQuit->setText(QStringLiteral("Quitter"));
     chkOpenwindows = checkBox(picSettings, "chkOpenwindows", 1155,
                               QStringLiteral("Ouvre Pelimo sur arrivé d'un message"));
@@ -109,38 +110,38 @@ void frmSetUp::buildSettingsPanel() {
                             QStringLiteral("Jouer les sons sur arrivé d'un message"));
     chkMinimized = checkBox(picSettings, "chkMinimized", 1845,
                             QStringLiteral("Réduire Pelimo après l'envoi d'un message"));
-    lblSign = gPlainLabel(picSettings, "lblSign");
-    gPlace(lblSign, 390, 2220, 4785, 240);
-    gPaint(lblSign, kSignColour, kDesignBlack);
+    lblSign = WindowParts::plainLabel(picSettings, "lblSign");
+    WindowParts::place(lblSign, 390, 2220, 4785, 240);
+    WindowParts::paint(lblSign, kSignColour, Palette::kBlack);
     lblSign->setIndent(gTwipsToPixels(45));
     lblSign->setText(QStringLiteral("Votre Signature"));
-    txtSign = gNamed(new LimitedTextBox(picSettings), "txtSign");
-    gPlace(txtSign, 390, 2460, 4785, 1005);
-    gPaint(txtSign, kDesignWhite, kDesignBlack);
+    txtSign = WindowParts::named(new LimitedTextBox(picSettings), "txtSign");
+    WindowParts::place(txtSign, 390, 2460, 4785, 1005);
+    WindowParts::paint(txtSign, Palette::kWhite, Palette::kBlack);
     chkNotifications = checkBox(picSettings, "chkNotifications", 3600,
                                 QStringLiteral("Notification sur arrivée d'un message"));
-    txtLanguage = gNamed(new QLineEdit(picSettings), "txtLanguage");
-    gPlace(txtLanguage, 375, 4170, 4215, 315);
-    gPaint(txtLanguage, kDesignWhite, kDesignBlack);
-    Command1 = gNamed(new QPushButton(QStringLiteral("..."), picSettings), "Command1");
-    gPlace(Command1, 4605, 4170, 570, 330);
+    txtLanguage = WindowParts::named(new QLineEdit(picSettings), "txtLanguage");
+    WindowParts::place(txtLanguage, 375, 4170, 4215, 315);
+    WindowParts::paint(txtLanguage, Palette::kWhite, Palette::kBlack);
+    Command1 = WindowParts::named(new QPushButton(QStringLiteral("..."), picSettings), "Command1");
+    WindowParts::place(Command1, 4605, 4170, 570, 330);
 }
 
 void frmSetUp::buildAboutPanel() {
     picAbout = panel(this, "picAbout", kWindowColour);
     lblLabAboutTitle = title(picAbout, "lblLabAboutTitle", QStringLiteral("A Propos..."));
     Label4 = band(picAbout, "Label4", 0, 5610);
-    cmdQuitAbout = gCommandLabel(picAbout, "cmdQuitAbout", 4800, 420, 750, 570);
+    cmdQuitAbout = WindowParts::commandLabel(picAbout, "cmdQuitAbout", 4800, 420, 750, 570);
     cmdQuitAbout->setText(QStringLiteral("Quitter"));
-    lblVersion = gPlainLabel(picAbout, "lblVersion");
-    gPlace(lblVersion, 90, 1200, 1035, 270);
-    lblVersion->setFont(gArial(9.75, true));
+    lblVersion = WindowParts::plainLabel(picAbout, "lblVersion");
+    WindowParts::place(lblVersion, 90, 1200, 1035, 270);
+    lblVersion->setFont(WindowParts::arial(9.75, true));
     lblVersion->setText(QStringLiteral("Version"));
-    lblVersionResult = gPlainLabel(picAbout, "lblVersionResult");
-    gPlace(lblVersionResult, 1125, 1200, 570, 270);
-    lblVersionResult->setFont(gArial(9.75, true));
-    Label1 = gPlainLabel(picAbout, "Label1");
-    gPlace(Label1, 1725, 1080, 3750, 810);
+    lblVersionResult = WindowParts::plainLabel(picAbout, "lblVersionResult");
+    WindowParts::place(lblVersionResult, 1125, 1200, 570, 270);
+    lblVersionResult->setFont(WindowParts::arial(9.75, true));
+    Label1 = WindowParts::plainLabel(picAbout, "Label1");
+    WindowParts::place(Label1, 1725, 1080, 3750, 810);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setText(
@@ -173,7 +174,7 @@ void frmSetUp::mDisplayLanguage() {
         lblLabAboutTitle->setText(gFctGetMessage(Msg::About));
         cmdQuitAbout->setText(gFctGetMessage(Msg::Quit));
         lblVersionResult->setText(gFctAboutVersionText());
-        gSetLanguageText(Label1, Msg::SetUpTagline);
+        WindowParts::setLanguageText(Label1, Msg::SetUpTagline);
         return;
     }
     const std::pair<QWidget*, int> captions[] = {

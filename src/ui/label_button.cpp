@@ -5,10 +5,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/palette.h"
 #include "ui/pointing_hand_cursor.h"
 
-const QColor LabelButton::kNormalColour(255, 255, 255);
-const QColor LabelButton::kHighlightColour(255, 144, 48);
+const QColor LabelButton::kNormalColour = Palette::kWhite;
+const QColor LabelButton::kHighlightColour = Palette::kOrange;
 
 namespace {
 

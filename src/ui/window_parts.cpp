@@ -6,11 +6,13 @@
 #include "ui/label_button.h"
 #include "ui/twips.h"
 
-void gPlace(QWidget* widget, int left, int top, int width, int height) {
+namespace WindowParts {
+
+void place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(gTwipsRect(left, top, width, height));
 }
 
-void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool fill) {
+void paint(QWidget* widget, const QColor& background, const QColor& text, bool fill) {
     QPalette colours = widget->palette();
     colours.setColor(QPalette::Window, background);
     colours.setColor(QPalette::Base, background);
@@ -20,36 +22,38 @@ void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool 
     widget->setAutoFillBackground(fill);
 }
 
-QLabel* gPlainLabel(QWidget* parent, const char* name) {
-    auto* label = gNamed(new QLabel(parent), name);
+QLabel* plainLabel(QWidget* parent, const char* name) {
+    auto* label = named(new QLabel(parent), name);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
-void gSetLanguageText(QLabel* label, int message) {
+void setLanguageText(QLabel* label, int message) {
     if (const QString* text = LanguageTable.message(message))
         label->setText(*text);
 }
 
-QFont gArial(double points, bool bold) {
+QFont arial(double points, bool bold) {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
 }
 
-QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points) {
-    QLabel* title = gPlainLabel(parent, name);
-    gPlace(title, 0, 0, width, 390);
-    title->setFont(gArial(points, true));
+QLabel* titleLabel(QWidget* parent, const char* name, int width, double points) {
+    QLabel* title = plainLabel(parent, name);
+    place(title, 0, 0, width, 390);
+    title->setFont(arial(points, true));
     title->setIndent(gTwipsToPixels(120));
     return title;
 }
 
-LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,
-                           int height) {
-    auto* button = gNamed(new LabelButton(LabelButton::Look::Command, parent), name);
-    gPlace(button, left, top, width, height);
+LabelButton* commandLabel(QWidget* parent, const char* name, int left, int top, int width,
+                          int height) {
+    auto* button = named(new LabelButton(LabelButton::Look::Command, parent), name);
+    place(button, left, top, width, height);
     button->setAlignment(Qt::AlignCenter);
     return button;
 }
+
+}  // namespace WindowParts

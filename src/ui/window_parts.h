@@ -9,37 +9,36 @@ class LabelButton;
 class QLabel;
 class QWidget;
 
-// Colours shared by the windows' designs.
-inline const QColor kDesignWhite(255, 255, 255);
-inline const QColor kDesignBlack(0, 0, 0);
-inline const QColor kDesignBand(64, 64, 64);  // the dark bands behind the command rows
+namespace WindowParts {
 
 // Gives `widget` its design name and returns it.
 template <class Widget>
-Widget* gNamed(Widget* widget, const char* name) {
+Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
 
 // Places `widget` at a rectangle given in twips.
-void gPlace(QWidget* widget, int left, int top, int width, int height);
+void place(QWidget* widget, int left, int top, int width, int height);
 
 // Gives `widget` the `background` colour, filled unless `fill` is false (the widget then stays
 // transparent), and writes its texts in `text`.
-void gPaint(QWidget* widget, const QColor& background, const QColor& text, bool fill = true);
+void paint(QWidget* widget, const QColor& background, const QColor& text, bool fill = true);
 
 // A plain-text label.
-QLabel* gPlainLabel(QWidget* parent, const char* name);
+QLabel* plainLabel(QWidget* parent, const char* name);
 
 // Gives `label` language message `message`; a language file without it keeps the design text.
-void gSetLanguageText(QLabel* label, int message);
+void setLanguageText(QLabel* label, int message);
 
 // Arial in `points`, bold when asked.
-QFont gArial(double points, bool bold = false);
+QFont arial(double points, bool bold = false);
 
 // A window or panel title: 390 twips high at the top, bold Arial in `points`, indented.
-QLabel* gTitleLabel(QWidget* parent, const char* name, int width, double points);
+QLabel* titleLabel(QWidget* parent, const char* name, int width, double points);
 
 // A command-row label-button with its text centred (no icon).
-LabelButton* gCommandLabel(QWidget* parent, const char* name, int left, int top, int width,
-                           int height);
+LabelButton* commandLabel(QWidget* parent, const char* name, int left, int top, int width,
+                          int height);
+
+}  // namespace WindowParts

@@ -27,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString text = pelimo::platform::ansiToUnicode(bytes);
 
-    const QString line = gSingleLineText(text);
+    const QString line = DisplayText::singleLine(text);
     check(line.size() == text.size());
     for (const QChar c : line)
         check(!isControl(c));
 
-    const QString box = gMultiLineText(text);
+    const QString box = DisplayText::multiLine(text);
     check(box.size() <= text.size());
     for (const QChar c : box)
         check(c == u'\n' || c == u'\t' || !isControl(c));

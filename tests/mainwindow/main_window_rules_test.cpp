@@ -72,12 +72,12 @@ TEST_F(CoreRulesTest, ArrivalStampsAndTheirLongForm) {
 TEST_F(CoreRulesTest, DisplayTextsNeutraliseControlCharacters) {
     const QString hostile =
         QStringLiteral("a\tb\r\nc\x01\x1b[31m") + QChar(0x81) + QChar(0x2028) + u'd';
-    const QString line = gSingleLineText(hostile);
+    const QString line = DisplayText::singleLine(hostile);
     EXPECT_EQ(line, QStringLiteral("a b  c\uFFFD\uFFFD[31m\uFFFD\uFFFDd"));
-    const QString box = gMultiLineText(hostile + QStringLiteral("\re"));
+    const QString box = DisplayText::multiLine(hostile + QStringLiteral("\re"));
     EXPECT_EQ(box, QStringLiteral("a\tb\nc\uFFFD\uFFFD[31m\uFFFD\uFFFDd\ne"));
     // Markup is text: nothing else changes.
-    EXPECT_EQ(gSingleLineText(QStringLiteral("<b>bold</b> & é")),
+    EXPECT_EQ(DisplayText::singleLine(QStringLiteral("<b>bold</b> & é")),
               QStringLiteral("<b>bold</b> & é"));
 }
 
