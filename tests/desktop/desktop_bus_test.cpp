@@ -185,7 +185,7 @@ TEST_F(DesktopBusTest, WithoutANotificationServerTheWindowWorksAsBefore) {
     receive("PCALICE", "ME", "1Nor this");
     EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("Nor this"));
     EXPECT_TRUE(window.picReadMessage->isVisible() || !window.isVisible());
-    QTest::qWait(200);
+    QTest::qWait(200);  // a fixed wait: no Notify may come meanwhile
     EXPECT_TRUE(recorded(QStringLiteral("Notify")).isEmpty());
     // A server that comes later is used for the next message.
     control(QStringLiteral("ServeNotifications"), {true});
@@ -250,11 +250,11 @@ TEST_F(TrayBusTest, TheItemCarriesTheTrayMenuAndRestoresTheWindow) {
 
 TEST_F(TrayBusTest, AWatcherThatAppearsAfterStartUpTakesTheItem) {
     frmPelimo& window = start();
-    QTest::qWait(100);
+    QTest::qWait(100);  // a fixed wait: without a watcher the item must not show meanwhile
     EXPECT_FALSE(window.statusItem()->isShown());
     // Without a tray, minimising keeps the window where it can be found.
     window.setWindowState(Qt::WindowMinimized);
-    QTest::qWait(50);
+    QTest::qWait(50);  // a fixed wait: the window must not go meanwhile
     EXPECT_TRUE(window.isVisible());
 
     control(QStringLiteral("StartWatcher"));

@@ -191,7 +191,7 @@ TEST_F(ReceiveTest, APanelSwitchWithinTheDelayCancelsTheMarking) {
     receive("PC7", "ME", "1one");
     QTest::mouseClick(window.lblMenuSendMessage, Qt::LeftButton);
     EXPECT_FALSE(window.TimerTestRead->isActive());
-    QTest::qWait(150);
+    QTest::qWait(150);  // a fixed wait: past the delay, nothing may be marked
     EXPECT_EQ(HistoryList[1].State, kStateUnread);
 }
 
@@ -200,7 +200,7 @@ TEST_F(ReceiveTest, AMessageArrivingWhileMinimisedStaysUnread) {
     window.TimerTestRead->setInterval(30);
     window.setWindowState(Qt::WindowMinimized);
     receive("PC7", "ME", "1while away");
-    QTest::qWait(120);
+    QTest::qWait(120);  // a fixed wait: past the delay, nothing may be marked
     EXPECT_FALSE(window.TimerTestRead->isActive());
     EXPECT_EQ(HistoryList[1].State, kStateUnread);
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);  // OpenWindows is 0
@@ -226,7 +226,7 @@ TEST_F(ReceiveTest, WithoutOpenWindowsTheHiddenWindowStaysHidden) {
     window.setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
     receive("PC7", "ME", "1later");
-    QTest::qWait(100);
+    QTest::qWait(100);  // a fixed wait: past the delay, nothing may show or be marked
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("later"));
     EXPECT_EQ(HistoryList[1].State, kStateUnread);

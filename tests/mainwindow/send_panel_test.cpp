@@ -113,7 +113,7 @@ TEST_F(SendPanelTest, EveryAddresseeGetsTheSamePayload) {
     clickSend(window);
     EXPECT_EQ(window.mComputerNames, (QStringList{gComputerName, gComputerName, "NOBODY-HERE"}));
     waitForArrivals(2);
-    QTest::qWait(300);
+    QTest::qWait(300);  // a fixed wait: no third message may arrive meanwhile
     EXPECT_EQ(HistoryList.Count, 2);
     EXPECT_EQ(HistoryList[1].Text, QString(424, u'z'));
     EXPECT_EQ(HistoryList[2].Text, QString(424, u'z'));

@@ -303,7 +303,7 @@ TEST_F(TrayTest, WithoutASystemTrayMinimisingKeepsTheWindow) {
     trayAvailable_ = false;
     frmPelimo& window = start();
     window.setWindowState(Qt::WindowMinimized);
-    QTest::qWait(50);
+    QTest::qWait(50);  // a fixed wait: the window must not go meanwhile
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
 }
