@@ -507,15 +507,18 @@ private:
     bool changed_ = false;
 };
 
-}  // namespace
-
-TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoesOn) {
-    // Ports below 1024 on loopback only; binding them receives, it sends nothing.
-    MailslotTransportConfig config = loopbackConfig();
+// Ports below 1024 on loopback only; binding them receives, it sends nothing.
+MailslotTransportConfig withPrivilegedPorts(MailslotTransportConfig config) {
     config.datagramPort = 238;
     config.namePort = 237;
     config.routerRetryIntervalMs = 60000;
-    gSetMailslotTransportConfig(config);
+    return config;
+}
+
+}  // namespace
+
+TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoesOn) {
+    gSetMailslotTransportConfig(withPrivilegedPorts(loopbackConfig()));
     {
         WithoutBindPrivilege drop;
         ASSERT_TRUE(gFctInitMailSlot());
@@ -537,11 +540,7 @@ TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoes
 }
 
 TEST_F(MailslotChannelTest, AnInstalledPresenterIsToldWhatTheIntakeCannotDoInsteadOfTheSeam) {
-    MailslotTransportConfig config = loopbackConfig();
-    config.datagramPort = 238;
-    config.namePort = 237;
-    config.routerRetryIntervalMs = 60000;
-    gSetMailslotTransportConfig(config);
+    gSetMailslotTransportConfig(withPrivilegedPorts(loopbackConfig()));
     QStringList told;
     gSetMailslotIntakePresenter([&told](const QString& text) { told.append(text); });
     {
