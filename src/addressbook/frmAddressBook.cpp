@@ -188,7 +188,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
     connect(lblCmdDelete, &LabelButton::clicked, this, &frmAddressBook::lblCmdDelete_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmAddressBook::lblCmdQuit_Click);
     mAddDiagnosisCommand();
-    gInstallLabelButtons(this, gAddressBookLabelButtons());
+    LabelButtons::install(this, LabelButtonTables::addressBook());
 
     Form_Load();
 }
@@ -282,7 +282,7 @@ void frmAddressBook::mDisplayLanguage() {
         lblCmdSelect->setText(
             gFctGetMessage(gAddressBookMode == kAddressBookPickMode ? Msg::Select : Msg::Ok));
     });
-    trap.step([&] { gApplyAccessibleNames(this, gAddressBookAccessibleNames()); });
+    trap.step([&] { AccessibleNames::apply(this, AccessibleNames::addressBook()); });
 }
 
 void frmAddressBook::fillCard(int index, int position) {
@@ -504,7 +504,7 @@ void frmAddressBook::appendProgress() {
 }
 
 void frmAddressBook::mColorLabelAddressStop() {
-    gResetLabelButtons(this, "mColorLabelAddressStop");
+    LabelButtons::runReset(this, "mColorLabelAddressStop");
 }
 
 void frmAddressBook::Form_Unload() {

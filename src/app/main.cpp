@@ -27,8 +27,8 @@ int main(int argc, char* argv[]) {
         DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
                                QStringLiteral("Information"));
     });
-    gInstallCopyProgressDialog();
-    gInstallLabelButtonAccessibility();
+    CopyProgress::installDialog();
+    LabelButtonAccessible::install();
 
     frmPelimo window;
     QObject::connect(&window, &frmPelimo::shutdownFinished, &app, &QCoreApplication::quit,

@@ -100,7 +100,7 @@ frmDiagnosis::frmDiagnosis(const QString& computerName, QWidget* parent)
         verdict_ = verdict;
         mDisplayResults();
     });
-    gInstallLabelButtons(this, hoverTable());
+    LabelButtons::install(this, hoverTable());
     mDisplayLanguage();
 }
 
@@ -142,7 +142,7 @@ void frmDiagnosis::lblCmdQuit_Click() {
 }
 
 void frmDiagnosis::mColorLabelDiagnosisStop() {
-    gResetLabelButtons(this, kResetProcedure);
+    LabelButtons::runReset(this, kResetProcedure);
 }
 
 void frmDiagnosis::mDisplayResults() {

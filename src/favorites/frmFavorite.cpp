@@ -97,7 +97,7 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
     connect(lblCmdEnregistrer, &LabelButton::clicked, this, &frmFavorite::lblCmdEnregistrer_Click);
     connect(lblCmdSupprimer, &LabelButton::clicked, this, &frmFavorite::lblCmdSupprimer_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmFavorite::lblCmdQuit_Click);
-    gInstallLabelButtons(this, gFavoriteLabelButtons());
+    LabelButtons::install(this, LabelButtonTables::favorite());
     Form_Load();
 }
 
@@ -124,7 +124,7 @@ void frmFavorite::mDisplayLanguage() {
     };
     for (const auto& caption : captions)
         trap.step([&caption] { caption.first->setText(gFctGetMessage(caption.second)); });
-    trap.step([this] { gApplyAccessibleNames(this, gFavoriteAccessibleNames()); });
+    trap.step([this] { AccessibleNames::apply(this, AccessibleNames::favorite()); });
 }
 
 void frmFavorite::mInitInterface() {
@@ -241,7 +241,7 @@ void frmFavorite::lblCmdQuit_Click() {
 }
 
 void frmFavorite::mColorLabelFavoriteStop() {
-    gResetLabelButtons(this, "mColorLabelFavoriteStop");
+    LabelButtons::runReset(this, "mColorLabelFavoriteStop");
 }
 
 void gResetFavorites() {

@@ -80,13 +80,13 @@ void frmPelimo::connectHandlers() {
     connect(MenuSetting, &QAction::triggered, this, &frmPelimo::MenuSetting_Click);
     connect(MenuAbout, &QAction::triggered, this, &frmPelimo::MenuAbout_Click);
     connect(MHideAbout, &QAction::triggered, this, &frmPelimo::MHideAbout_Click);
-    gInstallLabelButtons(this, gMainWindowLabelButtons());
+    LabelButtons::install(this, LabelButtonTables::mainWindow());
     mConnectAddresseeDiagnosis();
     connectKeyboard();
 }
 
 void frmPelimo::mColorLabelMenuStop() {
-    gResetLabelButtons(this, "mColorLabelMenuStop");
+    LabelButtons::runReset(this, "mColorLabelMenuStop");
 }
 
 void frmPelimo::lblMenuAddressBook_Click() {

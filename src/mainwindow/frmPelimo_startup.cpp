@@ -161,7 +161,7 @@ void frmPelimo::mDisplayLanguage() {
             entry.first->setText(gFctGetMessage(entry.second).replace(u'&', QStringLiteral("&&")));
         });
     }
-    trap.step([this] { gApplyAccessibleNames(this, gMainWindowAccessibleNames()); });
+    trap.step([this] { AccessibleNames::apply(this, AccessibleNames::mainWindow()); });
 }
 
 bool frmPelimo::Form_Unload(bool askConfirmation) {

@@ -92,7 +92,7 @@ frmSetUp::frmSetUp(QWidget* parent) : QDialog(parent) {
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmSetUp::lblCmdQuit_Click);
     connect(cmdQuitAbout, &LabelButton::clicked, this, &frmSetUp::cmdQuitAbout_Click);
     connect(Command1, &QPushButton::clicked, this, &frmSetUp::Command1_Click);
-    gInstallLabelButtons(this, gSetUpLabelButtons());
+    LabelButtons::install(this, LabelButtonTables::setUp());
     Form_Load();
 }
 
@@ -194,7 +194,7 @@ void frmSetUp::mDisplayLanguage() {
         else if (auto* box = qobject_cast<QCheckBox*>(control))
             box->setText(QString(text).replace(u'&', QStringLiteral("&&")));
     }
-    gApplyAccessibleNames(this, gSetUpAccessibleNames());
+    AccessibleNames::apply(this, AccessibleNames::setUp());
 }
 
 void frmSetUp::cmdValide_Click() {
@@ -239,11 +239,11 @@ void frmSetUp::cmdQuitAbout_Click() {
 }
 
 void frmSetUp::mColorLabelStopSetUp() {
-    gResetLabelButtons(this, "mColorLabelStopSetUp");
+    LabelButtons::runReset(this, "mColorLabelStopSetUp");
 }
 
 void frmSetUp::mColorLabelAboutQuit() {
-    gResetLabelButtons(this, "mColorLabelAboutQuit");
+    LabelButtons::runReset(this, "mColorLabelAboutQuit");
 }
 
 QString gFctAboutVersionText() {

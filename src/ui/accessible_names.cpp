@@ -34,7 +34,7 @@ QString captionText(QWidget* window, const char* caption, const QString& suffix)
 
 }  // namespace
 
-const AccessibleCaptionTable& gMainWindowAccessibleNames() {
+const AccessibleCaptionTable& AccessibleNames::mainWindow() {
     static const AccessibleCaptionTable table = {
         {"lblMenuSendMessage2", "lblMenuSendMessage"},
         {"lblMenuReadMessage2", "lblMenuReadMessage"},
@@ -50,7 +50,7 @@ const AccessibleCaptionTable& gMainWindowAccessibleNames() {
     return table;
 }
 
-const AccessibleCaptionTable& gFavoriteAccessibleNames() {
+const AccessibleCaptionTable& AccessibleNames::favorite() {
     static const AccessibleCaptionTable table = {
         {"File1", "lblLabInfo1"},
         {"txtFavoris", "lblLabSendTitle"},
@@ -58,14 +58,14 @@ const AccessibleCaptionTable& gFavoriteAccessibleNames() {
     return table;
 }
 
-const AccessibleCaptionTable& gAddressBookAccessibleNames() {
+const AccessibleCaptionTable& AccessibleNames::addressBook() {
     static const AccessibleCaptionTable table = {
         {"txtUserName", "lblUserName"},
     };
     return table;
 }
 
-const AccessibleCaptionTable& gSetUpAccessibleNames() {
+const AccessibleCaptionTable& AccessibleNames::setUp() {
     static const AccessibleCaptionTable table = {
         {"txtSign", "lblSign"},
         {"txtLanguage", nullptr, Msg::ChooseLanguage},
@@ -74,14 +74,14 @@ const AccessibleCaptionTable& gSetUpAccessibleNames() {
     return table;
 }
 
-const AccessibleCaptionTable& gErrorReportAccessibleNames() {
+const AccessibleCaptionTable& AccessibleNames::errorReport() {
     static const AccessibleCaptionTable table = {
         {"txtError", "lblErrorTitle"},
     };
     return table;
 }
 
-void gApplyAccessibleNames(QWidget* window, const AccessibleCaptionTable& table) {
+void AccessibleNames::apply(QWidget* window, const AccessibleCaptionTable& table) {
     for (const AccessibleCaption& entry : table) {
         for (QWidget* control : controlsNamed(window, entry.control)) {
             const QString suffix = control->objectName().mid(qstrlen(entry.control));

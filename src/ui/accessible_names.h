@@ -16,11 +16,15 @@ struct AccessibleCaption {
 
 using AccessibleCaptionTable = std::vector<AccessibleCaption>;
 
-const AccessibleCaptionTable& gMainWindowAccessibleNames();
-const AccessibleCaptionTable& gFavoriteAccessibleNames();
-const AccessibleCaptionTable& gAddressBookAccessibleNames();
-const AccessibleCaptionTable& gSetUpAccessibleNames();
-const AccessibleCaptionTable& gErrorReportAccessibleNames();
+namespace AccessibleNames {
+
+const AccessibleCaptionTable& mainWindow();
+const AccessibleCaptionTable& favorite();
+const AccessibleCaptionTable& addressBook();
+const AccessibleCaptionTable& setUp();
+const AccessibleCaptionTable& errorReport();
 
 // Gives each control of `table` found in `window` its accessible name.
-void gApplyAccessibleNames(QWidget* window, const AccessibleCaptionTable& table);
+void apply(QWidget* window, const AccessibleCaptionTable& table);
+
+}  // namespace AccessibleNames

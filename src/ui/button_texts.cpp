@@ -7,7 +7,7 @@
 
 #include "stores/language_file.h"
 
-QString gButtonText(QDialogButtonBox::StandardButton button) {
+QString ButtonText::text(QDialogButtonBox::StandardButton button) {
     int number = 0;
     switch (button) {
         case QDialogButtonBox::Cancel:
@@ -26,26 +26,26 @@ QString gButtonText(QDialogButtonBox::StandardButton button) {
     return text != nullptr ? *text : QString();
 }
 
-void gApplyButtonTexts(QDialogButtonBox* buttons) {
+void ButtonText::apply(QDialogButtonBox* buttons) {
     for (QAbstractButton* button : buttons->buttons()) {
-        const QString text = gButtonText(buttons->standardButton(button));
+        const QString text = ButtonText::text(buttons->standardButton(button));
         if (!text.isEmpty())
             button->setText(text);
     }
 }
 
-void gApplyButtonTexts(QMessageBox* box) {
+void ButtonText::apply(QMessageBox* box) {
     for (QAbstractButton* button : box->buttons()) {
         // The message box's standard buttons carry the same values as the button box's.
-        const QString text =
-            gButtonText(static_cast<QDialogButtonBox::StandardButton>(box->standardButton(button)));
+        const QString text = ButtonText::text(
+            static_cast<QDialogButtonBox::StandardButton>(box->standardButton(button)));
         if (!text.isEmpty())
             button->setText(text);
     }
 }
 
-void gApplyButtonTexts(QProgressDialog* dialog) {
-    const QString text = gButtonText(QDialogButtonBox::Cancel);
+void ButtonText::apply(QProgressDialog* dialog) {
+    const QString text = ButtonText::text(QDialogButtonBox::Cancel);
     if (!text.isEmpty())
         dialog->setCancelButtonText(text);
 }

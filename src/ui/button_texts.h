@@ -12,11 +12,12 @@ namespace ButtonText {
 inline constexpr int Cancel = 216;
 inline constexpr int Yes = 217;
 inline constexpr int No = 218;
-}  // namespace ButtonText
 
 // The language's text for `button`; empty when the language file has none.
-QString gButtonText(QDialogButtonBox::StandardButton button);
+QString text(QDialogButtonBox::StandardButton button);
 
-void gApplyButtonTexts(QDialogButtonBox* buttons);
-void gApplyButtonTexts(QMessageBox* box);
-void gApplyButtonTexts(QProgressDialog* dialog);
+void apply(QDialogButtonBox* buttons);
+void apply(QMessageBox* box);
+void apply(QProgressDialog* dialog);
+
+}  // namespace ButtonText

@@ -21,7 +21,7 @@ CopyProgressDialog::CopyProgressDialog() : dialog_(QApplication::activeWindow())
     dialog_.setAutoReset(false);
     dialog_.setAutoClose(false);
     dialog_.setRange(0, kScale);
-    gApplyButtonTexts(&dialog_);
+    ButtonText::apply(&dialog_);
     // Scripted tests never see the window; QProgressDialog shows itself only after this delay.
     dialog_.setMinimumDuration(DialogSeam::isScripted() ? std::numeric_limits<int>::max()
                                                         : kShowAfterMilliseconds);
@@ -29,7 +29,7 @@ CopyProgressDialog::CopyProgressDialog() : dialog_(QApplication::activeWindow())
     elapsed_.start();
 }
 
-QString gCopyProgressText(qint64 copied, qint64 total, qint64 elapsedMs) {
+QString CopyProgress::text(qint64 copied, qint64 total, qint64 elapsedMs) {
     constexpr double kMegabyte = 1024.0 * 1024.0;
     const double speed =
         elapsedMs > 0 ? double(copied) / kMegabyte * 1000.0 / double(elapsedMs) : 0;
@@ -42,13 +42,13 @@ QString gCopyProgressText(qint64 copied, qint64 total, qint64 elapsedMs) {
 bool CopyProgressDialog::progress(qint64 copied, qint64 total) {
     const int value =
         total > 0 ? static_cast<int>(std::min<qint64>(copied, total) * kScale / total) : kScale;
-    dialog_.setLabelText(gCopyProgressText(copied, total, elapsed_.elapsed()));
+    dialog_.setLabelText(CopyProgress::text(copied, total, elapsed_.elapsed()));
     // A modal progress dialog processes pending events here, so Cancel can be pressed.
     if (!DialogSeam::isScripted())
         dialog_.setValue(value);
     return !dialog_.wasCanceled();
 }
 
-void gInstallCopyProgressDialog() {
+void CopyProgress::installDialog() {
     gSetCopyProgressFactory([] { return std::make_unique<CopyProgressDialog>(); });
 }

@@ -21,8 +21,12 @@ private:
     QElapsedTimer elapsed_;
 };
 
-// The window's line: bytes copied, the file's size and the mean speed so far.
-QString gCopyProgressText(qint64 copied, qint64 total, qint64 elapsedMs);
+namespace CopyProgress {
 
-// Makes every ShFileCopy show this window.
-void gInstallCopyProgressDialog();
+// The window's line: bytes copied, the file's size and the mean speed so far.
+QString text(qint64 copied, qint64 total, qint64 elapsedMs);
+
+// Makes every ShFileCopy show a CopyProgressDialog.
+void installDialog();
+
+}  // namespace CopyProgress

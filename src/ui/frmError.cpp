@@ -59,7 +59,7 @@ frmError::frmError(QWidget* parent)
 
     connect(cmdsendMail, &QPushButton::clicked, this, &frmError::cmdsendMail_Click);
     connect(cmdResume, &QPushButton::clicked, this, &frmError::cmdResume_Click);
-    gApplyAccessibleNames(this, gErrorReportAccessibleNames());
+    AccessibleNames::apply(this, AccessibleNames::errorReport());
     Form_Load();
 }
 

@@ -23,7 +23,7 @@ LabelButton::LabelButton(Look look, QWidget* parent) : QLabel(parent), look_(loo
     setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
-    setCursor(gPointingHandCursor());
+    setCursor(PointingHand::cursor());
     setMouseTracking(true);
     setFocusPolicy(look_ == Look::Icon ? Qt::NoFocus : Qt::TabFocus);
     QFont font(QStringLiteral("Arial"));

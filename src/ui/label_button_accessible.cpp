@@ -59,7 +59,7 @@ QStringList LabelButtonAccessible::keyBindingsForAction(const QString& actionNam
     return {};
 }
 
-void gInstallLabelButtonAccessibility() {
+void LabelButtonAccessible::install() {
     static bool installed = false;
     if (installed)
         return;

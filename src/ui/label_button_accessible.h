@@ -9,6 +9,9 @@ class LabelButton;
 
 class LabelButtonAccessible : public QAccessibleWidget {
 public:
+    // Makes Qt build a LabelButtonAccessible for every label-button (once per process).
+    static void install();
+
     explicit LabelButtonAccessible(LabelButton* button);
 
     QString text(QAccessible::Text kind) const override;
@@ -19,6 +22,3 @@ public:
 private:
     LabelButton* button() const;
 };
-
-// Makes Qt build a LabelButtonAccessible for every label-button (once per process).
-void gInstallLabelButtonAccessibility();

@@ -105,13 +105,13 @@ bool LabelButtonHover::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-LabelButtonHover* gInstallLabelButtons(QWidget* window, const LabelButtonTable& table) {
+LabelButtonHover* LabelButtons::install(QWidget* window, const LabelButtonTable& table) {
     delete window->findChild<LabelButtonHover*>(QString::fromLatin1(kHoverObjectName),
                                                 Qt::FindDirectChildrenOnly);
     return new LabelButtonHover(window, table);
 }
 
-void gResetLabelButtons(QWidget* window, const char* procedure) {
+void LabelButtons::runReset(QWidget* window, const char* procedure) {
     if (auto* hover = window->findChild<LabelButtonHover*>(QString::fromLatin1(kHoverObjectName),
                                                            Qt::FindDirectChildrenOnly)) {
         hover->reset(QString::fromLatin1(procedure));

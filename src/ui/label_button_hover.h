@@ -71,8 +71,12 @@ private:
     QStringList missing_;
 };
 
+namespace LabelButtons {
+
 // Installs the highlighting of `table` on `window` (once; a second call replaces the first).
-LabelButtonHover* gInstallLabelButtons(QWidget* window, const LabelButtonTable& table);
+LabelButtonHover* install(QWidget* window, const LabelButtonTable& table);
 
 // Runs a reset procedure of a window whose highlighting was installed; nothing otherwise.
-void gResetLabelButtons(QWidget* window, const char* procedure);
+void runReset(QWidget* window, const char* procedure);
+
+}  // namespace LabelButtons

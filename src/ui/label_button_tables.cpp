@@ -24,7 +24,7 @@ void resetOnly(LabelButtonTable& table, std::initializer_list<const char*> contr
         table.resets.push_back({control, reset});
 }
 
-LabelButtonTable mainWindow() {
+LabelButtonTable buildMainWindow() {
     LabelButtonTable table;
     table.groups = {
         {kMenuStop,
@@ -62,7 +62,7 @@ LabelButtonTable mainWindow() {
     return table;
 }
 
-LabelButtonTable favorite() {
+LabelButtonTable buildFavorite() {
     LabelButtonTable table;
     table.groups = {{kFavoriteStop,
                      {"lblCmdSelectionner", "lblCmdNouveau", "lblCmdEnregistrer", "lblCmdSupprimer",
@@ -73,7 +73,7 @@ LabelButtonTable favorite() {
     return table;
 }
 
-LabelButtonTable addressBook() {
+LabelButtonTable buildAddressBook() {
     LabelButtonTable table;
     table.groups = {{kAddressStop,
                      {"lblCmdSelect", "lblCmdDetectUser", "lblCmdPhoto", "lblCmdSound",
@@ -85,7 +85,7 @@ LabelButtonTable addressBook() {
     return table;
 }
 
-LabelButtonTable setUp() {
+LabelButtonTable buildSetUp() {
     LabelButtonTable table;
     table.groups = {{kSetUpStop, {"lblCmdQuit", "cmdValide"}}, {kAboutStop, {"cmdQuitAbout"}}};
     // The two commands of the preferences panel light themselves without a reset first, so both
@@ -100,22 +100,22 @@ LabelButtonTable setUp() {
 
 }  // namespace
 
-const LabelButtonTable& gMainWindowLabelButtons() {
-    static const LabelButtonTable table = mainWindow();
+const LabelButtonTable& LabelButtonTables::mainWindow() {
+    static const LabelButtonTable table = buildMainWindow();
     return table;
 }
 
-const LabelButtonTable& gFavoriteLabelButtons() {
-    static const LabelButtonTable table = favorite();
+const LabelButtonTable& LabelButtonTables::favorite() {
+    static const LabelButtonTable table = buildFavorite();
     return table;
 }
 
-const LabelButtonTable& gAddressBookLabelButtons() {
-    static const LabelButtonTable table = addressBook();
+const LabelButtonTable& LabelButtonTables::addressBook() {
+    static const LabelButtonTable table = buildAddressBook();
     return table;
 }
 
-const LabelButtonTable& gSetUpLabelButtons() {
-    static const LabelButtonTable table = setUp();
+const LabelButtonTable& LabelButtonTables::setUp() {
+    static const LabelButtonTable table = buildSetUp();
     return table;
 }

@@ -4,7 +4,11 @@
 
 #include "ui/label_button_hover.h"
 
-const LabelButtonTable& gMainWindowLabelButtons();
-const LabelButtonTable& gFavoriteLabelButtons();
-const LabelButtonTable& gAddressBookLabelButtons();
-const LabelButtonTable& gSetUpLabelButtons();
+namespace LabelButtonTables {
+
+const LabelButtonTable& mainWindow();
+const LabelButtonTable& favorite();
+const LabelButtonTable& addressBook();
+const LabelButtonTable& setUp();
+
+}  // namespace LabelButtonTables

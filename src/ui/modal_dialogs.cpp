@@ -95,7 +95,7 @@ public:
         QMessageBox box(standardIcon(request.icon), request.title, request.text,
                         standardButtons(request.buttons), QApplication::activeWindow());
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
-        gApplyButtonTexts(&box);
+        ButtonText::apply(&box);
         return resultOf(box.exec(), request.buttons);
     }
     QString openFileName(const DialogRecord& request) override {
@@ -132,7 +132,7 @@ public:
         layout->addRow(request.fields.value(1), passwordBox);
         auto* buttons =
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        gApplyButtonTexts(buttons);
+        ButtonText::apply(buttons);
         QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
         layout->addRow(buttons);

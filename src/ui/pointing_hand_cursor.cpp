@@ -8,7 +8,7 @@ static void initCursorResources() {
     Q_INIT_RESOURCE(pelimo);
 }
 
-const QCursor& gPointingHandCursor() {
+const QCursor& PointingHand::cursor() {
     static const QCursor cursor = [] {
         initCursorResources();
         const QPixmap picture(QStringLiteral(":/images/hand_cursor.png"));

@@ -8,4 +8,8 @@
 inline constexpr int kPointingHandSize = 32;
 inline constexpr QPoint kPointingHandHotSpot(13, 5);
 
-const QCursor& gPointingHandCursor();
+namespace PointingHand {
+
+const QCursor& cursor();
+
+}  // namespace PointingHand

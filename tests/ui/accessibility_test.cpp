@@ -30,7 +30,7 @@ namespace {
 class AccessibilityTest : public ::testing::Test {
 protected:
     AccessibilityTest() {
-        gInstallLabelButtonAccessibility();
+        LabelButtonAccessible::install();
         gWriteNumberedLanguage(folder_);
         QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
         gLoadLanguageFile(folder_.path(QStringLiteral("orglng.lng")));

@@ -17,7 +17,7 @@ TEST(CopyProgressDialog, CancelStopsTheCopyAndScriptedModeNeverShowsIt) {
 TEST(CopyProgressDialog, InstalledItTakesPartInCopies) {
     TestFolder folder;
     folder.write("a.bin", QByteArray(100, 'a'));
-    gInstallCopyProgressDialog();
+    CopyProgress::installDialog();
     EXPECT_EQ(ShFileCopy(folder.path("a.bin"), folder.path("b.bin")), 0);
     gSetCopyProgressFactory({});
     EXPECT_EQ(folder.read("b.bin"), QByteArray(100, 'a'));

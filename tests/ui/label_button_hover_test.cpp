@@ -22,10 +22,10 @@ TEST(LabelButtonTables, EveryNamedControlExistsInItsWindow) {
     frmSetUp setUp;
     frmAddressBook addressBook;
     const std::pair<QWidget*, const LabelButtonTable*> windows[] = {
-        {&main, &gMainWindowLabelButtons()},
-        {&favorite, &gFavoriteLabelButtons()},
-        {&setUp, &gSetUpLabelButtons()},
-        {&addressBook, &gAddressBookLabelButtons()},
+        {&main, &LabelButtonTables::mainWindow()},
+        {&favorite, &LabelButtonTables::favorite()},
+        {&setUp, &LabelButtonTables::setUp()},
+        {&addressBook, &LabelButtonTables::addressBook()},
     };
     for (const auto& [window, table] : windows) {
         const LabelButtonHover hover(window, *table);
