@@ -35,10 +35,10 @@ constexpr int kPrintedEntries = 10000;
 // Loads a generated history of `entries` entries into HistoryList.
 void loadHistory(int entries) {
     static QTemporaryDir folder;
-    gSetApplicationFolder(folder.path());
+    Application::setFolder(folder.path());
     if (!gWriteHistoryFile(folder.path() + QStringLiteral("/Histo.dat"), entries))
         std::exit(1);
-    gResetHistory();
+    HistoryStore::reset();
     gLoadHistoric();
 }
 

@@ -77,16 +77,16 @@ private:
 };
 
 void resetModules(const ProgramFolder& folder) {
-    gResetSettings();
-    gResetContacts();
-    gResetLanguageTable();
-    gResetHistory();
+    SettingsStore::reset();
+    ContactStore::reset();
+    LanguageStore::reset();
+    HistoryStore::reset();
     gResetMailSlot();
     gResetMessageCodec();
     gResetPanelState();
     // Nothing reaches the network: the mailslot is local only.
     gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
-    gSetApplicationFolder(folder.folder());
+    Application::setFolder(folder.folder());
 }
 
 // One start-up: the window built, loaded and shown.

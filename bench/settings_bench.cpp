@@ -31,7 +31,7 @@ void writeContacts(Write&& write) {
 
 void BM_LoadSettingsIni(benchmark::State& state) {
     QTemporaryDir dir;
-    gSetApplicationFolder(dir.path());
+    Application::setFolder(dir.path());
     gLoadSettingsIni();
     Settings.Signup = QStringLiteral("Best regards\r\nThe team");
     gSaveSettingsIni();

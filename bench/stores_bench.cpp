@@ -30,7 +30,7 @@ struct HistoryFolder {
     QString path;
     qint64 bytes = 0;
     HistoryFolder() {
-        gSetApplicationFolder(dir.path());
+        Application::setFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
         gWriteHistoryFile(path, gHistoryEntries);
         bytes = QFile(path).size();
@@ -47,7 +47,7 @@ void BM_HistoryLoad(benchmark::State& state) {
         const auto bytes = pelimo::platform::readWholeFile(folder.path);
         benchmark::DoNotOptimize(bytes->size());
         plain += secondsSince(start);
-        gResetHistory();  // loading starts from an empty table, as at start-up
+        HistoryStore::reset();  // loading starts from an empty table, as at start-up
         start = std::chrono::steady_clock::now();
         gLoadHistoric();
         const double seconds = secondsSince(start);
@@ -59,7 +59,7 @@ void BM_HistoryLoad(benchmark::State& state) {
     state.counters["file_MB"] = static_cast<double>(folder.bytes) / 1e6;
     state.counters["plain_read_ms"] = plain * 1000 / static_cast<double>(state.iterations());
     state.counters["load_to_plain_read"] = load / plain;
-    gResetHistory();
+    HistoryStore::reset();
 }
 BENCHMARK(BM_HistoryLoad)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -70,7 +70,7 @@ void BM_HistoryRewrite(benchmark::State& state) {
         gSaveHistoric();
     if (!DialogSeam::shown().empty())
         state.SkipWithError("the rewrite failed");
-    gResetHistory();
+    HistoryStore::reset();
 }
 BENCHMARK(BM_HistoryRewrite)->Unit(benchmark::kMillisecond);
 
@@ -92,12 +92,12 @@ void BM_HistoryAppend(benchmark::State& state) {
     }
     if (QFile(folder.path).size() <= folder.bytes)
         state.SkipWithError("nothing appended");
-    gResetHistory();
+    HistoryStore::reset();
 }
 BENCHMARK(BM_HistoryAppend)->Unit(benchmark::kMicrosecond);
 
 void fillContacts() {
-    gResetContacts();
+    ContactStore::reset();
     for (int n = 1; n <= kMaxContacts; ++n) {
         gFctAddContact(QStringLiteral("Contact numéro %1").arg(n), QStringLiteral("PC-%1").arg(n),
                        QStringLiteral("/home/user/Pelimo/Picture/photo %1.bmp").arg(n),
@@ -108,7 +108,7 @@ void fillContacts() {
 
 void BM_ContactsLoad100(benchmark::State& state) {
     QTemporaryDir dir;
-    gSetApplicationFolder(dir.path());
+    Application::setFolder(dir.path());
     fillContacts();
     gSaveUserIni();
     for (auto _ : state) {
@@ -116,19 +116,19 @@ void BM_ContactsLoad100(benchmark::State& state) {
         if (ContactList.Count != kMaxContacts)
             state.SkipWithError("contacts lost");
     }
-    gResetContacts();
+    ContactStore::reset();
 }
 BENCHMARK(BM_ContactsLoad100)->Unit(benchmark::kMillisecond);
 
 void BM_ContactsSave100(benchmark::State& state) {
     QTemporaryDir dir;
-    gSetApplicationFolder(dir.path());
+    Application::setFolder(dir.path());
     fillContacts();
     for (auto _ : state)
         gSaveUserIni();
     if (!DialogSeam::shown().empty())
         state.SkipWithError("the save failed");
-    gResetContacts();
+    ContactStore::reset();
 }
 BENCHMARK(BM_ContactsSave100)->Unit(benchmark::kMillisecond);
 
@@ -143,7 +143,7 @@ void BM_LanguageLoad101(benchmark::State& state) {
         if (LanguageTable.count() < kLanguageMessageCount)
             state.SkipWithError("messages lost");
     }
-    gResetLanguageTable();
+    LanguageStore::reset();
 }
 BENCHMARK(BM_LanguageLoad101)->Unit(benchmark::kMillisecond);
 

@@ -47,7 +47,7 @@ bool gWriteHistoryFile(const QString& path, int entries, unsigned seed) {
         if (attachment)
             entry.AttachmentPath = QStringLiteral("\\\\PC-001\\partage\\rapport %1.pdf").arg(n);
         entry.State = static_cast<qint16>((attachment ? 3 : 1) + pick(0, 1));
-        file += gHistoryEntryBytes(entry);
+        file += HistoryFormat::entryBytes(entry);
         if (file.size() >= kChunkBytes || n + 1 == entries) {
             if (out.write(file) != file.size())
                 return false;

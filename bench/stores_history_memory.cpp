@@ -36,14 +36,14 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         const QString file = QString::fromLocal8Bit(argv[1]);
         const int slash = static_cast<int>(file.lastIndexOf(u'/'));
-        gSetApplicationFolder(slash < 0 ? QStringLiteral(".") : file.left(slash));
+        Application::setFolder(slash < 0 ? QStringLiteral(".") : file.left(slash));
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
         if (path != file && QFileInfo(file).absoluteFilePath() != path) {
             std::fprintf(stderr, "the file must be named %s\n", kHistoryFileName);
             return 2;
         }
     } else {
-        gSetApplicationFolder(dir.path());
+        Application::setFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
         gWriteHistoryFile(path, entries);
     }

@@ -109,7 +109,7 @@ int main(int argc, char* argv[]) {
     config.useSystemResolver = !parser.isSet(noResolverOption);
     gSetMailslotTransportConfig(config);
 
-    gInitApplicationFolder();
+    Application::initFolder();
     gLoadSettingsIni();
     if (parser.isSet(channelOption))
         Settings.MessageChannel = parser.value(channelOption);

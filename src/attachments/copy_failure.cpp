@@ -47,7 +47,7 @@ CopyFailure remoteReason(int error) {
 
 }  // namespace
 
-CopyFailure gClassifyFetchFailure(const SmbFetchResult& result) {
+CopyFailure CopyFailures::classify(const SmbFetchResult& result) {
     switch (result.status) {
         case SmbFetchStatus::Copied:
             return CopyFailure::None;
@@ -61,7 +61,7 @@ CopyFailure gClassifyFetchFailure(const SmbFetchResult& result) {
     return result.localFailure ? localReason(result.errorNumber) : remoteReason(result.errorNumber);
 }
 
-int gCopyFailureMessage(CopyFailure failure) {
+int CopyFailures::message(CopyFailure failure) {
     switch (failure) {
         case CopyFailure::NameNotFound:
             return Msg::CopyNameNotFound;

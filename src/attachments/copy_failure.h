@@ -17,8 +17,12 @@ enum class CopyFailure {
     Other
 };
 
+namespace CopyFailures {
+
 // The reason of a fetch that did not copy.
-CopyFailure gClassifyFetchFailure(const pelimo::platform::SmbFetchResult& result);
+CopyFailure classify(const pelimo::platform::SmbFetchResult& result);
 
 // The language message naming `failure` (after the copy error's first sentence).
-int gCopyFailureMessage(CopyFailure failure);
+int message(CopyFailure failure);
+
+}  // namespace CopyFailures

@@ -93,7 +93,7 @@ FetchAttempt fetchWhileHandlingEvents(const NetworkPath& path, const QString& de
     std::thread worker([&] {
         if (const auto address = connectAddress(path.server)) {
             result = fetchSmbFile(smbUrlOf(path, *address), destination, credentials, control);
-            attempt.failure = gClassifyFetchFailure(result);
+            attempt.failure = CopyFailures::classify(result);
         } else {
             result = {SmbFetchStatus::Failed, QStringLiteral("unknown computer ") + path.server};
             attempt.failure = CopyFailure::NameNotFound;
@@ -199,7 +199,7 @@ void gCancelNetworkCopies() noexcept {
 }
 
 void gInstallNetworkFileCopy() {
-    gSetNetworkFileCopy(gCopyFromNetworkPath);
+    FileOperations::setNetworkFileCopy(gCopyFromNetworkPath);
 }
 
 void gSetNetworkCopyResolver(ComputerNameResolver resolver) {

@@ -31,7 +31,7 @@ QString allFilesFilter() {
 
 void sayCopyFailed(CopyFailure failure) {
     DialogSeam::messageBox(
-        gFctGetMessage(Msg::CopyFailed) + u'\n' + gFctGetMessage(gCopyFailureMessage(failure)),
+        gFctGetMessage(Msg::CopyFailed) + u'\n' + gFctGetMessage(CopyFailures::message(failure)),
         MsgBoxButtons::Ok, MsgBoxIcon::Information, gFctGetMessage(Msg::Information));
 }
 
@@ -124,7 +124,7 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
         return;
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("lblLabReceiveSaveFile_Click"));
     // Messages may arrive during the copy: the path of the one shown now is kept.
-    const QString attachment = gShownMessage.AttachmentPath;
+    const QString attachment = ShownMessage.AttachmentPath;
     auto sayNoFile = [] {
         LanguageBox::show(Msg::NoAttachedFile, MsgBoxButtons::Ok, MsgBoxIcon::Information);
     };

@@ -119,7 +119,7 @@ qint32 frmPelimo::mCurrentHistoricNumber() const {
         return 0;
     const QString shown =
         MSFlexGrid1Model->index(current.row(), HistoryColumn::Number).data().toString();
-    return static_cast<qint32>(gLeadingNumber(shown, NumberForm::WholeDigits));
+    return static_cast<qint32>(NumberText::leadingNumber(shown, NumberForm::WholeDigits));
 }
 
 void frmPelimo::CmdHistoricRead_Click() {

@@ -35,7 +35,7 @@ void frmPelimo::lblLabReceivePrint_Click() {
     trap.step([this] {
         const Letterhead head = mLetterhead();
         gPrintThroughDialog(this, [&head](PrintSurface& printer) {
-            gFctMessagePrint(printer, head, gShownMessage);
+            gFctMessagePrint(printer, head, ShownMessage);
         });
     });
 }

@@ -69,7 +69,7 @@ void frmPelimo::TimerMailSlot_Timer() {
 
     // Every message of the tick is stored; only the newest is shown, once.
     if (HistoryList.Count >= firstStored)
-        trap.step([firstStored] { gAppendHistoricFrom(firstStored); });
+        trap.step([firstStored] { HistoryStore::appendFrom(firstStored); });
     if (newest) {
         // Whether the user had the window in front before this tick brought it forward.
         const bool inFront = mWindowInFront();
@@ -177,7 +177,7 @@ void frmPelimo::mDrainMailSlot() {
         QThread::msleep(kDrainQuietIntervalMs);
     }
     if (HistoryList.Count >= firstStored)
-        trap.step([firstStored] { gAppendHistoricFrom(firstStored); });
+        trap.step([firstStored] { HistoryStore::appendFrom(firstStored); });
     if (newest)
         DecodedMessage = *newest;
 }
@@ -185,8 +185,8 @@ void frmPelimo::mDrainMailSlot() {
 void frmPelimo::mDisplayMessage() {
     // The read panel's commands act on this copy, which later sends and identification datagrams
     // leave alone.
-    gShownMessage = DecodedMessage;
-    const DecodedMessageData& shown = gShownMessage;
+    ShownMessage = DecodedMessage;
+    const DecodedMessageData& shown = ShownMessage;
     const qint16 index = gSearchContactWithComputerName(shown.Sender);
     const QString blank = QStringLiteral(" ");
     if (index != 0) {
@@ -196,7 +196,7 @@ void frmPelimo::mDisplayMessage() {
         QPixmap photo;
         if (!contact.UserPicturePath.isEmpty())
             photo.load(
-                gFctFindDataFile(contact.UserPicturePath, QString::fromLatin1(kPictureFolderName)));
+                DataFiles::find(contact.UserPicturePath, QString::fromLatin1(kPictureFolderName)));
         if (photo.isNull()) {
             showDefaultPhoto();
         } else {
@@ -205,7 +205,7 @@ void frmPelimo::mDisplayMessage() {
         }
         if (!contact.UserSoundPath.isEmpty() && Settings.PlaySound == 1) {
             const QString found =
-                gFctFindDataFile(contact.UserSoundPath, QString::fromLatin1(kSoundFolderName));
+                DataFiles::find(contact.UserSoundPath, QString::fromLatin1(kSoundFolderName));
             gFctPlayWave(found.isEmpty() ? contact.UserSoundPath : found);
         }
     } else {
@@ -231,7 +231,7 @@ void frmPelimo::showDefaultPhoto() {
     picReceivePhoto->setPixmap(Artwork::defaultContactPhoto());
 }
 
-// The entry goes to the file with the others of its tick (gAppendHistoricFrom).
+// The entry goes to the file with the others of its tick (HistoryStore::appendFrom).
 void frmPelimo::mAddMessageToHistoric() {
     HistoryList.add(DecodedMessage);
 }

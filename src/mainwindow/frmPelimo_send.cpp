@@ -102,7 +102,7 @@ void frmPelimo::lblCmdSendDel_Click() {
 void frmPelimo::lblLabReceiveAnswer_Click() {
     // The message shown in the read panel is answered, also after a send or an identification
     // datagram emptied the current one.
-    const QString sender = gShownMessage.Sender;
+    const QString sender = ShownMessage.Sender;
     if (sender.isEmpty())
         return;
     if (!txtSendMessage->toPlainText().isEmpty() || !txtSendUserList->toPlainText().isEmpty()) {

@@ -66,7 +66,7 @@ void frmPelimo::Form_Load() {
     step("gApplicationFolder", [] {
         // Tests give the folder beforehand; the program takes the executable's.
         if (gApplicationFolder.isEmpty())
-            gInitApplicationFolder();
+            Application::initFolder();
     });
     step("gLoadSettingsIni", [] { gLoadSettingsIni(); });
     step("gLoadLanguageFile", [] { gLoadLanguageFile(Settings.FileLanguage); });
@@ -82,7 +82,7 @@ void frmPelimo::Form_Load() {
         gInitMailslotControl();
         // The copy that holds the folder's lock receives and keeps the history; another copy on
         // the same folder only sends, so that it never overwrites what the first one received.
-        if (!gFctLockHistoric()) {
+        if (!HistoryStore::lock()) {
             LanguageBox::show(Msg::AnotherCopyRunning, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
             return;
         }
@@ -121,7 +121,7 @@ void frmPelimo::mInitInterface() {
 void frmPelimo::mDisplayLanguage() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDisplayLanguage"));
     using namespace Msg;
-    trap.step([this] { setWindowTitle(gApplicationTitle()); });
+    trap.step([this] { setWindowTitle(Application::title()); });
     const std::pair<QLabel*, int> captions[] = {
         {lblMenuSendMessage, SendPanel},   {lblMenuReadMessage, ReadPanel},
         {lblMenuHistoric, HistoryPanel},   {lblMenuAddressBook, AddressBook},

@@ -13,6 +13,6 @@ QString gFctHistoricCountLine() {
             ++unread;
     }
     const QString blank = QStringLiteral(" ");
-    return gFormatNumber(HistoryList.Count) + blank + gFctGetMessage(Msg::MessagesCounted) + blank +
-           gFormatNumber(unread) + blank + gFctGetMessage(Msg::UnreadCounted);
+    return NumberText::format(HistoryList.Count) + blank + gFctGetMessage(Msg::MessagesCounted) +
+           blank + NumberText::format(unread) + blank + gFctGetMessage(Msg::UnreadCounted);
 }

@@ -5,24 +5,24 @@
 
 QString gApplicationFolder;
 
-QString gVersionText() {
+QString Application::versionText() {
     return QString::number(kVersionMajor) + u'.' + QString::number(kVersionMinor);
 }
 
-QString gApplicationTitle() {
-    return QStringLiteral("Pelimo V") + gVersionText();
+QString Application::title() {
+    return QStringLiteral("Pelimo V") + Application::versionText();
 }
 
-void gInitApplicationFolder() {
+void Application::initFolder() {
     QString error;
-    gSetApplicationFolder(pelimo::stores::chooseApplicationFolder(
+    Application::setFolder(pelimo::stores::chooseApplicationFolder(
         pelimo::platform::executableFolder(), pelimo::stores::userDataFolder(), &error));
     // The program goes on: a store that then cannot be written reports that itself.
     if (!error.isEmpty())
         qWarning("Pelimo: the data folder is incomplete: %s", qPrintable(error));
 }
 
-void gSetApplicationFolder(const QString& folder) {
+void Application::setFolder(const QString& folder) {
     gApplicationFolder = folder;
     if (!gApplicationFolder.endsWith(u'/'))
         gApplicationFolder += u'/';

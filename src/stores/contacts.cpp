@@ -78,12 +78,13 @@ const Contact& ContactListData::operator[](int position) const {
 void gFctLoadUserIni() {
     ErrorTrap trap(kModule, QStringLiteral("gFctLoadUserIni"));
     // A load never leaves an earlier table or a count outside 0 to 100 behind.
-    trap.step([] { gResetContacts(); });
+    trap.step([] { ContactStore::reset(); });
     const ProfileReader reader(userFilePath());
     double number = 0;
     trap.step([&] {
-        number = gLeadingNumber(reader.get(kSection, u"UserNumber", u"Error", kProfileBufferSize),
-                                NumberForm::WholeDigits);
+        number = NumberText::leadingNumber(
+            reader.get(kSection, u"UserNumber", u"Error", kProfileBufferSize),
+            NumberForm::WholeDigits);
     });
     if (number > kMaxContacts) {
         DialogSeam::messageBox(QStringLiteral("Too Much User"), MsgBoxButtons::Ok, MsgBoxIcon::None,
@@ -198,6 +199,6 @@ qint16 gSearchContactWithComputerName(const QString& computerName) {
     }
 }
 
-void gResetContacts() {
+void ContactStore::reset() {
     ContactList = ContactListData{};
 }

@@ -56,5 +56,9 @@ qint16 gSearchContactWithUserName(const QString& userName);
 // The same for the computer name; an empty name gives 0 without a message.
 qint16 gSearchContactWithComputerName(const QString& computerName);
 
+namespace ContactStore {
+
 // Empties the table (count 0, every slot cleared).
-void gResetContacts();
+void reset();
+
+}  // namespace ContactStore

@@ -13,7 +13,7 @@ bool isFile(const QString& path) {
 
 }  // namespace
 
-QString gFctFindDataFile(const QString& path, const QString& folder) {
+QString DataFiles::find(const QString& path, const QString& folder) {
     if (isFile(path))
         return path;
     const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
@@ -28,10 +28,10 @@ QString gFctFindDataFile(const QString& path, const QString& folder) {
     return {};
 }
 
-QString gFctLanguageFilePath(const QString& path) {
+QString DataFiles::languageFilePath(const QString& path) {
     if (path.isEmpty())
         return path;
-    const QString found = gFctFindDataFile(path, QString::fromLatin1(kLanguageFolderName));
+    const QString found = DataFiles::find(path, QString::fromLatin1(kLanguageFolderName));
     return found.isEmpty() ? gApplicationFolder + QString::fromLatin1(kDefaultLanguageFileName)
                            : found;
 }

@@ -8,10 +8,14 @@
 inline constexpr char kPictureFolderName[] = "Picture";
 inline constexpr char kSoundFolderName[] = "Sound";
 
+namespace DataFiles {
+
 // `path` when a file exists there; else the file of the same name (the text after the last "\"
 // or "/") in gApplicationFolder, then in gApplicationFolder + `folder`; else the empty text.
-QString gFctFindDataFile(const QString& path, const QString& folder);
+QString find(const QString& path, const QString& folder);
 
 // The language file to load for the setting `path`: the file found as above in the "Language"
 // folder, else the default "orglng.lng" of the application folder. An empty path stays empty.
-QString gFctLanguageFilePath(const QString& path);
+QString languageFilePath(const QString& path);
+
+}  // namespace DataFiles

@@ -1,4 +1,4 @@
 #include "stores/decoded_message.h"
 
 DecodedMessageData DecodedMessage;
-DecodedMessageData gShownMessage;
+DecodedMessageData ShownMessage;

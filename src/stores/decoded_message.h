@@ -35,4 +35,4 @@ extern DecodedMessageData DecodedMessage;
 // The message the read panel shows, which its Reply, Print and Save act on. The current message
 // is reused by every send and every identification datagram; this copy changes only when the read
 // panel shows another message (one that arrives, or one opened from the history).
-extern DecodedMessageData gShownMessage;
+extern DecodedMessageData ShownMessage;

@@ -37,11 +37,11 @@ bool isNetworkPath(const QString& path) {
 
 }  // namespace
 
-void gSetNetworkFileCopy(NetworkFileCopy copy) {
+void FileOperations::setNetworkFileCopy(NetworkFileCopy copy) {
     networkCopy() = std::move(copy);
 }
 
-void gSetCopyProgressFactory(CopyProgressFactory factory) {
+void FileOperations::setCopyProgressFactory(CopyProgressFactory factory) {
     progressFactory() = std::move(factory);
 }
 

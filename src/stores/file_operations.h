@@ -42,11 +42,16 @@ public:
 };
 
 using CopyProgressFactory = std::function<std::unique_ptr<CopyProgressWindow>()>;
-void gSetCopyProgressFactory(CopyProgressFactory factory);
 
 // Copies a file from a network path ("\\server\share\..."), reporting progress like a local
 // copy. The attachments layer installs it; without one, copies from network paths fail.
 using NetworkFileCopy =
     std::function<pelimo::platform::CopyOutcome(const QString& source, const QString& destination,
                                                 const pelimo::platform::CopyProgress& progress)>;
-void gSetNetworkFileCopy(NetworkFileCopy copy);
+
+namespace FileOperations {
+
+void setCopyProgressFactory(CopyProgressFactory factory);
+void setNetworkFileCopy(NetworkFileCopy copy);
+
+}  // namespace FileOperations

@@ -113,7 +113,7 @@ void gLoadHistoric() {
     }
 }
 
-void gAppendHistoricFrom(qint32 first) {
+void HistoryStore::appendFrom(qint32 first) {
     try {
         first = std::max(first, 1);
         if (historyReadOnly() || first > HistoryList.Count)
@@ -140,10 +140,10 @@ void gAppendHistoricFrom(qint32 first) {
 }
 
 void gAppendHistoric() {
-    gAppendHistoricFrom(HistoryList.Count);
+    HistoryStore::appendFrom(HistoryList.Count);
 }
 
-bool gFctLockHistoric() {
+bool HistoryStore::lock() {
     using pelimo::platform::FolderLock;
     HistoryLock& lock = historyLock();
     lock.readOnly = lock.folder.lock(gApplicationFolder) == FolderLock::Result::HeldElsewhere;
@@ -183,7 +183,7 @@ int gFctDeleteHistoricFile() {
     }
 }
 
-void gResetHistory() {
+void HistoryStore::reset() {
     HistoryList = HistoryListData{};
     fileState = HistoryFileState{};
     historyLock().folder.unlock();

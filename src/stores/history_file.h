@@ -18,18 +18,10 @@ inline constexpr char kHistoryFileName[] = "Histo.dat";
 // Entries the program did not write in its format are skipped; reading resumes at the next entry.
 void gLoadHistoric();
 
-// Appends entries `first` to Count to the file in one write and one fdatasync.
-void gAppendHistoricFrom(qint32 first);
-
 // Appends entry Count to the file (created when missing), after turning the double quotes of its
 // texts into apostrophes, in memory too; durable when it returns. Same as
-// gAppendHistoricFrom(HistoryList.Count).
+// HistoryStore::appendFrom(HistoryList.Count).
 void gAppendHistoric();
-
-// Takes the lock of the history (of the application folder) for this process. False when another
-// copy of the program holds it: this process then never writes, appends to or deletes the file.
-// A folder that cannot be locked at all leaves the history writable.
-bool gFctLockHistoric();
 
 // Replaces the file atomically by the whole table. When it cannot be written the old file stays
 // and the user is told once.
@@ -42,5 +34,17 @@ void gDeleteHistoricMessage(qint32 number);
 // Deletes "Histo.dat": 1 when deleted, 0 otherwise. The table is not changed.
 int gFctDeleteHistoricFile();
 
+namespace HistoryStore {
+
+// Appends entries `first` to Count to the file in one write and one fdatasync.
+void appendFrom(qint32 first);
+
+// Takes the lock of the history (of the application folder) for this process. False when another
+// copy of the program holds it: this process then never writes, appends to or deletes the file.
+// A folder that cannot be locked at all leaves the history writable.
+bool lock();
+
 // Empties the table, forgets the state of the file and releases the lock.
-void gResetHistory();
+void reset();
+
+}  // namespace HistoryStore

@@ -460,14 +460,14 @@ void gReplaceQuotes(QString& text) {
     text.replace(QChar(HistoryFormat::kQuote), QChar(HistoryFormat::kApostrophe));
 }
 
-QByteArray gHistoryEntryBytes(const HistoryEntry& entry) {
+QByteArray HistoryFormat::entryBytes(const HistoryEntry& entry) {
     const HistoryFormat::EncodedTexts encoded(entry);
     HistoryFormat::EntryWriter buffer;
     buffer.add(entry.Kind, encoded.views, entry.State);
     return buffer.bytes().toByteArray();
 }
 
-std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents) {
+std::vector<HistoryEntry> HistoryFormat::parse(QByteArrayView contents) {
     QByteArray bytes = QByteArray::fromRawData(contents.data(), contents.size());
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -61,8 +61,12 @@ private:
 // Every double quote of `text` becomes an apostrophe, in place.
 void gReplaceQuotes(QString& text);
 
+namespace HistoryFormat {
+
 // The eight items of `entry` as the file holds them (its texts' quotes already replaced).
-QByteArray gHistoryEntryBytes(const HistoryEntry& entry);
+QByteArray entryBytes(const HistoryEntry& entry);
 
 // Parses history file contents; the entries the loader would keep.
-std::vector<HistoryEntry> gParseHistoric(QByteArrayView contents);
+std::vector<HistoryEntry> parse(QByteArrayView contents);
+
+}  // namespace HistoryFormat

@@ -35,9 +35,9 @@ void gLoadLanguageFile(const QString& path) {
                                MsgBoxIcon::Critical, QStringLiteral("Information"));
         return;
     }
-    const pelimo::platform::ProfileReader reader(gFctLanguageFilePath(path));
+    const pelimo::platform::ProfileReader reader(DataFiles::languageFilePath(path));
     const QString section = QString::fromLatin1(kLanguageSection);
-    const double declared = gLeadingNumber(
+    const double declared = NumberText::leadingNumber(
         reader.get(section, QString::fromLatin1(kLanguageCountKey), u"error", kProfileBufferSize),
         NumberForm::WholeDigits);
     // Without a usable count the table stays as it was (empty at start-up).
@@ -56,7 +56,7 @@ void gLoadLanguageFile(const QString& path) {
 }
 
 QString gFctGetMessage(QString& value) {
-    const double number = gLeadingNumber(value, NumberForm::Decimal);
+    const double number = NumberText::leadingNumber(value, NumberForm::Decimal);
     if (value.size() > kMessageNumberWidth || number == 0) {
         gDecodeLineBreaks(value);
         return value;
@@ -79,6 +79,6 @@ QString gFctGetMessage(int value) {
     return gFctGetMessage(text);
 }
 
-void gResetLanguageTable() {
+void LanguageStore::reset() {
     LanguageTable = LanguageTableData{};
 }

@@ -28,8 +28,8 @@ extern LanguageTableData LanguageTable;
 
 // Replaces LanguageTable by the messages of the file at `path`; "||" in a text becomes CR LF.
 // An empty path shows "Invalid language file" and keeps the table. A path where no file exists is
-// looked for by its file name (gFctLanguageFilePath). A file without a usable "NbMessage" keeps
-// the table as it was.
+// looked for by its file name (DataFiles::languageFilePath). A file without a usable "NbMessage"
+// keeps the table as it was.
 void gLoadLanguageFile(const QString& path);
 
 // A message number gives its text ("Error Getting Message" when there is none). A value whose
@@ -39,5 +39,9 @@ QString gFctGetMessage(int value);
 QString gFctGetMessage(QString& value);
 QString gFctGetMessage(const QString& value);
 
+namespace LanguageStore {
+
 // Empties LanguageTable.
-void gResetLanguageTable();
+void reset();
+
+}  // namespace LanguageStore

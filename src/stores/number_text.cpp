@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-double gLeadingNumber(QStringView text, NumberForm form) {
+double NumberText::leadingNumber(QStringView text, NumberForm form) {
     qsizetype pos = 0;
     while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t'))
         ++pos;
@@ -40,7 +40,7 @@ double gLeadingNumber(QStringView text, NumberForm form) {
     return value;
 }
 
-std::optional<qint16> gToInt16(double value) {
+std::optional<qint16> NumberText::toInt16(double value) {
     if (!std::isfinite(value))
         return std::nullopt;
     const double rounded = std::nearbyint(value);  // round half to even, as the classic CInt
@@ -51,7 +51,7 @@ std::optional<qint16> gToInt16(double value) {
     return static_cast<qint16>(rounded);
 }
 
-QString gFormatNumber(double value) {
+QString NumberText::format(double value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value));
     std::string digits(buffer, error == std::errc() ? end : buffer);

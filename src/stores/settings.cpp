@@ -23,7 +23,8 @@ QString settingsPath() {
 
 void loadSwitch(const ProfileReader& reader, const char* key, qint16& field) {
     const QString value = reader.get(kSection, QString::fromLatin1(key), u"1", kProfileBufferSize);
-    if (const auto number = gToInt16(gLeadingNumber(value, NumberForm::WholeDigits))) {
+    if (const auto number =
+            NumberText::toInt16(NumberText::leadingNumber(value, NumberForm::WholeDigits))) {
         field = *number;
     }
 }
@@ -40,7 +41,7 @@ void gLoadSettingsIni() {
                    kProfileBufferSize);
     Settings.MessageChannel =
         reader.get(kSection, u"MessageChannel", u"pelimo", kProfileBufferSize);
-    const double delay = gLeadingNumber(
+    const double delay = NumberText::leadingNumber(
         reader.get(kSection, u"IdentificationSendDelay", u"0.150", kProfileBufferSize),
         NumberForm::Decimal);
     if (std::isfinite(delay))
@@ -55,13 +56,13 @@ void gSaveSettingsIni() {
     QString signup = Settings.Signup;
     gEncodeLineBreaks(signup);
     const bool firstWritten =
-        batch.write(kSection, u"OpenWindows", gFormatNumber(Settings.OpenWindows));
-    batch.write(kSection, u"PlaySound", gFormatNumber(Settings.PlaySound));
-    batch.write(kSection, u"MinimizedWindows", gFormatNumber(Settings.MinimizedWindows));
+        batch.write(kSection, u"OpenWindows", NumberText::format(Settings.OpenWindows));
+    batch.write(kSection, u"PlaySound", NumberText::format(Settings.PlaySound));
+    batch.write(kSection, u"MinimizedWindows", NumberText::format(Settings.MinimizedWindows));
     batch.write(kSection, u"FileLanguage", Settings.FileLanguage);
     batch.write(kSection, u"MessageChannel", Settings.MessageChannel);
     batch.write(kSection, u"IdentificationSendDelay",
-                gFormatNumber(Settings.IdentificationSendDelay));
+                NumberText::format(Settings.IdentificationSendDelay));
     batch.write(kSection, u"Signup", signup);
     // The notification switch is stored once it was turned off, so a file that never had it
     // keeps the seven keys it always had.
@@ -69,7 +70,7 @@ void gSaveSettingsIni() {
     if (Settings.Notifications != 1 ||
         ProfileReader(settingsPath()).get(kSection, notifications, u"\x01", kProfileBufferSize) !=
             QStringLiteral("\x01")) {
-        batch.write(kSection, notifications, gFormatNumber(Settings.Notifications));
+        batch.write(kSection, notifications, NumberText::format(Settings.Notifications));
     }
     // The keys are saved together, so the first key's failure is the failure of the save.
     if (!firstWritten || !batch.commit()) {
@@ -90,6 +91,6 @@ void gEncodeLineBreaks(QString& text) {
     text.replace(u'\n', QStringLiteral("||"));
 }
 
-void gResetSettings() {
+void SettingsStore::reset() {
     Settings = {};
 }

@@ -35,4 +35,8 @@ void gDecodeLineBreaks(QString& text);
 // CR LF, a lone CR and a lone LF -> "||", in place.
 void gEncodeLineBreaks(QString& text);
 
-void gResetSettings();
+namespace SettingsStore {
+
+void reset();
+
+}  // namespace SettingsStore

@@ -31,7 +31,7 @@ qint16 kindDigitOf(const QString& payload) {
 }
 
 void decodeAttachmentMessage(const QString& payload) {
-    const double length = gLeadingNumber(
+    const double length = NumberText::leadingNumber(
         QStringView(payload).mid(kLengthFieldStart, kLengthFieldSize), NumberForm::WholeDigits);
     // The length comes from the network: one that does not fit empties the field it would have
     // cut instead of leaving the previous message's value there.
@@ -136,5 +136,5 @@ void gClearCurrentMessage() {
 
 void gResetMessageCodec() {
     DecodedMessage = DecodedMessageData{};
-    gShownMessage = DecodedMessageData{};
+    ShownMessage = DecodedMessageData{};
 }

@@ -35,6 +35,6 @@ void gSendIdentificationAnswer(
 // Empties Sender, Addressee, ReceivedDate, ReceivedTime and AttachmentPath.
 void gClearCurrentMessage();
 
-// Every field of DecodedMessage and gShownMessage back to its initial value. Tests call it between
+// Every field of DecodedMessage and ShownMessage back to its initial value. Tests call it between
 // cases.
 void gResetMessageCodec();

@@ -50,5 +50,5 @@ bool CopyProgressDialog::progress(qint64 copied, qint64 total) {
 }
 
 void CopyProgress::installDialog() {
-    gSetCopyProgressFactory([] { return std::make_unique<CopyProgressDialog>(); });
+    FileOperations::setCopyProgressFactory([] { return std::make_unique<CopyProgressDialog>(); });
 }

@@ -23,7 +23,7 @@ namespace {
 class AddressBook : public ::testing::Test {
 protected:
     AddressBook() {
-        gResetContacts();
+        ContactStore::reset();
         gResetNetworkWalk();
         gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
         QByteArray language = "[Langage]\r\nNbMessage=101\r\n";
@@ -39,8 +39,8 @@ protected:
         window_.reset();
         gSetNetworkBackend(nullptr);
         gResetNetworkWalk();
-        gResetContacts();
-        gResetLanguageTable();
+        ContactStore::reset();
+        LanguageStore::reset();
     }
     void addContacts(int count) {
         for (int n = ContactList.Count + 1, last = ContactList.Count + count; n <= last; ++n)

@@ -14,7 +14,7 @@ void PrintTo(const QByteArray& value, std::ostream* out) {
 }
 
 TestFolder::TestFolder() {
-    gSetApplicationFolder(dir_.path());
+    Application::setFolder(dir_.path());
     DialogSeam::clearShown();
 }
 

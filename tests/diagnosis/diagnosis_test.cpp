@@ -44,7 +44,7 @@ TEST(DiagnosableName, TypedNamesBecomeComputerNamesOrNothing) {
 class DiagnosisReportTest : public ::testing::Test {
 protected:
     DiagnosisReportTest() { gLoadLanguageFile(QStringLiteral(PELIMO_LANGUAGE_FILE)); }
-    ~DiagnosisReportTest() override { gResetLanguageTable(); }
+    ~DiagnosisReportTest() override { LanguageStore::reset(); }
 
     static DiagnosisFacts receivingFacts() {
         DiagnosisFacts facts;

@@ -22,7 +22,7 @@ protected:
         gResetFavorites();
         gResetErrorRecord();
     }
-    ~FavoriteTest() override { gResetLanguageTable(); }
+    ~FavoriteTest() override { LanguageStore::reset(); }
 
     void addFavorite(const char* name, const QByteArray& bytes) {
         folder_.write(QStringLiteral("Favories/") + QString::fromLatin1(name), bytes);

@@ -23,7 +23,7 @@ bool same(const HistoryEntry& a, const HistoryEntry& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const std::vector<HistoryEntry> entries = gParseHistoric(bytes);
+    const std::vector<HistoryEntry> entries = HistoryFormat::parse(bytes);
     // Each kept entry needs at least its kind line.
     check(entries.size() <= size / 2 + 1);
     QByteArray rewritten;
@@ -33,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               &entry.ReceivedTime, &entry.AttachmentPath}) {
             check(!text->contains(u'"'));
         }
-        rewritten += gHistoryEntryBytes(entry);
+        rewritten += HistoryFormat::entryBytes(entry);
     }
-    const std::vector<HistoryEntry> reread = gParseHistoric(rewritten);
+    const std::vector<HistoryEntry> reread = HistoryFormat::parse(rewritten);
     check(reread.size() == entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
         check(same(entries[i], reread[i]));

@@ -39,12 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
     DialogSeam::setScripted(true);
     DialogSeam::clearShown();
-    gSetApplicationFolder(folder.path());
+    Application::setFolder(folder.path());
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     const QString language = folder.filePath(QStringLiteral("fuzz.lng"));
     check(writeFile(language, bytes));
-    gResetLanguageTable();
+    LanguageStore::reset();
     gLoadLanguageFile(language);
     check(LanguageTable.count() <= 99999);
     for (int number = 0; number <= std::min(LanguageTable.count() + 1, 300); ++number) {
@@ -55,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString contacts = gApplicationFolder + QString::fromLatin1(kUserFileName);
     check(writeFile(contacts, bytes));
-    gResetContacts();
+    ContactStore::reset();
     gFctLoadUserIni();
     check(ContactList.Count >= 0 && ContactList.Count <= kMaxContacts);
     const ContactListData loaded = ContactList;
     gSaveUserIni();
-    gResetContacts();
+    ContactStore::reset();
     gFctLoadUserIni();
     check(ContactList.Count == loaded.Count);
     for (int position = 1; position <= loaded.Count; ++position) {

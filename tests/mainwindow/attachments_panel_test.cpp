@@ -71,7 +71,7 @@ TEST_F(AttachmentsPanelTest, SavingWithoutAFileNameSaysThereIsNoFile) {
     frmPelimo& window = start();
     for (const QString& path : {QString(), QStringLiteral("\\\\PC1\\pub\\dir\\")}) {
         DialogSeam::clearShown();
-        gShownMessage.AttachmentPath = path;
+        ShownMessage.AttachmentPath = path;
         save(window);
         ASSERT_EQ(DialogSeam::shown().size(), 1u) << qPrintable(path);
         EXPECT_EQ(DialogSeam::shown()[0].text, QStringLiteral("T83"));
@@ -84,13 +84,13 @@ TEST_F(AttachmentsPanelTest, TheSaveProposesTheDownloadFolderAndSaysWhyACopyFail
     DownloadFolder downloads;
     frmPelimo& window = start();
     // A path out of the share is refused before anything is asked.
-    gShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\..\\..\\etc\\passwd");
+    ShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\..\\..\\etc\\passwd");
     save(window);
     ASSERT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T202\nT211")});
     EXPECT_EQ(DialogSeam::shown().back().title, QStringLiteral("T96"));
 
     DialogSeam::clearShown();
-    gShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\dir\\report.txt");
+    ShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\dir\\report.txt");
     save(window);  // the dialog cancelled: nothing copied, nothing said
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_EQ(DialogSeam::shown()[0].kind, DialogKind::SaveFile);
@@ -117,15 +117,15 @@ TEST_F(AttachmentsPanelTest, TheProgramsFilesAreNeverReplacedAndOthersOnlyAfterA
     file.close();
     frmPelimo& window = start();
     QStringList copiedTo;
-    gSetNetworkFileCopy([&copiedTo](const QString&, const QString& destination,
-                                    const pelimo::platform::CopyProgress&) {
+    FileOperations::setNetworkFileCopy([&copiedTo](const QString&, const QString& destination,
+                                                   const pelimo::platform::CopyProgress&) {
         copiedTo.append(destination);
         QFile out(destination);
         return out.open(QIODevice::WriteOnly) && out.write("fetched") == 7
                    ? pelimo::platform::CopyOutcome::Copied
                    : pelimo::platform::CopyOutcome::Failed;
     });
-    gShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\User.dat");
+    ShownMessage.AttachmentPath = QStringLiteral("\\\\PC1\\pub\\User.dat");
     DialogSeam::clearShown();
     for (const QString& chosen :
          {folder_.path(QStringLiteral("User.dat")), folder_.path(QStringLiteral("Favories"))}) {

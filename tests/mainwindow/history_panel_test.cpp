@@ -125,7 +125,7 @@ TEST_F(HistoryPanelTest, DeletesOneEntryOrTheWholeHistory) {
     EXPECT_EQ(grid().rowCount(), 2);
 
     ASSERT_TRUE(QDir().rmdir(file));
-    folder_.write(QStringLiteral("Histo.dat"), gHistoryEntryBytes(HistoryList[1]));
+    folder_.write(QStringLiteral("Histo.dat"), HistoryFormat::entryBytes(HistoryList[1]));
     DialogSeam::pushButton(MsgBoxResult::Cancel);
     window.MHide2DelAll->trigger();
     EXPECT_TRUE(folder_.exists(QStringLiteral("Histo.dat")));

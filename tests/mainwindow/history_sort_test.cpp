@@ -35,7 +35,7 @@ protected:
                                     entry("9", "B", "banana"), entry("alpha", "A", "apple pie")}) {
         QByteArray file;
         for (const HistoryEntry& e : entries)
-            file += gHistoryEntryBytes(e);
+            file += HistoryFormat::entryBytes(e);
         folder_.write(QStringLiteral("Histo.dat"), file);
         frmPelimo& window = start();
         QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
@@ -115,7 +115,7 @@ TEST_F(HistorySortTest, ArrivalsWhileSortedLeaveEveryRowOnItsEntry) {
         arrival.Text = QStringLiteral("arrival %1 ").arg(n).repeated(20);
         HistoryList.add(arrival);
     }
-    gAppendHistoricFrom(6);
+    HistoryStore::appendFrom(6);
     EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "the rows of the sort stay";
     expectRowsShowTheirEntries();
 

@@ -175,9 +175,10 @@ void execute(frmPelimo& window, const QString& line) {
                 QString::number(nowMicroseconds() - start), gLastNetworkCopyError()});
     } else if (command == QStringLiteral("cancelhalf")) {
         if (fields.value(1) == QStringLiteral("off")) {
-            gSetCopyProgressFactory({});
+            FileOperations::setCopyProgressFactory({});
         } else {
-            gSetCopyProgressFactory([] { return std::make_unique<HalfWayCancel>(); });
+            FileOperations::setCopyProgressFactory(
+                [] { return std::make_unique<HalfWayCancel>(); });
         }
     } else if (command == QStringLiteral("size")) {
         window.txtSendUserList->setPlainText(fields.value(1));

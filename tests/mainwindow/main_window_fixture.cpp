@@ -49,10 +49,10 @@ QByteArray crlfLines(const QStringList& lines) {
 }  // namespace
 
 void gResetAllModules() {
-    gResetSettings();
-    gResetContacts();
-    gResetLanguageTable();
-    gResetHistory();
+    SettingsStore::reset();
+    ContactStore::reset();
+    LanguageStore::reset();
+    HistoryStore::reset();
     gResetMailSlot();
     gResetMessageCodec();
     gResetWavePlayer();
@@ -128,7 +128,7 @@ void MainWindowTest::writeHistory(const std::vector<qint16>& states) {
         if (entry.Kind == kKindAttachment)
             entry.AttachmentPath = QStringLiteral("\\\\PC\\share\\f.txt");
         entry.State = state;
-        contents += gHistoryEntryBytes(entry);
+        contents += HistoryFormat::entryBytes(entry);
     }
     folder_.write(QString::fromLatin1(kHistoryFileName), contents);
 }

@@ -57,7 +57,7 @@ TEST_F(ReceiveTest, AMessageFromAContactShowsItsNamePhotoAndSound) {
     EXPECT_EQ(HistoryList[1].Sender, QStringLiteral("PC7"));
     EXPECT_EQ(HistoryList[1].Text, QStringLiteral("Hello there"));
     EXPECT_EQ(HistoryList[1].State, kStateUnread);
-    EXPECT_EQ(folder_.read(QStringLiteral("Histo.dat")), gHistoryEntryBytes(HistoryList[1]));
+    EXPECT_EQ(folder_.read(QStringLiteral("Histo.dat")), HistoryFormat::entryBytes(HistoryList[1]));
     EXPECT_TRUE(window.TimerTestRead->isActive());
     // The message stays the current one for the read panel's commands.
     EXPECT_EQ(DecodedMessage.Sender, QStringLiteral("PC7"));
@@ -181,7 +181,7 @@ TEST_F(ReceiveTest, TheNewestMessageIsMarkedReadAfterTheDelay) {
     // The earlier one was not on screen for the whole delay: it stays unread.
     EXPECT_EQ(HistoryList[1].State, kStateUnread);
     // The marking is in memory only until the rewrite.
-    EXPECT_EQ(gParseHistoric(folder_.read(QStringLiteral("Histo.dat")))[1].State,
+    EXPECT_EQ(HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat")))[1].State,
               kStateUnreadWithAttachment);
 }
 
@@ -272,7 +272,7 @@ TEST_F(ReceiveTest, AFloodIsTakenManyPerTickInOrderAndTheWindowStaysResponsive) 
     ASSERT_EQ(HistoryList.Count, kFlood);
     for (qint32 i = 1; i <= kFlood; ++i)
         EXPECT_EQ(HistoryList[i].Text, QStringLiteral("message %1").arg(i - 1));
-    EXPECT_EQ(gParseHistoric(folder_.read(QStringLiteral("Histo.dat"))).size(), kFlood);
+    EXPECT_EQ(HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat"))).size(), kFlood);
     EXPECT_EQ(window.txtReceiveMessage->toPlainText(),
               QStringLiteral("message %1").arg(kFlood - 1));
     EXPECT_EQ(reportsShown(), 0);
@@ -292,7 +292,7 @@ TEST_F(ReceiveTest, OneTickStoresEveryMessageAndShowsMarksAndCountsTheNewest) {
 
     ASSERT_EQ(HistoryList.Count, 2);
     EXPECT_EQ(HistoryList[1].Text, QStringLiteral("first"));
-    EXPECT_EQ(gParseHistoric(folder_.read(QStringLiteral("Histo.dat"))).size(), 2u);
+    EXPECT_EQ(HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat"))).size(), 2u);
     EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("second"));
     EXPECT_EQ(DecodedMessage.Text, QStringLiteral("second"));
     EXPECT_EQ(sounds_->opened.size(), 1);
@@ -312,7 +312,7 @@ TEST_F(ReceiveTest, TheShutdownStoresWhatStillWaitsInTheMailslot) {
     deliver("PC7", "ME", "1and another");
     ASSERT_TRUE(window.Form_Unload(false));
     const std::vector<HistoryEntry> stored =
-        gParseHistoric(folder_.read(QStringLiteral("Histo.dat")));
+        HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat")));
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].Text, QStringLiteral("left behind"));
     EXPECT_EQ(stored[1].Text, QStringLiteral("and another"));

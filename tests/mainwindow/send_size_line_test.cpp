@@ -13,7 +13,7 @@ namespace {
 class SendSizeLineTest : public ::testing::Test {
 protected:
     SendSizeLineTest() {
-        gResetContacts();
+        ContactStore::reset();
         ContactList.Count = 1;
         ContactList[1].UserName = QStringLiteral("bob");
         ContactList[1].UserComputerName = QStringLiteral("PCBOBCOMPUTER");
@@ -23,8 +23,8 @@ protected:
         gLoadLanguageFile(folder_.path(QStringLiteral("t.lng")));
     }
     ~SendSizeLineTest() override {
-        gResetContacts();
-        gResetLanguageTable();
+        ContactStore::reset();
+        LanguageStore::reset();
     }
     // "PCA" NUL "PCBOBCOMPUTER" NUL "1" text NUL: 20 bytes beside the text; the headers with
     // \MAILSLOT\pelimo take 82 + 88 bytes.

@@ -369,7 +369,7 @@ TEST_F(ShutdownTest, ConfirmedShutdownStopsEverythingAndWritesTheHistory) {
     EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
     EXPECT_EQ(finished.count(), 1);
     const std::vector<HistoryEntry> stored =
-        gParseHistoric(folder_.read(QStringLiteral("Histo.dat")));
+        HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat")));
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[1].State, kStateRead);
     // Closing again asks nothing and does nothing.
@@ -418,7 +418,7 @@ TEST_F(ShutdownTest, ATerminationSignalShutsDownWithoutTheQuestion) {
     EXPECT_TRUE(DialogSeam::shown().empty());
     EXPECT_FALSE(window.isVisible());
     const std::vector<HistoryEntry> stored =
-        gParseHistoric(folder_.read(QStringLiteral("Histo.dat")));
+        HistoryFormat::parse(folder_.read(QStringLiteral("Histo.dat")));
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].State, kStateRead);
     // A second signal (SIGINT) after the shutdown is harmless.

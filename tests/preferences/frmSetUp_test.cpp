@@ -24,12 +24,12 @@ protected:
                       "[Setting]\r\nOpenWindows=1\r\nPlaySound=0\r\nMinimizedWindows=1\r\n"
                       "FileLanguage=/old/path.lng\r\nMessageChannel=chan\r\n"
                       "Signup=Best||Ann\r\n");
-        gResetSettings();
+        SettingsStore::reset();
         gLoadSettingsIni();
     }
     ~SetUpTest() override {
-        gResetLanguageTable();
-        gResetSettings();
+        LanguageStore::reset();
+        SettingsStore::reset();
         gResetSetUp();
     }
     frmSetUp& open(qint16 mode) {
@@ -40,7 +40,7 @@ protected:
         return *window_;
     }
     void reload() {
-        gResetSettings();
+        SettingsStore::reset();
         gLoadSettingsIni();
     }
 

@@ -23,7 +23,7 @@ QByteArray userFile(const QByteArray& count, int stored) {
 }
 
 void loadFresh() {
-    gResetContacts();
+    ContactStore::reset();
     gFctLoadUserIni();
 }
 
@@ -32,8 +32,8 @@ void loadFresh() {
 // Every case starts from an empty table.
 class Contacts : public ::testing::Test {
 protected:
-    void SetUp() override { gResetContacts(); }
-    void TearDown() override { gResetContacts(); }
+    void SetUp() override { ContactStore::reset(); }
+    void TearDown() override { ContactStore::reset(); }
 };
 
 TEST_F(Contacts, MissingFileLoadsEmptyWithoutMessage) {

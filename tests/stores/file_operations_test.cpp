@@ -116,7 +116,8 @@ TEST(FileOperations, CancelledCopyKeepsTheOldDestination) {
     folder.write("source.bin", big);
     folder.write("dest.bin", "old");
     std::vector<std::pair<qint64, qint64>> reports;
-    gSetCopyProgressFactory([&reports] { return std::make_unique<FakeProgress>(reports, 3); });
+    FileOperations::setCopyProgressFactory(
+        [&reports] { return std::make_unique<FakeProgress>(reports, 3); });
     EXPECT_EQ(ShFileCopy(folder.path("source.bin"), folder.path("dest.bin")), -1);
     ASSERT_EQ(shownMessageTexts().size(), 1u);
     EXPECT_EQ(shownMessageTexts()[0], "Operation Failed,(ShFileCopy).");
@@ -127,9 +128,10 @@ TEST(FileOperations, CancelledCopyKeepsTheOldDestination) {
     // Uncancelled, the window sees the whole copy.
     reports.clear();
     DialogSeam::clearShown();
-    gSetCopyProgressFactory([&reports] { return std::make_unique<FakeProgress>(reports, -1); });
+    FileOperations::setCopyProgressFactory(
+        [&reports] { return std::make_unique<FakeProgress>(reports, -1); });
     EXPECT_EQ(ShFileCopy(folder.path("source.bin"), folder.path("dest.bin")), 0);
-    gSetCopyProgressFactory({});
+    FileOperations::setCopyProgressFactory({});
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), std::make_pair(qint64{0}, qint64{big.size()}));
     EXPECT_EQ(reports.back(), std::make_pair(qint64{big.size()}, qint64{big.size()}));
@@ -170,8 +172,8 @@ TEST(FileOperations, NetworkPathsGoThroughTheInstalledNetworkCopy) {
         << "nothing installed";
     std::vector<QString> sources;
     auto outcome = pelimo::platform::CopyOutcome::Copied;
-    gSetNetworkFileCopy([&](const QString& source, const QString& destination,
-                            const pelimo::platform::CopyProgress& progress) {
+    FileOperations::setNetworkFileCopy([&](const QString& source, const QString& destination,
+                                           const pelimo::platform::CopyProgress& progress) {
         sources.push_back(source);
         EXPECT_EQ(destination, folder.path("a.txt"));
         EXPECT_FALSE(progress) << "no progress window installed";
@@ -182,7 +184,7 @@ TEST(FileOperations, NetworkPathsGoThroughTheInstalledNetworkCopy) {
     EXPECT_EQ(ShFileCopy("//SERVER/share/a.txt", folder.path("a.txt")), -1);
     outcome = pelimo::platform::CopyOutcome::Failed;
     EXPECT_EQ(ShFileCopy("\\\\SERVER\\share\\a.txt", folder.path("a.txt")), -1);
-    gSetNetworkFileCopy({});
+    FileOperations::setNetworkFileCopy({});
     EXPECT_EQ(sources, (std::vector<QString>{"\\\\SERVER\\share\\a.txt", "//SERVER/share/a.txt",
                                              "\\\\SERVER\\share\\a.txt"}));
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"Operation Failed,(ShFileCopy)."})

@@ -15,7 +15,7 @@ namespace {
 
 // A history of `count` entries whose texts carry `tag`, a few megabytes in all.
 void fillHistory(int count, char tag) {
-    gResetHistory();
+    HistoryStore::reset();
     for (int n = 0; n < count; ++n) {
         HistoryEntry e;
         e.Kind = kKindPlain;
@@ -30,7 +30,7 @@ QByteArray fileOf(int count, char tag) {
     fillHistory(count, tag);
     QByteArray bytes;
     for (qint32 n = 1; n <= HistoryList.Count; ++n)
-        bytes += gHistoryEntryBytes(HistoryList[n]);
+        bytes += HistoryFormat::entryBytes(HistoryList[n]);
     return bytes;
 }
 
@@ -99,5 +99,5 @@ TEST(HistoryCrash, KilledDuringTheRewriteLeavesTheOldOrTheNewFileWhole) {
     std::printf("old file %d times, new file %d times, %d kills during a write\n", sawOld, sawNew,
                 interrupted);
     EXPECT_GT(interrupted, 0) << "no kill came during a rewrite";
-    gResetHistory();
+    HistoryStore::reset();
 }

@@ -48,7 +48,7 @@ extern "C" int fsync(int fd) {
 
 TEST(HistoryDurability, ATicksArrivalsAreAppendedWithOneDataSync) {
     TestFolder folder;
-    gResetHistory();
+    HistoryStore::reset();
     HistoryList.add(message("one"));
     calls = {};
     gAppendHistoric();
@@ -59,28 +59,28 @@ TEST(HistoryDurability, ATicksArrivalsAreAppendedWithOneDataSync) {
     for (const char* text : {"two", "three", "four"})
         HistoryList.add(message(text));
     calls = {};
-    gAppendHistoricFrom(first);
+    HistoryStore::appendFrom(first);
     EXPECT_EQ(calls.dataSyncs, 1);
     EXPECT_EQ(calls.folderSyncs, 0);
     QByteArray expected;
     for (qint32 n = 1; n <= HistoryList.Count; ++n)
-        expected += gHistoryEntryBytes(HistoryList[n]);
+        expected += HistoryFormat::entryBytes(HistoryList[n]);
     EXPECT_EQ(folder.read("Histo.dat"), expected);
 
     calls = {};
-    gAppendHistoricFrom(HistoryList.Count + 1);
+    HistoryStore::appendFrom(HistoryList.Count + 1);
     EXPECT_EQ(calls.dataSyncs + calls.fileSyncs, 0) << "nothing to append";
-    gResetHistory();
+    HistoryStore::reset();
 }
 
 TEST(HistoryDurability, TheRewriteSyncsTheFileAndItsFolder) {
     TestFolder folder;
-    gResetHistory();
+    HistoryStore::reset();
     HistoryList.add(message("one"));
     calls = {};
     gSaveHistoric();
     EXPECT_EQ(calls.fileSyncs, 1);
     EXPECT_EQ(calls.folderSyncs, 1);
-    EXPECT_EQ(folder.read("Histo.dat"), gHistoryEntryBytes(HistoryList[1]));
-    gResetHistory();
+    EXPECT_EQ(folder.read("Histo.dat"), HistoryFormat::entryBytes(HistoryList[1]));
+    HistoryStore::reset();
 }

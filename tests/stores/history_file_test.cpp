@@ -38,7 +38,7 @@ void receive(const HistoryEntry& message) {
 }
 
 void loadFresh() {
-    gResetHistory();
+    HistoryStore::reset();
     gLoadHistoric();
 }
 
@@ -50,8 +50,9 @@ std::vector<QString> senders() {
 }
 
 QByteArray threeEntries() {
-    return gHistoryEntryBytes(entry("A", "first")) + gHistoryEntryBytes(entry("B", "second")) +
-           gHistoryEntryBytes(entry("C", "third"));
+    return HistoryFormat::entryBytes(entry("A", "first")) +
+           HistoryFormat::entryBytes(entry("B", "second")) +
+           HistoryFormat::entryBytes(entry("C", "third"));
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ QByteArray threeEntries() {
 // Every case starts from an empty table.
 class HistoryFile : public ::testing::Test {
 protected:
-    void SetUp() override { gResetHistory(); }
-    void TearDown() override { gResetHistory(); }
+    void SetUp() override { HistoryStore::reset(); }
+    void TearDown() override { HistoryStore::reset(); }
 };
 
 TEST_F(HistoryFile, NoFileMeansAnEmptyHistoryAndNoFile) {
@@ -73,7 +74,7 @@ TEST_F(HistoryFile, NoFileMeansAnEmptyHistoryAndNoFile) {
 
 TEST_F(HistoryFile, AppendWritesTheExactFormat) {
     TestFolder folder;
-    gResetHistory();
+    HistoryStore::reset();
     receive(entry("PC\"1", "He said \"hi\"\r\nand left", kStateUnreadWithAttachment,
                   QStringLiteral("\\\\PC1\\share\\a b.txt")));
     EXPECT_EQ(HistoryList[1].Text, "He said 'hi'\r\nand left") << "quotes replaced in memory";
@@ -116,9 +117,9 @@ TEST_F(HistoryFile, DeletingEntriesReachesTheFileAtTheRewrite) {
     EXPECT_EQ(senders(), (std::vector<QString>{"A", "C", "D"}));
     gSaveHistoric();
     auto first = entry("A", "first", kStateRead);
-    EXPECT_EQ(folder.read("Histo.dat"), gHistoryEntryBytes(first) +
-                                            gHistoryEntryBytes(entry("C", "third")) +
-                                            gHistoryEntryBytes(entry("D", "fourth")));
+    EXPECT_EQ(folder.read("Histo.dat"), HistoryFormat::entryBytes(first) +
+                                            HistoryFormat::entryBytes(entry("C", "third")) +
+                                            HistoryFormat::entryBytes(entry("D", "fourth")));
     EXPECT_TRUE(DialogSeam::shown().empty());
 }
 
@@ -159,8 +160,8 @@ TEST_F(HistoryFile, RoundTripOfAwkwardTexts) {
     };
     QByteArray file;
     for (const HistoryEntry& e : entries)
-        file += gHistoryEntryBytes(e);
-    const std::vector<HistoryEntry> parsed = gParseHistoric(file);
+        file += HistoryFormat::entryBytes(e);
+    const std::vector<HistoryEntry> parsed = HistoryFormat::parse(file);
     ASSERT_EQ(parsed.size(), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         HistoryEntry expected = entries[i];
@@ -172,7 +173,7 @@ TEST_F(HistoryFile, RoundTripOfAwkwardTexts) {
 TEST_F(HistoryFile, ForeignLineEndsAndBlanks) {
     QByteArray lfOnly = threeEntries();
     lfOnly.replace("\r\n", "\n");
-    auto parsed = gParseHistoric(lfOnly);
+    auto parsed = HistoryFormat::parse(lfOnly);
     ASSERT_EQ(parsed.size(), 3u);
     EXPECT_EQ(parsed[2].Text, "third");
     EXPECT_EQ(parsed[2].State, kStateUnread);
@@ -180,9 +181,9 @@ TEST_F(HistoryFile, ForeignLineEndsAndBlanks) {
     // Blank lines between entries, blanks around items, a missing last line end.
     QByteArray loose =
         "\r\n 1 \r\n  \"A\"  \r\n\"B\"\r\n\"t\"\r\n\"d\"\r\n\"h\"\r\n\"\"\r\n2\r\n\r\n" +
-        gHistoryEntryBytes(entry("Z", "z"));
+        HistoryFormat::entryBytes(entry("Z", "z"));
     loose.chop(2);
-    parsed = gParseHistoric(loose);
+    parsed = HistoryFormat::parse(loose);
     ASSERT_EQ(parsed.size(), 2u);
     EXPECT_EQ(parsed[0].Sender, "A");
     EXPECT_EQ(parsed[0].Kind, 1);
@@ -191,8 +192,8 @@ TEST_F(HistoryFile, ForeignLineEndsAndBlanks) {
 }
 
 TEST_F(HistoryFile, DamageCostsOnlyTheDamagedEntries) {
-    const QByteArray a = gHistoryEntryBytes(entry("A", "first"));
-    const QByteArray c = gHistoryEntryBytes(entry("C", "third"));
+    const QByteArray a = HistoryFormat::entryBytes(entry("A", "first"));
+    const QByteArray c = HistoryFormat::entryBytes(entry("C", "third"));
     struct Case {
         const char* what;
         QByteArray middle;
@@ -216,7 +217,7 @@ TEST_F(HistoryFile, DamageCostsOnlyTheDamagedEntries) {
     };
     for (const Case& c2 : cases) {
         SCOPED_TRACE(c2.what);
-        const auto parsed = gParseHistoric(a + c2.middle + c);
+        const auto parsed = HistoryFormat::parse(a + c2.middle + c);
         std::vector<QString> found;
         for (const HistoryEntry& e : parsed)
             found.push_back(e.Sender);
@@ -229,10 +230,10 @@ TEST_F(HistoryFile, DamageCostsOnlyTheDamagedEntries) {
 
 TEST_F(HistoryFile, AFileCutAnywhereKeepsEveryEntryBeforeTheCut) {
     const QByteArray file = threeEntries();
-    const qsizetype first = gHistoryEntryBytes(entry("A", "first")).size();
-    const qsizetype second = first + gHistoryEntryBytes(entry("B", "second")).size();
+    const qsizetype first = HistoryFormat::entryBytes(entry("A", "first")).size();
+    const qsizetype second = first + HistoryFormat::entryBytes(entry("B", "second")).size();
     for (qsizetype cut = 0; cut <= file.size(); ++cut) {
-        const auto parsed = gParseHistoric(file.first(cut));
+        const auto parsed = HistoryFormat::parse(file.first(cut));
         const qsizetype whole = cut == file.size() ? 3 : cut >= second ? 2 : cut >= first ? 1 : 0;
         ASSERT_GE(static_cast<qsizetype>(parsed.size()), whole) << cut;
         ASSERT_LE(static_cast<qsizetype>(parsed.size()), whole + 1) << cut;
@@ -261,7 +262,8 @@ TEST_F(HistoryFile, ACutLastEntryIsKeptAndTheNextArrivalRepairsTheFile) {
     // From now on arrivals are appended again.
     const QByteArray repaired = folder.read("Histo.dat");
     receive(entry("E", "appended"));
-    EXPECT_EQ(folder.read("Histo.dat"), repaired + gHistoryEntryBytes(entry("E", "appended")));
+    EXPECT_EQ(folder.read("Histo.dat"),
+              repaired + HistoryFormat::entryBytes(entry("E", "appended")));
 }
 
 TEST_F(HistoryFile, AFailedRewriteKeepsTheOldFileAndIsToldOnce) {
@@ -307,7 +309,7 @@ TEST_F(HistoryFile, AHistoryThatCannotBeReadIsNeverReplaced) {
 }
 
 TEST_F(HistoryFile, EntriesOutsideTheTableRaiseSubscriptOutOfRange) {
-    gResetHistory();
+    HistoryStore::reset();
     EXPECT_THROW(HistoryList[1], RunTimeError);
     HistoryList.add(entry("A", "x"));
     EXPECT_NO_THROW(HistoryList[1]);
@@ -318,8 +320,9 @@ TEST_F(HistoryFile, AQuoteInAnAttachmentPathCostsTheRestOfThePathOnly) {
     // An older writer left the quotes of attachment paths as they were.
     const QByteArray quoted =
         "2\r\n\"B\"\r\n\"ME\"\r\n\"see\"\r\n\"d\"\r\n\"h\"\r\n\"\\\\PC\\a\"b.txt\"\r\n4\r\n";
-    const auto parsed = gParseHistoric(gHistoryEntryBytes(entry("A", "first")) + quoted +
-                                       gHistoryEntryBytes(entry("C", "third")));
+    const auto parsed =
+        HistoryFormat::parse(HistoryFormat::entryBytes(entry("A", "first")) + quoted +
+                             HistoryFormat::entryBytes(entry("C", "third")));
     ASSERT_EQ(parsed.size(), 3u);
     EXPECT_EQ(parsed[1].Sender, "B");
     EXPECT_EQ(parsed[1].Text, "see");
@@ -330,15 +333,15 @@ TEST_F(HistoryFile, AQuoteInAnAttachmentPathCostsTheRestOfThePathOnly) {
 
 TEST_F(HistoryFile, WhileAnotherCopyHoldsTheFolderNothingIsWritten) {
     TestFolder folder;
-    ASSERT_TRUE(gFctLockHistoric());
+    ASSERT_TRUE(HistoryStore::lock());
     EXPECT_FALSE(lockFreeForOthers(folder.path())) << "our lock keeps other processes out";
-    gResetHistory();
+    HistoryStore::reset();
     EXPECT_TRUE(lockFreeForOthers(folder.path()));
 
     folder.write("Histo.dat", threeEntries());
     OtherCopy first(folder.path());
     ASSERT_TRUE(first.held());
-    EXPECT_FALSE(gFctLockHistoric());
+    EXPECT_FALSE(HistoryStore::lock());
     gLoadHistoric();
     EXPECT_EQ(HistoryList.Count, 3) << "the history is still read";
     gDeleteHistoricMessage(1);

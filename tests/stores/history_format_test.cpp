@@ -14,7 +14,7 @@ QByteArray entryBytes(const QString& sender, const QString& text) {
     HistoryEntry entry;
     entry.Sender = sender;
     entry.Text = text;
-    return gHistoryEntryBytes(entry);
+    return HistoryFormat::entryBytes(entry);
 }
 
 // A device that gives `good` bytes and then fails.

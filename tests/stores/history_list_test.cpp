@@ -25,20 +25,20 @@ HistoryEntry entry(const char* sender, const char* text) {
 QByteArray fileOf(std::initializer_list<HistoryEntry> entries) {
     QByteArray bytes;
     for (const HistoryEntry& e : entries)
-        bytes += gHistoryEntryBytes(e);
+        bytes += HistoryFormat::entryBytes(e);
     return bytes;
 }
 
 class CompactHistory : public ::testing::Test {
 protected:
     void SetUp() override {
-        gResetHistory();
+        HistoryStore::reset();
         folder_.write("Histo.dat", fileOf({entry("A", "first\r\nline"), entry("B", "second"),
                                            entry("C", "third")}));
         gLoadHistoric();
         ASSERT_EQ(HistoryList.Count, 3);
     }
-    void TearDown() override { gResetHistory(); }
+    void TearDown() override { HistoryStore::reset(); }
 
     TestFolder folder_;
 };

@@ -13,7 +13,7 @@ namespace {
 
 QString loadFile(const TestFolder& folder, const QByteArray& contents) {
     folder.write("test.lng", contents);
-    gResetLanguageTable();
+    LanguageStore::reset();
     gLoadLanguageFile(folder.path("test.lng"));
     return folder.path("test.lng");
 }
@@ -23,8 +23,8 @@ QString loadFile(const TestFolder& folder, const QByteArray& contents) {
 // Every case starts from an empty table.
 class LanguageFile : public ::testing::Test {
 protected:
-    void SetUp() override { gResetLanguageTable(); }
-    void TearDown() override { gResetLanguageTable(); }
+    void SetUp() override { LanguageStore::reset(); }
+    void TearDown() override { LanguageStore::reset(); }
 };
 
 TEST_F(LanguageFile, NumberedMessagesAndTheirErrors) {
@@ -45,7 +45,7 @@ TEST_F(LanguageFile, NumberedMessagesAndTheirErrors) {
 }
 
 TEST_F(LanguageFile, LiteralValues) {
-    gResetLanguageTable();
+    LanguageStore::reset();
     EXPECT_EQ(gFctGetMessage(0), "0");
     EXPECT_EQ(gFctGetMessage(QString()), "");
     EXPECT_EQ(gFctGetMessage(123456), "123456") << "six digits are a literal";
@@ -125,7 +125,7 @@ TEST_F(LanguageFile, ShippedFilesAreComplete) {
         }
         EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")) << "CR LF line ends";
 
-        gResetLanguageTable();
+        LanguageStore::reset();
         gLoadLanguageFile(data + name);
         ASSERT_GE(LanguageTable.count(), kLanguageMessageCount);
         for (int number = 1; number <= kLanguageMessageCount; ++number) {
@@ -153,7 +153,7 @@ TEST_F(LanguageFile, EveryNamedMessageIsWordedInTheShippedFiles) {
          {QStringLiteral("orglng.lng"), QStringLiteral("Language/English.lng"),
           QStringLiteral("Language/French.lng")}) {
         SCOPED_TRACE(name.toStdString());
-        gResetLanguageTable();
+        LanguageStore::reset();
         gLoadLanguageFile(data + name);
         for (const int number : numbers) {
             const QString text = gFctGetMessage(number);

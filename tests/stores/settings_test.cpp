@@ -9,7 +9,7 @@
 namespace {
 
 void loadFresh() {
-    gResetSettings();
+    SettingsStore::reset();
     gLoadSettingsIni();
 }
 
@@ -106,7 +106,7 @@ TEST(Settings, OutOfRangeNumbersKeepThePreviousValue) {
                  "MinimizedWindows=99999999999999999999999\n"
                  "IdentificationSendDelay=1" +
                      QByteArray(400, '0') + "\n");
-    gResetSettings();
+    SettingsStore::reset();
     Settings.OpenWindows = 5;
     Settings.MinimizedWindows = 6;
     Settings.IdentificationSendDelay = 3.0;
@@ -129,7 +129,7 @@ TEST(Settings, FailedSaveKeepsTheOldFileAndSaysSo) {
     folder.write("Settings.ini", "[Setting]\r\nMessageChannel=old\r\n");
     loadFresh();
     Settings.MessageChannel = "new";
-    gSetApplicationFolder(folder.path("missing-folder"));
+    Application::setFolder(folder.path("missing-folder"));
     gSaveSettingsIni();
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"Error Saving Setting Data !"});
     ASSERT_FALSE(DialogSeam::shown().empty());
@@ -168,20 +168,20 @@ TEST(LineBreaks, DecodeAndEncode) {
 }
 
 TEST(NumberText, LeadingNumbersAndFormat) {
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u" 1", NumberForm::WholeDigits), 1);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u"1.9", NumberForm::WholeDigits), 1);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u" .15", NumberForm::Decimal), 0.15);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u"-2.5x", NumberForm::Decimal), -2.5);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u"", NumberForm::Decimal), 0);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u"-", NumberForm::Decimal), 0);
-    EXPECT_DOUBLE_EQ(gLeadingNumber(u"1.2.3", NumberForm::Decimal), 1.2);
-    EXPECT_EQ(gFormatNumber(1), " 1");
-    EXPECT_EQ(gFormatNumber(0), " 0");
-    EXPECT_EQ(gFormatNumber(0.15), " .15");
-    EXPECT_EQ(gFormatNumber(2.5), " 2.5");
-    EXPECT_EQ(gFormatNumber(-0.5), "-.5");
-    EXPECT_EQ(gFormatNumber(-12), "-12");
-    EXPECT_EQ(gToInt16(32767.0), std::optional<qint16>(32767));
-    EXPECT_EQ(gToInt16(32768.0), std::nullopt);
-    EXPECT_EQ(gToInt16(2.5), std::optional<qint16>(2)) << "half rounds to even";
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u" 1", NumberForm::WholeDigits), 1);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u"1.9", NumberForm::WholeDigits), 1);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u" .15", NumberForm::Decimal), 0.15);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u"-2.5x", NumberForm::Decimal), -2.5);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u"", NumberForm::Decimal), 0);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u"-", NumberForm::Decimal), 0);
+    EXPECT_DOUBLE_EQ(NumberText::leadingNumber(u"1.2.3", NumberForm::Decimal), 1.2);
+    EXPECT_EQ(NumberText::format(1), " 1");
+    EXPECT_EQ(NumberText::format(0), " 0");
+    EXPECT_EQ(NumberText::format(0.15), " .15");
+    EXPECT_EQ(NumberText::format(2.5), " 2.5");
+    EXPECT_EQ(NumberText::format(-0.5), "-.5");
+    EXPECT_EQ(NumberText::format(-12), "-12");
+    EXPECT_EQ(NumberText::toInt16(32767.0), std::optional<qint16>(32767));
+    EXPECT_EQ(NumberText::toInt16(32768.0), std::nullopt);
+    EXPECT_EQ(NumberText::toInt16(2.5), std::optional<qint16>(2)) << "half rounds to even";
 }

@@ -30,7 +30,7 @@ class MailslotChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gResetMailSlot();
-        gResetSettings();
+        SettingsStore::reset();
         channel_ = uniqueChannel("chan");
         Settings.MessageChannel = QString::fromLatin1(channel_);
         gSetMailslotTransportConfig(MailslotTransportConfig::offline());
@@ -38,7 +38,7 @@ protected:
     }
     void TearDown() override {
         gResetMailSlot();
-        gResetSettings();
+        SettingsStore::reset();
         gSetMailslotIntakePresenter({});
     }
     // Another program writing straight into our local mailslot.

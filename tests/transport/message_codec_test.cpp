@@ -159,7 +159,7 @@ TEST_F(MessageCodecTest, BuildThenDecodeGivesBackPathAndText) {
 
 TEST_F(MessageCodecTest, IdentificationDatagramsGoFromUsToTheNamedComputer) {
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
     Settings.MessageChannel = QString::fromLatin1(uniqueChannel("ident"));
     gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
     gComputerName = QStringLiteral("PC1");
@@ -186,5 +186,5 @@ TEST_F(MessageCodecTest, IdentificationDatagramsGoFromUsToTheNamedComputer) {
     EXPECT_EQ(gStructureMailslotControl.TextList[2],
               QStringLiteral("4Pelimo : Identification Answer"));
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
 }

@@ -258,7 +258,7 @@ TEST(UdpPortHolder, TheProgramHoldingAPortIsNamedFromProc) {
 
 TEST(NmbdIntake, WithNeitherThePortNorNmbdTheProgramSaysOnceWhoHoldsThePort) {
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
     TestFolder folder;
     Settings.MessageChannel = QString::fromLatin1(uniqueChannel("deaf"));
     MailslotTransportConfig config = loopbackOnFreePorts();
@@ -276,5 +276,5 @@ TEST(NmbdIntake, WithNeitherThePortNorNmbdTheProgramSaysOnceWhoHoldsThePort) {
     ASSERT_TRUE(gFctInitMailSlot());
     EXPECT_EQ(DialogSeam::shown().size(), 1u) << "said once";
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
 }

@@ -37,7 +37,7 @@ SendRun runPelimoSend(const QStringList& arguments) {
 TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     TestFolder folder;
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
     const QByteArray channel = uniqueChannel("cli");
     Settings.MessageChannel = QString::fromLatin1(channel);
     const auto config = loopbackOnFreePorts();
@@ -69,7 +69,7 @@ TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     ASSERT_EQ(scanUntilMessage(5000), 1);
     EXPECT_EQ(gStructureMailslotControl.TextList[2], QStringLiteral("1through the router"));
     gResetMailSlot();
-    gResetSettings();
+    SettingsStore::reset();
 }
 
 TEST(PelimoSend, RefusesAMissingTargetOrText) {

@@ -35,7 +35,7 @@ protected:
         QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
         gLoadLanguageFile(folder_.path(QStringLiteral("orglng.lng")));
     }
-    ~AccessibilityTest() override { gResetLanguageTable(); }
+    ~AccessibilityTest() override { LanguageStore::reset(); }
 
     // Every label-button of `window`: a push button named by its caption (or `iconNames` for
     // the icon-only ones) whose first action is press.

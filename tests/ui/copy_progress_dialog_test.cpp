@@ -19,7 +19,7 @@ TEST(CopyProgressDialog, InstalledItTakesPartInCopies) {
     folder.write("a.bin", QByteArray(100, 'a'));
     CopyProgress::installDialog();
     EXPECT_EQ(ShFileCopy(folder.path("a.bin"), folder.path("b.bin")), 0);
-    gSetCopyProgressFactory({});
+    FileOperations::setCopyProgressFactory({});
     EXPECT_EQ(folder.read("b.bin"), QByteArray(100, 'a'));
 }
 
