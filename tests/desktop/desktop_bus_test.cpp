@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,7 +33,11 @@ QVariant control(const QString& method, const QVariantList& arguments = {}) {
         QStringLiteral("org.pelimo.TestDesktop"), method);
     call.setArguments(arguments);
     // The desktop may call back into this process before it answers: events are served meanwhile.
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::BlockWithGui);
+    // (QDBus::BlockWithGui can miss its reply and wait for ever; this wait is bounded.)
+    QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, kWaitMs))
+        << method.toStdString() << ": no answer";
+    const QDBusMessage reply = pending.reply();
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
         << method.toStdString() << ": " << reply.errorMessage().toStdString();
     return reply.arguments().value(0);
