@@ -32,6 +32,7 @@ constexpr int kRowHeight = 240;
 
 void frmPelimo::buildHistoricGrid() {
     MSFlexGrid1Model = new HistoryTableModel(this);
+    MSFlexGrid1Model->setObjectName(QStringLiteral("MSFlexGrid1Model"));
     MSFlexGrid1 = new QTableView(picHistoric);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setGeometry(Twips::rect(120, 1080, 5655, 3975));

@@ -11,11 +11,11 @@
 
 #include <cstring>
 
+#include "common/mailslot_test_support.h"
 #include "platform/netbios/router_client.h"
 #include "platform/netbios/router_hub.h"
 #include "platform/netbios/router_protocol.h"
 #include "platform/netbios/router_service.h"
-#include "transport_test_support.h"
 
 using namespace pelimo::platform;
 

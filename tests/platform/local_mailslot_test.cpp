@@ -9,10 +9,10 @@
 
 #include <cstring>
 
+#include "common/mailslot_test_support.h"
 #include "common/test_folder.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_reader.h"
-#include "transport_test_support.h"
 
 using namespace pelimo::platform;
 

@@ -5,10 +5,10 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include "common/mailslot_test_support.h"
 #include "platform/local_mailslot.h"
 #include "platform/netbios/mailslot_router.h"
 #include "platform/netbios/nbds_datagram.h"
-#include "transport_test_support.h"
 
 using namespace pelimo::platform;
 
