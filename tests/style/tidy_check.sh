@@ -1,25 +1,23 @@
 #!/usr/bin/env bash
-# Runs clang-tidy with the project's .clang-tidy over the sources of src/ that the build compiles
-# into the named libraries (from its compile_commands.json), one instance per processor; any
-# finding fails. Skipped when clang-tidy is not installed.
-#   tidy_check.sh SOURCE-DIRECTORY BUILD-DIRECTORY LIBRARY...
+# Runs clang-tidy with the project's .clang-tidy over every source of src/ that the build compiles
+# (from its compile_commands.json), one instance per processor; any finding fails. Skipped when
+# clang-tidy is not installed.
+#   tidy_check.sh SOURCE-DIRECTORY BUILD-DIRECTORY
 set -euo pipefail
-top="${1:?usage: $0 SOURCE-DIRECTORY BUILD-DIRECTORY LIBRARY...}"
-build="${2:?usage: $0 SOURCE-DIRECTORY BUILD-DIRECTORY LIBRARY...}"
-shift 2
+top="${1:?usage: $0 SOURCE-DIRECTORY BUILD-DIRECTORY}"
+build="${2:?usage: $0 SOURCE-DIRECTORY BUILD-DIRECTORY}"
 command -v clang-tidy >/dev/null || { echo "SKIP: clang-tidy is not installed"; exit 77; }
 [ -f "$build/compile_commands.json" ] || { echo "FAIL: $build/compile_commands.json is missing"; exit 1; }
 top="$(cd "$top" && pwd)"
-mapfile -t files < <(/usr/bin/python3 - "$build/compile_commands.json" "$top/src/" "$@" <<'PY'
-import json, re, sys
-commands, src, libraries = sys.argv[1], sys.argv[2], set(sys.argv[3:])
-for entry in json.load(open(commands)):
-    target = re.search(r"CMakeFiles/([\w-]+)\.dir/", entry.get("command", ""))
-    if entry["file"].startswith(src) and target and target.group(1) in libraries:
-        print(entry["file"])
+mapfile -t files < <(/usr/bin/python3 - "$build/compile_commands.json" "$top/src/" <<'PY'
+import json, sys
+commands, src = sys.argv[1], sys.argv[2]
+for file in sorted({entry["file"] for entry in json.load(open(commands))}):
+    if file.startswith(src):
+        print(file)
 PY
 )
-[ "${#files[@]}" -gt 0 ] || { echo "FAIL: no source of $* in $build/compile_commands.json"; exit 1; }
+[ "${#files[@]}" -gt 0 ] || { echo "FAIL: no source of src/ in $build/compile_commands.json"; exit 1; }
 started=$SECONDS
 log="$build/clang-tidy.log"
 if ! printf '%s\0' "${files[@]}" |
@@ -28,4 +26,4 @@ if ! printf '%s\0' "${files[@]}" |
     echo "FAIL: clang-tidy found the above in ${#files[@]} sources (all of it in $log)"
     exit 1
 fi
-echo "clang-tidy: ${#files[@]} sources of $* clean in $((SECONDS - started)) s"
+echo "clang-tidy: ${#files[@]} sources clean in $((SECONDS - started)) s"
