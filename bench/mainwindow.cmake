@@ -5,3 +5,4 @@ target_link_libraries(bench_mainwindow_startup PRIVATE pelimo_gui stores_history
 # History panel with 100 000 entries (open, sorts, memory) and a 10 000-entry history printed to PDF.
 pelimo_add_benchmark(bench_mainwindow_history ${CMAKE_CURRENT_SOURCE_DIR}/mainwindow_history.cpp)
 target_link_libraries(bench_mainwindow_history PRIVATE pelimo_gui stores_history_generator)
+target_include_directories(bench_mainwindow_history PRIVATE ${CMAKE_SOURCE_DIR}/tests)

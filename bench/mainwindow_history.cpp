@@ -16,6 +16,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/window_part.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_table_model.h"
 #include "mainwindow/print_layouts.h"
@@ -52,7 +53,7 @@ std::unique_ptr<frmPelimo> shownWindow() {
 // Opens the panel and waits until the grid has painted.
 void openPanel(frmPelimo& window) {
     window.lblMenuHistoric_Click();
-    window.MSFlexGrid1->viewport()->repaint();
+    part<QTableView>(window, "MSFlexGrid1")->viewport()->repaint();
 }
 
 void BM_OpenHistoryPanel(benchmark::State& state) {
@@ -81,7 +82,7 @@ void BM_SortHistory(benchmark::State& state) {
         window->MSFlexGrid1_HeadingClick(other);
         state.ResumeTiming();
         window->MSFlexGrid1_HeadingClick(column);
-        window->MSFlexGrid1->viewport()->repaint();
+        part<QTableView>(*window, "MSFlexGrid1")->viewport()->repaint();
     }
 }
 BENCHMARK(BM_SortHistory)
@@ -121,7 +122,7 @@ int measureMemory() {
     openPanel(*window);
     window->MTriSender_Click();
     window->MTriDate_Click();
-    window->MSFlexGrid1->viewport()->repaint();
+    part<QTableView>(*window, "MSFlexGrid1")->viewport()->repaint();
     const long after = statusKilobytes("VmRSS");
     std::printf("history panel with %d entries adds %.1f MB resident (%.1f -> %.1f MB)\n",
                 int(HistoryList.Count), double(after - before) / 1024.0, double(before) / 1024.0,

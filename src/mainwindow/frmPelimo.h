@@ -158,7 +158,18 @@ public:
     qint32 mNbComputerName = 0;
     QStringList mComputerNames;
 
-    // --- controls of the window
+signals:
+    // The shutdown has run; the program may end.
+    void shutdownFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // --- controls of the window, reached from outside by their object names
     QWidget* picClientArea;
     QLabel* picMenuBackground;
     QLabel* lblTagline;  // under the panel bar's entries
@@ -245,17 +256,9 @@ public:
     QTimer* TimerDateTime;
     QTimer* TimerTestRead;
 
-signals:
-    // The shutdown has run; the program may end.
-    void shutdownFinished();
+    // ModGlobal's tray start-up creates and shows the tray icon.
+    friend void gDisplayIconTray(frmPelimo* form);
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void buildLayout();
     void buildPanelBar();
     void buildSendPanel();

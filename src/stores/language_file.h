@@ -8,7 +8,8 @@ inline constexpr char kLanguageSection[] = "Langage";
 inline constexpr char kLanguageCountKey[] = "NbMessage";
 inline constexpr char kDefaultLanguageFileName[] = "orglng.lng";
 inline constexpr char kLanguageFolderName[] = "Language";
-// The highest message number the program uses.
+// Every shipped language file words at least messages 1 to this number (the first set of texts;
+// the later ones are checked by their names in language_messages.h).
 inline constexpr int kLanguageMessageCount = 101;
 
 inline constexpr char kMessageMissingText[] = "Error";

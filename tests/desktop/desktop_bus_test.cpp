@@ -149,14 +149,17 @@ TEST_F(DesktopBusTest, OpenShowsTheMessageAndReplyAddressesItsSender) {
     receive("PCALICE", "ME", "1First message");
     const int firstId = waitForNotify(1)["id"].toInt();
     // Another message was read from the history meanwhile: Open still shows the notified one.
-    window.txtReceiveMessage->setPlainText(QStringLiteral("something else"));
+    part<QPlainTextEdit>(window, "txtReceiveMessage")
+        ->setPlainText(QStringLiteral("something else"));
     control(QStringLiteral("InvokeAction"),
             {QVariant::fromValue(uint(firstId)), QStringLiteral("default")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.isVisible(); }, kWaitMs));
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
-    EXPECT_TRUE(window.picReadMessage->isVisible());
-    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("First message"));
-    EXPECT_TRUE(window.TimerTestRead->isActive()) << "marked read like a message just shown";
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->toPlainText(),
+              QStringLiteral("First message"));
+    EXPECT_TRUE(part<QTimer>(window, "TimerTestRead")->isActive())
+        << "marked read like a message just shown";
 
     window.hide();
     receive("PCBOB", "ME", "1Call me");
@@ -165,8 +168,10 @@ TEST_F(DesktopBusTest, OpenShowsTheMessageAndReplyAddressesItsSender) {
     control(QStringLiteral("InvokeAction"),
             {QVariant::fromValue(uint(second["id"].toInt())), QStringLiteral("reply")});
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window.isVisible() && window.picSendMessage->isVisible(); }, kWaitMs));
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PCBOB"));
+        [&] { return window.isVisible() && part<QWidget>(window, "picSendMessage")->isVisible(); },
+        kWaitMs));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PCBOB"));
 }
 
 TEST_F(DesktopBusTest, NothingIsPostedForAWindowInFrontOrWithThePreferenceOff) {
@@ -188,8 +193,9 @@ TEST_F(DesktopBusTest, WithoutANotificationServerTheWindowWorksAsBefore) {
     frmPelimo& window = startHidden();
     receive("PCALICE", "ME", "1Nobody shows this");
     receive("PCALICE", "ME", "1Nor this");
-    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("Nor this"));
-    EXPECT_TRUE(window.picReadMessage->isVisible() || !window.isVisible());
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->toPlainText(),
+              QStringLiteral("Nor this"));
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible() || !window.isVisible());
     QTest::qWait(200);  // a fixed wait: no Notify may come meanwhile
     EXPECT_TRUE(recorded(QStringLiteral("Notify")).isEmpty());
     // A server that comes later is used for the next message.
@@ -213,7 +219,8 @@ TEST_F(TrayBusTest, TheItemCarriesTheTrayMenuAndRestoresTheWindow) {
     const QList<QJsonObject> registered = recorded(QStringLiteral("RegisterStatusNotifierItem"));
     ASSERT_EQ(registered.size(), 1);
     EXPECT_EQ(registered[0]["service"].toString(), window.statusItem()->serviceName());
-    EXPECT_FALSE(window.trayIcon->isVisible()) << "one icon: the item, not Qt's as well";
+    EXPECT_FALSE(part<QSystemTrayIcon>(window, "trayIcon")->isVisible())
+        << "one icon: the item, not Qt's as well";
 
     const QJsonObject properties = controlJson(QStringLiteral("ItemProperties")).object();
     EXPECT_EQ(properties["Title"].toString(), QStringLiteral("Pelimo"));
@@ -242,8 +249,9 @@ TEST_F(TrayBusTest, TheItemCarriesTheTrayMenuAndRestoresTheWindow) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.isVisible(); }, kWaitMs));
     // A host without a menu of its own asks for ours.
     control(QStringLiteral("ActivateItem"), {QStringLiteral("ContextMenu")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.MHide->isVisible(); }, kWaitMs));
-    window.MHide->hide();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return part<QMenu>(window, "MHide")->isVisible(); }, kWaitMs));
+    part<QMenu>(window, "MHide")->hide();
 
     // The panel goes while the window is in the tray: the window comes back.
     window.setWindowState(Qt::WindowMinimized);

@@ -29,7 +29,7 @@ TEST_F(DiagnosisWindowTest, TheAddresseeUnderThePointerNamesTheComputer) {
     writeContacts({{QStringLiteral("bob"), QStringLiteral("PCBOB")}});
     frmPelimo& window = start();
     const QString list = QStringLiteral("bob; PCX ;  *; ");
-    window.txtSendUserList->setPlainText(list);
+    part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(list);
     EXPECT_EQ(window.mAddresseeComputerAt(1), QStringLiteral("PCBOB")) << "a contact's computer";
     EXPECT_EQ(window.mAddresseeComputerAt(list.indexOf(u'X')), QStringLiteral("PCX"));
     EXPECT_EQ(window.mAddresseeComputerAt(list.indexOf(u'*')), QString()) << "no computer";

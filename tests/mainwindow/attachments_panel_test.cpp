@@ -26,10 +26,10 @@ class AttachmentsPanelTest : public MainWindowTest {
 protected:
     void attach(frmPelimo& window, const QString& chosen) {
         DialogSeam::pushAnswer(DialogAnswer{.fileName = chosen});
-        QTest::mouseClick(window.lblCmdSendJoin, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblCmdSendJoin"), Qt::LeftButton);
     }
     void save(frmPelimo& window) {
-        QTest::mouseClick(window.lblLabReceiveSaveFile, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveSaveFile"), Qt::LeftButton);
     }
 };
 
@@ -42,29 +42,31 @@ TEST_F(AttachmentsPanelTest, ChoosingShowsTheRowAndACancelledSecondChoiceKeepsIt
     EXPECT_EQ(dialog.title, QStringLiteral("T31"));
     EXPECT_EQ(dialog.filter, QStringLiteral("T43|*.*"));
     EXPECT_EQ(dialog.directory, gApplicationFolder);
-    EXPECT_EQ(window.txtSendFiles->text(), QStringLiteral("/srv/pub/a.txt"));
-    EXPECT_EQ(window.txtSendMessage->height(), kShortPixels);
+    EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), QStringLiteral("/srv/pub/a.txt"));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), kShortPixels);
 
     attach(window, QString());
-    EXPECT_EQ(window.txtSendFiles->text(), QStringLiteral("/srv/pub/a.txt"));
-    EXPECT_EQ(window.txtSendMessage->height(), kShortPixels);
+    EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), QStringLiteral("/srv/pub/a.txt"));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), kShortPixels);
 
     attach(window, QStringLiteral("/srv/pub/b.txt"));
-    EXPECT_EQ(window.txtSendFiles->text(), QStringLiteral("/srv/pub/b.txt"));
+    EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), QStringLiteral("/srv/pub/b.txt"));
 }
 
 TEST_F(AttachmentsPanelTest, AnEmptiedAttachmentBoxGivesTheRowBackWhenLeft) {
     frmPelimo& window = start();
     attach(window, QStringLiteral("/srv/pub/a.txt"));
-    window.txtSendFiles->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.txtSendFiles->hasFocus(); }, 2000));
-    window.txtSendFiles->clear();
-    window.txtSendMessage->setFocus();
+    part<QLineEdit>(window, "txtSendFiles")->setFocus();
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return window.txtSendMessage->height() == kTallPixels; }, 2000));
+        QTest::qWaitFor([&] { return part<QLineEdit>(window, "txtSendFiles")->hasFocus(); }, 2000));
+    part<QLineEdit>(window, "txtSendFiles")->clear();
+    part<LimitedTextBox>(window, "txtSendMessage")->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return part<LimitedTextBox>(window, "txtSendMessage")->height() == kTallPixels; },
+        2000));
     // A cancelled dialog with an empty box keeps the box tall.
     attach(window, QString());
-    EXPECT_EQ(window.txtSendMessage->height(), kTallPixels);
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), kTallPixels);
 }
 
 TEST_F(AttachmentsPanelTest, SavingWithoutAFileNameSaysThereIsNoFile) {

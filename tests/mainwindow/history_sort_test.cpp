@@ -38,13 +38,13 @@ protected:
             file += gHistoryEntryBytes(e);
         folder_.write(QStringLiteral("Histo.dat"), file);
         frmPelimo& window = start();
-        QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblMenuHistoric"), Qt::LeftButton);
         return window;
     }
-    HistoryTableModel& grid() { return *window_->MSFlexGrid1Model; }
+    HistoryTableModel& grid() { return *part<HistoryTableModel>(*window_, "MSFlexGrid1Model"); }
     QString cell(int row, int column) { return grid().index(row, column).data().toString(); }
     void clickHeading(int column) {
-        QHeaderView* headings = window_->MSFlexGrid1->horizontalHeader();
+        QHeaderView* headings = part<QTableView>(*window_, "MSFlexGrid1")->horizontalHeader();
         const QPoint middle(
             headings->sectionViewportPosition(column) + headings->sectionSize(column) / 2,
             headings->height() / 2);
@@ -86,11 +86,13 @@ TEST_F(HistorySortTest, HeadingsSortAsTheMenuDoesAndADeletionKeepsTheOrder) {
     EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "no descending order";
 
     // "Alpha" goes: the others keep their order, the later entries their new numbers.
-    window.MSFlexGrid1->setCurrentIndex(grid().index(2, HistoryColumn::Sender));
-    window.MHide2DelOne->trigger();
+    part<QTableView>(window, "MSFlexGrid1")
+        ->setCurrentIndex(grid().index(2, HistoryColumn::Sender));
+    part<QAction>(window, "MHide2DelOne")->trigger();
     EXPECT_EQ(numbers(), "0003 0002 0004 0001");
     EXPECT_EQ(cell(2, HistoryColumn::Sender), QStringLiteral("alpha"));
-    EXPECT_EQ(window.MSFlexGrid1->currentIndex().row(), 2) << "the next row is current";
+    EXPECT_EQ(part<QTableView>(window, "MSFlexGrid1")->currentIndex().row(), 2)
+        << "the next row is current";
     expectRowsShowTheirEntries();
     clickHeading(HistoryColumn::Number);
     EXPECT_EQ(numbers(), "0001 0002 0003 0004");
@@ -119,7 +121,7 @@ TEST_F(HistorySortTest, ArrivalsWhileSortedLeaveEveryRowOnItsEntry) {
     EXPECT_EQ(numbers(), "0004 0002 0003 0005 0001") << "the rows of the sort stay";
     expectRowsShowTheirEntries();
 
-    QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuHistoric"), Qt::LeftButton);
     clickHeading(HistoryColumn::Sender);
     ASSERT_EQ(grid().rowCount(), 5005);
     EXPECT_EQ(cell(4, HistoryColumn::Number), QStringLiteral("0006")) << "after alpha";

@@ -28,16 +28,18 @@ TEST_F(MainWindowTest, EverythingIsDoneFromTheKeyboard) {
     writeHistory({kStateUnread});
     frmPelimo& window = start();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    ASSERT_EQ(focused(), window.txtSendUserList);
+    ASSERT_EQ(focused(), part<QPlainTextEdit>(window, "txtSendUserList"));
     QTest::keyClicks(focused(), gComputerName);
     press(Qt::Key_Return);  // on to the message box
     QTest::keyClicks(focused(), QStringLiteral("first"));
     for (const Qt::Key key : {Qt::Key_Backtab, Qt::Key_Tab, Qt::Key_Tab})
         press(key);
-    EXPECT_EQ(focused(), window.lblCmdSendNow) << "the covered attachment box is skipped";
-    EXPECT_EQ(window.txtSendUserList->toPlainText() + u'|' + window.txtSendMessage->text(),
+    EXPECT_EQ(focused(), part<LabelButton>(window, "lblCmdSendNow"))
+        << "the covered attachment box is skipped";
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText() + u'|' +
+                  part<LimitedTextBox>(window, "txtSendMessage")->text(),
               gComputerName + QStringLiteral("|first"));
-    window.lblCmdSendDel->setFocus();
+    part<LabelButton>(window, "lblCmdSendDel")->setFocus();
     DialogSeam::pushButton(MsgBoxResult::Cancel);
     press(Qt::Key_Space);
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T86")});
@@ -46,14 +48,15 @@ TEST_F(MainWindowTest, EverythingIsDoneFromTheKeyboard) {
     ASSERT_TRUE(QTest::qWaitFor([] { return HistoryList.Count == 2; }, 5000));
 
     press(Qt::Key_F4);
-    ASSERT_EQ(focused(), window.MSFlexGrid1);
+    ASSERT_EQ(focused(), part<QTableView>(window, "MSFlexGrid1"));
     press(Qt::Key_Tab);
-    EXPECT_EQ(focused(), window.CmdHistoricRead) << "Tab leaves the grid";
+    EXPECT_EQ(focused(), part<LabelButton>(window, "CmdHistoricRead")) << "Tab leaves the grid";
     press(Qt::Key_Backtab);
     press(Qt::Key_Return);
-    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("first"));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->toPlainText(),
+              QStringLiteral("first"));
     press(Qt::Key_F2);
-    EXPECT_EQ(focused(), window.txtSendUserList);
+    EXPECT_EQ(focused(), part<QPlainTextEdit>(window, "txtSendUserList"));
     DialogSeam::clearShown();
     DialogSeam::pushButton(MsgBoxResult::Cancel);
     press(Qt::Key_Q, Qt::ControlModifier);
@@ -64,7 +67,7 @@ TEST_F(MainWindowTest, EverythingIsDoneFromTheKeyboard) {
 TEST_F(MainWindowTest, EscapeLeavesEachSecondaryWindowAsItsQuitCommandDoes) {
     QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
     frmPelimo& window = start();
-    window.txtSendMessage->setText(QStringLiteral("draft"));
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("draft"));
     // Types into `box` (when given), which must have the focus rather than a command, presses
     // Escape and expects the window closed with the result of its Quit or Cancel command.
     auto escape = [](const char* box, int result) {
@@ -84,7 +87,8 @@ TEST_F(MainWindowTest, EscapeLeavesEachSecondaryWindowAsItsQuitCommandDoes) {
     };
     escape("File1", QDialog::Rejected);
     window.lblCmdSendFavori_Click();
-    EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("draft")) << "nothing taken";
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("draft"))
+        << "nothing taken";
     escape("chkOpenwindows", QDialog::Rejected);
     window.MenuSetting_Click();
     escape(nullptr, QDialog::Rejected);

@@ -46,6 +46,7 @@
 #include "addressbook/frmAddressBook.h"
 #include "addressbook/network_walk.h"
 #include "attachments/network_copy.h"
+#include "common/window_part.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/termination_signals.h"
 #include "seam/dialog_seam.h"
@@ -97,10 +98,10 @@ public:
 
 void typeAndSend(frmPelimo& window, const QString* addressees, const QString& text) {
     if (addressees != nullptr)
-        window.txtSendUserList->setPlainText(*addressees);
-    window.txtSendMessage->setText(text);
+        part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(*addressees);
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(text);
     report({QStringLiteral("sent"), QString::number(nowMicroseconds())});
-    QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendNow"), Qt::LeftButton);
 }
 
 // Opens the address book from the panel bar and runs a detection in it.
@@ -123,7 +124,7 @@ void detect(frmPelimo& window) {
         QTest::mouseClick(book->lblCmdQuit, Qt::LeftButton);
         return 0;
     }});
-    QTest::mouseClick(window.lblMenuAddressBook, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton);
     for (const FoundComputer& found : gFoundComputers)
         report({QStringLiteral("found"), found.ComputerName, found.GroupName});
     report({QStringLiteral("detected"), QString::number(elapsed.elapsed()),
@@ -137,7 +138,7 @@ void execute(frmPelimo& window, const QString& line) {
         const QString addressees = fields.value(1);
         typeAndSend(window, &addressees, typedText(fields.value(2)));
     } else if (command == QStringLiteral("reply")) {
-        QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
         typeAndSend(window, nullptr, typedText(fields.value(1)));
     } else if (command == QStringLiteral("request")) {
         gSendIdentificationRequest(fields.value(1));
@@ -161,7 +162,7 @@ void execute(frmPelimo& window, const QString& line) {
         report({QStringLiteral("end")});
     } else if (command == QStringLiteral("attach")) {
         DialogSeam::pushAnswer(DialogAnswer{.fileName = fields.value(1)});
-        QTest::mouseClick(window.lblCmdSendJoin, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblCmdSendJoin"), Qt::LeftButton);
     } else if (command == QStringLiteral("save")) {
         DialogSeam::pushAnswer(DialogAnswer{.fileName = fields.value(1)});
         if (fields.size() > 3) {
@@ -169,7 +170,7 @@ void execute(frmPelimo& window, const QString& line) {
                 DialogAnswer{.userName = fields.value(2), .password = fields.value(3)});
         }
         const qint64 start = nowMicroseconds();
-        QTest::mouseClick(window.lblLabReceiveSaveFile, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveSaveFile"), Qt::LeftButton);
         report({QStringLiteral("saved"),
                 QFileInfo::exists(fields.value(1)) ? QStringLiteral("1") : QStringLiteral("0"),
                 QString::number(nowMicroseconds() - start), gLastNetworkCopyError()});
@@ -180,9 +181,9 @@ void execute(frmPelimo& window, const QString& line) {
             gSetCopyProgressFactory([] { return std::make_unique<HalfWayCancel>(); });
         }
     } else if (command == QStringLiteral("size")) {
-        window.txtSendUserList->setPlainText(fields.value(1));
-        window.txtSendMessage->setText(typedText(fields.value(2)));
-        report({QStringLiteral("size"), window.lblLabSendSize->text()});
+        part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(fields.value(1));
+        part<LimitedTextBox>(window, "txtSendMessage")->setText(typedText(fields.value(2)));
+        report({QStringLiteral("size"), part<QLabel>(window, "lblLabSendSize")->text()});
     } else if (command == QStringLiteral("intake")) {
         const MailslotIntakeFigures figures = gMailslotIntakeFigures();
         report({QStringLiteral("intake"), QString::number(figures.routing),
@@ -191,7 +192,8 @@ void execute(frmPelimo& window, const QString& line) {
     } else if (command == QStringLiteral("stats")) {
         report({QStringLiteral("stats"), QString::number(window.longestReceiveTickNs() / 1000),
                 QString::number(gFctLostDatagrams()),
-                QString::number(gFctIntakeReceiveBufferBytes()), window.lblInfo1->text()});
+                QString::number(gFctIntakeReceiveBufferBytes()),
+                part<QLabel>(window, "lblInfo1")->text()});
         window.resetReceiveTickStatistics();
     } else if (command == QStringLiteral("ping")) {
         report({QStringLiteral("pong")});
@@ -227,7 +229,7 @@ int main(int argc, char** argv) {
     // Runs after the window's own receive handler, which was connected first.
     qint32 reported = 0;
     std::size_t dialogsReported = 0;
-    QObject::connect(window.TimerMailSlot, &QTimer::timeout, &app, [&] {
+    QObject::connect(part<QTimer>(window, "TimerMailSlot"), &QTimer::timeout, &app, [&] {
         while (reported < HistoryList.Count) {
             const HistoryEntry entry = std::as_const(HistoryList)[++reported];
             report({QStringLiteral("shown"), QString::number(nowMicroseconds()), entry.Sender,

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "common/test_folder.h"
+#include "common/window_part.h"
 #include "mainwindow/frmPelimo.h"
 
 // The sound device of the tests: records what was opened and played.

@@ -47,7 +47,7 @@ TEST_F(SpoolerPrintingTest, TheMessageAndTheHistoryComeOutOfTheDefaultQueue) {
     frmPelimo& window = start();
     receive("PC7", "ME", "1first line\r\nsecond line");
     int pages = 0;
-    QString text = printAndRead(window.lblLabReceivePrint, &pages);
+    QString text = printAndRead(part<LabelButton>(window, "lblLabReceivePrint"), &pages);
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(gLinesWith(text, QStringLiteral("T19:")).value(0).simplified(),
               QStringLiteral("T19: PC7"));
@@ -59,7 +59,7 @@ TEST_F(SpoolerPrintingTest, TheMessageAndTheHistoryComeOutOfTheDefaultQueue) {
         entry.Text = QStringLiteral("Entry %1 shown\r\nnot shown").arg(i);
         HistoryList.add(entry);
     }
-    text = printAndRead(window.CmdHistoricPrint, &pages);
+    text = printAndRead(part<LabelButton>(window, "CmdHistoricPrint"), &pages);
     EXPECT_EQ(gLinesWith(text, QStringLiteral("not shown")).size(), 0);
     for (int i = 1; i <= 300; ++i)
         EXPECT_EQ(gLinesWith(text, QStringLiteral("Entry %1 shown").arg(i)).size(), 1) << i;

@@ -45,13 +45,13 @@ protected:
 TEST_F(PrintingTest, TheReadPanelPrintsTheMessageWithAllItsLines) {
     frmPelimo& window = start();
     DialogSeam::clearShown();
-    click(window.lblLabReceivePrint);
+    click(part<LabelButton>(window, "lblLabReceivePrint"));
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>({"T82"}));
     EXPECT_FALSE(QFile::exists(pdf_));
 
     receive("PC7", "ME", "1Dear colleague,\r\nthe second line\r\n\r\nlast line");
     acceptPrintDialog();
-    click(window.lblLabReceivePrint);
+    click(part<LabelButton>(window, "lblLabReceivePrint"));
     EXPECT_EQ(reportsShown(), 0);
     const QString text = gPdfText(pdf_);
     EXPECT_EQ(gPdfPages(pdf_), 1);
@@ -69,10 +69,10 @@ TEST_F(PrintingTest, TheReadPanelPrintsTheMessageWithAllItsLines) {
 
 TEST_F(PrintingTest, TheSendPanelPrintsTheMessageBeingComposed) {
     frmPelimo& window = start();
-    window.txtSendUserList->setPlainText(QStringLiteral("Alice;PC9"));
-    window.txtSendMessage->setText(QStringLiteral("draft text"));
+    part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(QStringLiteral("Alice;PC9"));
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("draft text"));
     acceptPrintDialog();
-    click(window.lblCmdSendPrint);
+    click(part<LabelButton>(window, "lblCmdSendPrint"));
     const QString text = gPdfText(pdf_);
     EXPECT_EQ(gLinesWith(text, QStringLiteral("T19:")).value(0).simplified(),
               QStringLiteral("T19: ") + gComputerName);
@@ -87,7 +87,7 @@ TEST_F(PrintingTest, TheSendPanelPrintsTheMessageBeingComposed) {
 TEST_F(PrintingTest, TheHistoryPrintsEveryEntryWholeOnAsManyPagesAsItNeeds) {
     frmPelimo& window = start();
     DialogSeam::clearShown();
-    click(window.CmdHistoricPrint);
+    click(part<LabelButton>(window, "CmdHistoricPrint"));
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>({"T80"}));
 
     for (int i = 1; i <= 300; ++i) {
@@ -100,7 +100,7 @@ TEST_F(PrintingTest, TheHistoryPrintsEveryEntryWholeOnAsManyPagesAsItNeeds) {
         HistoryList.add(entry);
     }
     acceptPrintDialog();
-    click(window.CmdHistoricPrint);
+    click(part<LabelButton>(window, "CmdHistoricPrint"));
     ASSERT_EQ(reportsShown(), 0);
     const QString text = gPdfText(pdf_);
     EXPECT_EQ(gLinesWith(text, QStringLiteral("hidden")).size(), 0);
@@ -133,7 +133,7 @@ TEST_F(PrintingTest, LongTextsAreWrappedOrCutInsideTenMillimetreMargins) {
     const QString addressees = QStringLiteral("ALICE;BOB;").repeated(15);
     receive("PC7", addressees.toLatin1(), ("1" + words + unbroken + "\r\nlast line").toLatin1());
     acceptPrintDialog();
-    click(window.lblLabReceivePrint);
+    click(part<LabelButton>(window, "lblLabReceivePrint"));
     ASSERT_EQ(reportsShown(), 0);
     PdfLayout printed = gPdfWords(pdf_);
     ASSERT_FALSE(printed.words.isEmpty());
@@ -151,7 +151,7 @@ TEST_F(PrintingTest, LongTextsAreWrappedOrCutInsideTenMillimetreMargins) {
     HistoryList.add(entry);
     QFile::remove(pdf_);
     acceptPrintDialog();
-    click(window.CmdHistoricPrint);
+    click(part<LabelButton>(window, "CmdHistoricPrint"));
     ASSERT_EQ(reportsShown(), 0);
     printed = gPdfWords(pdf_);
     EXPECT_EQ(gWordsOutsideMargins(printed, 10), QStringList());
@@ -173,14 +173,14 @@ TEST_F(PrintingTest, CancelPrintsNothingAndPrinterFailuresAreReported) {
     frmPelimo& window = start();
     HistoryList.add(entry);
     acceptPrintDialog(false);
-    click(window.CmdHistoricPrint);
+    click(part<LabelButton>(window, "CmdHistoricPrint"));
     EXPECT_FALSE(QFile::exists(pdf_));
     EXPECT_EQ(reportsShown(), 0);
     EXPECT_TRUE(shownMessageTexts().empty());
 
     pdf_ = folder_.path(QStringLiteral("no such folder/printed.pdf"));
     acceptPrintDialog();
-    click(window.CmdHistoricPrint);
+    click(part<LabelButton>(window, "CmdHistoricPrint"));
     EXPECT_EQ(reportsShown(), 1);
     EXPECT_EQ(ErrorRecord.ErrorNumber, 482);
     EXPECT_EQ(ErrorRecord.ErrorProcedure, QStringLiteral("CmdHistoricPrint_Click"));

@@ -27,27 +27,31 @@ protected:
 
 TEST_F(SecondaryWindowsTest, MovingFromOneCommandToTheNextLightsOnlyTheNext) {
     frmPelimo& window = startExposed();
-    gMoveOnto(window.lblCmdSendNow);
-    EXPECT_TRUE(gOrange(window.lblCmdSendNow));
-    gMoveOnto(window.lblCmdSendJoin);
-    EXPECT_FALSE(gOrange(window.lblCmdSendNow));
-    EXPECT_TRUE(gOrange(window.lblCmdSendJoin));
+    gMoveOnto(part<LabelButton>(window, "lblCmdSendNow"));
+    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblCmdSendNow")));
+    gMoveOnto(part<LabelButton>(window, "lblCmdSendJoin"));
+    EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblCmdSendNow")));
+    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblCmdSendJoin")));
 }
 
 TEST_F(SecondaryWindowsTest, ThePanelBarIsResetOverTheSendPanelsTitleAndTextBoxes) {
     frmPelimo& window = startExposed();
-    gMoveOnto(window.lblMenuHistoric2);
-    EXPECT_TRUE(gOrange(window.lblMenuHistoric)) << "the icon lights its text label";
-    gMoveOnto(window.lblLabSendTitle);
-    EXPECT_FALSE(gOrange(window.lblMenuHistoric));
-    for (QWidget* box : {static_cast<QWidget*>(window.txtSendMessage),
-                         static_cast<QWidget*>(window.txtSendUserList)}) {
-        gMoveOnto(window.lblCmdSendDel);
-        gMoveOnto(window.lblMenuSendMessage);
-        ASSERT_TRUE(gOrange(window.lblMenuSendMessage) && gOrange(window.lblCmdSendDel));
+    gMoveOnto(part<LabelButton>(window, "lblMenuHistoric2"));
+    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblMenuHistoric")))
+        << "the icon lights its text label";
+    gMoveOnto(part<QLabel>(window, "lblLabSendTitle"));
+    EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblMenuHistoric")));
+    for (QWidget* box : {static_cast<QWidget*>(part<LimitedTextBox>(window, "txtSendMessage")),
+                         static_cast<QWidget*>(part<QPlainTextEdit>(window, "txtSendUserList"))}) {
+        gMoveOnto(part<LabelButton>(window, "lblCmdSendDel"));
+        gMoveOnto(part<LabelButton>(window, "lblMenuSendMessage"));
+        ASSERT_TRUE(gOrange(part<LabelButton>(window, "lblMenuSendMessage")) &&
+                    gOrange(part<LabelButton>(window, "lblCmdSendDel")));
         gMoveOnto(box);
-        EXPECT_FALSE(gOrange(window.lblMenuSendMessage)) << box->objectName().toStdString();
-        EXPECT_FALSE(gOrange(window.lblCmdSendDel)) << box->objectName().toStdString();
+        EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblMenuSendMessage")))
+            << box->objectName().toStdString();
+        EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblCmdSendDel")))
+            << box->objectName().toStdString();
     }
 }
 
@@ -57,16 +61,16 @@ TEST_F(SecondaryWindowsTest, LeavingTheWindowStraightFromALabelKeepsItOrange) {
     elsewhere.setGeometry(window.frameGeometry().right() + 50, 0, 100, 100);
     elsewhere.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&elsewhere));
-    gMoveOnto(window.lblMenuReadMessage);
+    gMoveOnto(part<LabelButton>(window, "lblMenuReadMessage"));
     gMoveOnto(&elsewhere);
-    EXPECT_TRUE(gOrange(window.lblMenuReadMessage));
+    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblMenuReadMessage")));
 }
 
 TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) {
     QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
     frmPelimo& window = startExposed();
-    window.txtSendUserList->setPlainText(QStringLiteral("PC7"));
-    window.txtSendMessage->setText(QStringLiteral("draft"));
+    part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(QStringLiteral("PC7"));
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("draft"));
     const QString longText(425, u'x');
     DialogSeam::pushAnswer({.act = [&](QObject* shown) {
         auto* favorite = qobject_cast<frmFavorite*>(shown);
@@ -74,11 +78,11 @@ TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) 
         QTest::mouseClick(favorite->lblCmdSelectionner, Qt::LeftButton);
         return favorite->result();
     }});
-    QTest::mouseClick(window.lblCmdSendFavori, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendFavori"), Qt::LeftButton);
     EXPECT_EQ(DialogSeam::shown().front().window, "frmFavorite");
-    EXPECT_EQ(window.txtSendMessage->text(), longText);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), "PC7");
-    QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton);
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), longText);
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(), "PC7");
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendNow"), Qt::LeftButton);
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{"T59"});
 
     // Leaving the window without taking a text changes nothing.
@@ -86,8 +90,8 @@ TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) 
         QTest::mouseClick(qobject_cast<frmFavorite*>(shown)->lblCmdQuit, Qt::LeftButton);
         return 0;
     }});
-    QTest::mouseClick(window.lblCmdSendFavori, Qt::LeftButton);
-    EXPECT_EQ(window.txtSendMessage->text(), longText);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendFavori"), Qt::LeftButton);
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), longText);
 }
 
 TEST_F(SecondaryWindowsTest, TheMenusOpenThePreferencesOrTheAboutPanel) {
@@ -97,7 +101,8 @@ TEST_F(SecondaryWindowsTest, TheMenusOpenThePreferencesOrTheAboutPanel) {
         preferencesShown.push_back(qobject_cast<frmSetUp*>(shown)->picSettings->isVisible());
         return 0;
     };
-    for (QAction* entry : {window.MenuSetting, window.MenuAbout, window.MHideAbout}) {
+    for (QAction* entry : {part<QAction>(window, "MenuSetting"), part<QAction>(window, "MenuAbout"),
+                           part<QAction>(window, "MHideAbout")}) {
         DialogSeam::pushAnswer({.act = look});
         entry->trigger();
     }
@@ -113,7 +118,8 @@ TEST_F(SecondaryWindowsTest, PhotoAndSoundPathsOfAnotherComputerAreFoundByName) 
     writeContacts({{"Alice", "PC7", "C:\\Pelimo\\Picture\\alice.bmp", "C:\\Pelimo\\ding.wav"}});
     frmPelimo& window = start();
     receive("PC7", "ME", "1hello");
-    EXPECT_EQ(shownImage(window.picReceivePhoto).pixelColor(32, 32), QColor(Qt::green));
+    EXPECT_EQ(shownImage(part<QLabel>(window, "picReceivePhoto")).pixelColor(32, 32),
+              QColor(Qt::green));
     EXPECT_EQ(sounds_->opened, QStringList{folder_.path(QStringLiteral("Sound/ding.wav"))});
 }
 

@@ -25,10 +25,12 @@ namespace {
 class SendPanelTest : public MainWindowTest {
 protected:
     void type(frmPelimo& window, const QString& addressees, const QString& text) {
-        window.txtSendUserList->setPlainText(addressees);
-        window.txtSendMessage->setText(text);
+        part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(addressees);
+        part<LimitedTextBox>(window, "txtSendMessage")->setText(text);
     }
-    void clickSend(frmPelimo& window) { QTest::mouseClick(window.lblCmdSendNow, Qt::LeftButton); }
+    void clickSend(frmPelimo& window) {
+        QTest::mouseClick(part<LabelButton>(window, "lblCmdSendNow"), Qt::LeftButton);
+    }
     std::vector<DialogRecord> flashes() const {
         std::vector<DialogRecord> found;
         for (const DialogRecord& record : DialogSeam::shown()) {
@@ -64,14 +66,14 @@ TEST_F(SendPanelTest, ChecksComeInTheirOrderAndARefusedSendChangesNothing) {
     for (const Case& test : cases) {
         DialogSeam::clearShown();
         type(window, test.addressees, test.text);
-        window.txtSendFiles->setText(QStringLiteral("/tmp/keep.txt"));
+        part<QLineEdit>(window, "txtSendFiles")->setText(QStringLiteral("/tmp/keep.txt"));
         clickSend(window);
         ASSERT_EQ(DialogSeam::shown().size(), 1u) << test.message.toStdString();
         EXPECT_EQ(DialogSeam::shown()[0].text, test.message);
         EXPECT_EQ(DialogSeam::shown()[0].title, QStringLiteral("T56"));
         EXPECT_EQ(DialogSeam::shown()[0].icon, MsgBoxIcon::None);
-        EXPECT_EQ(window.txtSendUserList->toPlainText(), test.addressees);
-        EXPECT_EQ(window.txtSendFiles->text(), QStringLiteral("/tmp/keep.txt"));
+        EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(), test.addressees);
+        EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), QStringLiteral("/tmp/keep.txt"));
         EXPECT_EQ(window.mNbComputerName, 0);
     }
 }
@@ -85,10 +87,10 @@ TEST_F(SendPanelTest, AMessageSentToThisComputerArrivesAndThePanelIsEmptied) {
     clickSend(window);
     EXPECT_EQ(window.mNbComputerName, 1);
     EXPECT_EQ(window.mComputerNames, QStringList{gComputerName.toLower()});
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
-    EXPECT_TRUE(window.txtSendMessage->text().isEmpty());
-    EXPECT_TRUE(window.txtSendFiles->text().isEmpty());
-    EXPECT_EQ(window.txtSendMessage->height(), 228);
+    EXPECT_TRUE(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText().isEmpty());
+    EXPECT_TRUE(part<LimitedTextBox>(window, "txtSendMessage")->text().isEmpty());
+    EXPECT_TRUE(part<QLineEdit>(window, "txtSendFiles")->text().isEmpty());
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), 228);
     ASSERT_EQ(flashes().size(), 1u);
     // MinimizedWindows is 1: the window goes down after the send.
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
@@ -101,7 +103,8 @@ TEST_F(SendPanelTest, AMessageSentToThisComputerArrivesAndThePanelIsEmptied) {
     EXPECT_EQ(HistoryList[1].Addressee, gComputerName.toLower());
     EXPECT_EQ(HistoryList[1].Text, QStringLiteral("line one\r\nline two"));
     EXPECT_EQ(HistoryList[1].Kind, kKindPlain);
-    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("line one\nline two"));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->toPlainText(),
+              QStringLiteral("line one\nline two"));
 }
 
 TEST_F(SendPanelTest, EveryAddresseeGetsTheSamePayload) {
@@ -161,14 +164,14 @@ TEST_F(SendPanelTest, AnAttachmentOnNoShareIsRefusedAndNothingGoes) {
     gSetUncNameSources(sources);
     type(window, gComputerName, QStringLiteral("with file"));
     const QString file = folder_.path(QStringLiteral("private.txt"));
-    window.txtSendFiles->setText(file);
+    part<QLineEdit>(window, "txtSendFiles")->setText(file);
     clickSend(window);
     ASSERT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T123\n") + file});
     EXPECT_EQ(DialogSeam::shown()[0].title, QStringLiteral("Pelimo"));
     EXPECT_TRUE(flashes().empty());
     // The panel keeps everything so the user can pick another file.
-    EXPECT_EQ(window.txtSendFiles->text(), file);
-    EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("with file"));
+    EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), file);
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("with file"));
     // Anything sent would be in the mailslot once the sender is idle: one scan finds it.
     ASSERT_TRUE(gFlushMailslotSends(2000));
     window.TimerMailSlot_Timer();
@@ -187,53 +190,56 @@ TEST_F(SendPanelTest, ASharedAttachmentTravelsAsItsNetworkPath) {
     sources.computerName = QStringLiteral("HOST1");
     gSetUncNameSources(sources);
     type(window, gComputerName, QStringLiteral("look"));
-    window.txtSendFiles->setText(folder_.path(QStringLiteral("pub/plan.odt")));
+    part<QLineEdit>(window, "txtSendFiles")->setText(folder_.path(QStringLiteral("pub/plan.odt")));
     clickSend(window);
     EXPECT_TRUE(shownMessageTexts().empty());
     waitForArrivals(1);
     EXPECT_EQ(HistoryList[1].AttachmentPath, QStringLiteral("\\\\HOST1\\pub\\plan.odt"));
-    EXPECT_EQ(window.txtReceiveFiles->text(), QStringLiteral("\\\\HOST1\\pub\\plan.odt"));
-    EXPECT_EQ(window.txtReceiveMessage->toPlainText(), QStringLiteral("look"));
+    EXPECT_EQ(part<QLineEdit>(window, "txtReceiveFiles")->text(),
+              QStringLiteral("\\\\HOST1\\pub\\plan.odt"));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->toPlainText(),
+              QStringLiteral("look"));
 }
 
 TEST_F(SendPanelTest, ClearingAsksFirst) {
     frmPelimo& window = start();
     type(window, QStringLiteral("PC1"), QStringLiteral("text"));
-    window.txtSendFiles->setText(QStringLiteral("/x"));
+    part<QLineEdit>(window, "txtSendFiles")->setText(QStringLiteral("/x"));
     DialogSeam::pushButton(MsgBoxResult::Cancel);
-    QTest::mouseClick(window.lblCmdSendDel, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendDel"), Qt::LeftButton);
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T86")});
     EXPECT_EQ(DialogSeam::shown()[0].buttons, MsgBoxButtons::OkCancel);
-    EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("text"));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("text"));
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdSendDel, Qt::LeftButton);
-    EXPECT_TRUE(window.txtSendMessage->text().isEmpty());
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
-    EXPECT_TRUE(window.txtSendFiles->text().isEmpty());
-    EXPECT_EQ(window.txtSendMessage->height(), 228);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendDel"), Qt::LeftButton);
+    EXPECT_TRUE(part<LimitedTextBox>(window, "txtSendMessage")->text().isEmpty());
+    EXPECT_TRUE(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText().isEmpty());
+    EXPECT_TRUE(part<QLineEdit>(window, "txtSendFiles")->text().isEmpty());
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), 228);
 }
 
 TEST_F(SendPanelTest, ReplyingAddressesTheSenderOfTheMessageShown) {
     frmPelimo& window = start();
     receive("PC7", "ME", "1question?");
-    QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
     EXPECT_TRUE(DialogSeam::shown().empty());
     EXPECT_EQ(gCurrentPanel, kPanelSend);
-    EXPECT_TRUE(window.picSendMessage->isVisible());
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC7"));
-    EXPECT_TRUE(window.txtSendMessage->text().isEmpty());
-    EXPECT_EQ(window.txtSendMessage->height(), 227);
+    EXPECT_TRUE(part<QWidget>(window, "picSendMessage")->isVisible());
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PC7"));
+    EXPECT_TRUE(part<LimitedTextBox>(window, "txtSendMessage")->text().isEmpty());
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->height(), 227);
 
     // With something typed, the reply asks; No keeps the draft.
-    window.txtSendMessage->setText(QStringLiteral("draft"));
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("draft"));
     DialogSeam::pushButton(MsgBoxResult::No);
-    QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
     ASSERT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T86")});
     EXPECT_EQ(DialogSeam::shown()[0].buttons, MsgBoxButtons::YesNo);
-    EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("draft"));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("draft"));
     DialogSeam::pushButton(MsgBoxResult::Yes);
-    QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
-    EXPECT_TRUE(window.txtSendMessage->text().isEmpty());
+    QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
+    EXPECT_TRUE(part<LimitedTextBox>(window, "txtSendMessage")->text().isEmpty());
 }
 
 TEST_F(SendPanelTest, AfterASendTheReplyStillAnswersTheShownMessage) {
@@ -241,19 +247,21 @@ TEST_F(SendPanelTest, AfterASendTheReplyStillAnswersTheShownMessage) {
     receive("PC7", "ME", "1question?");
     type(window, QStringLiteral("NOBODY-HERE"), QStringLiteral("answer"));
     clickSend(window);
-    QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC7"));
+    QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PC7"));
     // A refused send clears the current message too; the shown one is still answered.
     receive("PC8", "ME", "1again");
     type(window, QString(), QString());
     clickSend(window);
-    QTest::mouseClick(window.lblLabReceiveAnswer, Qt::LeftButton);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC8"));
+    QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveAnswer"), Qt::LeftButton);
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PC8"));
 }
 
 TEST_F(SendPanelTest, ADatagramTakenWhileABoxIsOpenDoesNotChangeTheOutgoingMessage) {
     frmPelimo& window = start();
-    window.TimerMailSlot->stop();
+    part<QTimer>(window, "TimerMailSlot")->stop();
     // The empty first item shows "Error, no user name"; meanwhile the receive loop runs.
     DialogAnswer whileOpen;
     whileOpen.act = [&](QObject*) {
@@ -265,7 +273,7 @@ TEST_F(SendPanelTest, ADatagramTakenWhileABoxIsOpenDoesNotChangeTheOutgoingMessa
     DialogSeam::pushAnswer(whileOpen);
     type(window, QStringLiteral(";") + gComputerName, QStringLiteral("typed text"));
     clickSend(window);
-    window.TimerMailSlot->start();
+    part<QTimer>(window, "TimerMailSlot")->start();
     waitForArrivals(2);
     EXPECT_EQ(HistoryList[1].Text, QStringLiteral("somebody else's text"));
     EXPECT_EQ(HistoryList[2].Sender, gComputerName);
@@ -278,23 +286,26 @@ TEST_F(SendPanelTest, PickedContactsAreAppendedToTheAddresseeList) {
     window.mAddUserToSendUserList(0);
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T88")});
     EXPECT_EQ(DialogSeam::shown()[0].icon, MsgBoxIcon::Exclamation);
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
+    EXPECT_TRUE(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText().isEmpty());
     window.mAddUserToSendUserList(1);
     window.mAddUserToSendUserList(2);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("Alice; Bob; "));
-    window.txtSendUserList->setPlainText(QStringLiteral("PC1"));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("Alice; Bob; "));
+    part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(QStringLiteral("PC1"));
     window.mAddUserToSendUserList(2);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC1; Bob; "));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PC1; Bob; "));
     // A position outside the table adds nothing.
     window.mAddUserToSendUserList(101);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("PC1; Bob; "));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("PC1; Bob; "));
 }
 
 TEST_F(SendPanelTest, TypingStopsAt424Characters) {
     frmPelimo& window = start();
-    window.txtSendMessage->setFocus();
-    QTest::keyClicks(window.txtSendMessage, QString(430, u'k'));
-    EXPECT_EQ(window.txtSendMessage->text().size(), 424);
+    part<LimitedTextBox>(window, "txtSendMessage")->setFocus();
+    QTest::keyClicks(part<LimitedTextBox>(window, "txtSendMessage"), QString(430, u'k'));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text().size(), 424);
 }
 
 }  // namespace
@@ -307,8 +318,9 @@ TEST_F(SendPanelTest, SendToPicksFromTheAddressBookAndMenuOpensItToBrowse) {
         QTest::mouseDClick(book->picUser[1], Qt::LeftButton);
         return book->result();
     }});
-    QTest::mouseClick(window.lblCmdSendSelectUser, Qt::LeftButton);
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("bob; "));
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdSendSelectUser"), Qt::LeftButton);
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("bob; "));
     EXPECT_EQ(gAddressBookMode, kAddressBookPickMode);
 
     DialogSeam::pushAnswer({.act = [](QObject* shown) {
@@ -316,9 +328,10 @@ TEST_F(SendPanelTest, SendToPicksFromTheAddressBookAndMenuOpensItToBrowse) {
         QTest::mouseClick(book->lblCmdSelect, Qt::LeftButton);  // browse mode: just closes
         return book->result();
     }});
-    QTest::mouseClick(window.lblMenuAddressBook, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton);
     EXPECT_EQ(gAddressBookMode, kAddressBookBrowseMode);
     EXPECT_EQ(gAddressBookPickedUser, 0);
     EXPECT_EQ(DialogSeam::shown().back().window, QStringLiteral("frmAddressBook"));
-    EXPECT_EQ(window.txtSendUserList->toPlainText(), QStringLiteral("bob; "));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(),
+              QStringLiteral("bob; "));
 }

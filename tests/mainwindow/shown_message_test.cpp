@@ -33,28 +33,32 @@ TEST_F(MainWindowTest, TheReadPanelsCommandsActOnTheMessageItShows) {
     // identification datagram and a send have reused the current message.
     auto expectShown = [&](const QString& file, const QString& text, const QString& sender) {
         receive("PC9", "ME", "3Pelimo : Identification Request");
-        window.txtSendUserList->setPlainText(QStringLiteral("NOBODY-HERE"));
-        window.txtSendMessage->setText(QStringLiteral("sent meanwhile"));
-        click(window.lblCmdSendNow);
+        part<QPlainTextEdit>(window, "txtSendUserList")
+            ->setPlainText(QStringLiteral("NOBODY-HERE"));
+        part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("sent meanwhile"));
+        click(part<LabelButton>(window, "lblCmdSendNow"));
         DialogSeam::clearShown();
-        click(window.lblLabReceiveSaveFile);
+        click(part<LabelButton>(window, "lblLabReceiveSaveFile"));
         EXPECT_EQ(QFileInfo(DialogSeam::shown().at(0).directory).fileName(), file);
         DialogSeam::pushAnswer(DialogAnswer{.accepted = true});
-        click(window.lblLabReceivePrint);
+        click(part<LabelButton>(window, "lblLabReceivePrint"));
         EXPECT_TRUE(gPdfText(pdf).contains(text)) << text.toStdString();
-        click(window.lblLabReceiveAnswer);
-        EXPECT_EQ(window.txtSendUserList->toPlainText(), sender);
+        click(part<LabelButton>(window, "lblLabReceiveAnswer"));
+        EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(), sender);
     };
 
     receive("PC7", "ME", "20018\\\\PC7\\pub\\plan.odtsee the plan");
     expectShown(QStringLiteral("plan.odt"), QStringLiteral("see the plan"), QStringLiteral("PC7"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.txtSendMessage->hasFocus(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return part<LimitedTextBox>(window, "txtSendMessage")->hasFocus(); }, 2000));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("on my way"));
-    EXPECT_EQ(window.txtSendMessage->text(), QStringLiteral("on my way"));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("on my way"));
 
-    click(window.lblMenuHistoric);
-    window.MSFlexGrid1->setCurrentIndex(window.MSFlexGrid1Model->index(0, HistoryColumn::Sender));
-    click(window.CmdHistoricRead);
+    click(part<LabelButton>(window, "lblMenuHistoric"));
+    part<QTableView>(window, "MSFlexGrid1")
+        ->setCurrentIndex(
+            part<HistoryTableModel>(window, "MSFlexGrid1Model")->index(0, HistoryColumn::Sender));
+    click(part<LabelButton>(window, "CmdHistoricRead"));
     expectShown(QString(), QStringLiteral("Text 1"), QStringLiteral("PC1"));
 }
 

@@ -67,9 +67,9 @@ TEST_F(StartupTest, StepsRunInOrderAndAFailingStepIsReportedThenTheNextRuns) {
     EXPECT_EQ(HistoryList.Count, 1);
     EXPECT_NE(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelimo V1.0"));
-    EXPECT_EQ(window.lblInfo1->text(), QStringLiteral(" 1 T54  1 T55"));
-    EXPECT_TRUE(window.picSendMessage->isVisible());
-    EXPECT_TRUE(window.TimerMailSlot->isActive());
+    EXPECT_EQ(part<QLabel>(window, "lblInfo1")->text(), QStringLiteral(" 1 T54  1 T55"));
+    EXPECT_TRUE(part<QWidget>(window, "picSendMessage")->isVisible());
+    EXPECT_TRUE(part<QTimer>(window, "TimerMailSlot")->isActive());
 }
 
 TEST_F(StartupTest, EveryStepFailingStillShowsTheWindow) {
@@ -92,13 +92,13 @@ TEST_F(StartupTest, StartingWithDefaultsWritesNothingAndShowsTheSendPanel) {
     EXPECT_FALSE(folder_.exists(QStringLiteral("Histo.dat")));
     EXPECT_FALSE(folder_.exists(QStringLiteral("User.dat")));
     EXPECT_EQ(gCurrentPanel, kPanelSend);
-    EXPECT_TRUE(window.picSendMessage->isVisible());
-    EXPECT_FALSE(window.picReadMessage->isVisible());
-    EXPECT_FALSE(window.picHistoric->isVisible());
+    EXPECT_TRUE(part<QWidget>(window, "picSendMessage")->isVisible());
+    EXPECT_FALSE(part<QWidget>(window, "picReadMessage")->isVisible());
+    EXPECT_FALSE(part<QWidget>(window, "picHistoric")->isVisible());
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window.txtSendMessage->maxLength(), 424);
-    EXPECT_TRUE(window.txtSendUserList->toPlainText().isEmpty());
-    EXPECT_FALSE(window.lblDate->text().isEmpty());
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->maxLength(), 424);
+    EXPECT_TRUE(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText().isEmpty());
+    EXPECT_FALSE(part<QLabel>(window, "lblDate")->text().isEmpty());
 }
 
 TEST_F(StartupTest, MalformedStoresNeverStopStartUp) {
@@ -111,8 +111,8 @@ TEST_F(StartupTest, MalformedStoresNeverStopStartUp) {
     frmPelimo& window = start();
     EXPECT_EQ(reportsShown(), 0);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.picSendMessage->isVisible());
-    EXPECT_TRUE(window.TimerMailSlot->isActive());
+    EXPECT_TRUE(part<QWidget>(window, "picSendMessage")->isVisible());
+    EXPECT_TRUE(part<QTimer>(window, "TimerMailSlot")->isActive());
     EXPECT_GE(ContactList.Count, 0);
     EXPECT_LE(ContactList.Count, kMaxContacts);
 }
@@ -120,158 +120,185 @@ TEST_F(StartupTest, MalformedStoresNeverStopStartUp) {
 // The send box shows where to type; the read panel's date strip sits above its text box.
 TEST_F(StartupTest, TextBoxesAreFramedAndUncovered) {
     frmPelimo& window = start();
-    EXPECT_EQ(window.txtSendMessage->frameShadow(), QFrame::Sunken);
-    EXPECT_NE(window.txtSendMessage->frameShape(), QFrame::NoFrame);
-    EXPECT_FALSE(
-        window.lblLabReceiveDate->geometry().intersects(window.txtReceiveMessage->geometry()));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->frameShadow(), QFrame::Sunken);
+    EXPECT_NE(part<LimitedTextBox>(window, "txtSendMessage")->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(part<QLabel>(window, "lblLabReceiveDate")
+                     ->geometry()
+                     .intersects(part<QPlainTextEdit>(window, "txtReceiveMessage")->geometry()));
 }
 
 TEST_F(StartupTest, CaptionsComeFromTheLanguageFile) {
     frmPelimo& window = start();
     const std::pair<QLabel*, const char*> labels[] = {
-        {window.lblMenuSendMessage, "T46"},  {window.lblMenuReadMessage, "T47"},
-        {window.lblMenuHistoric, "T48"},     {window.lblMenuAddressBook, "T49"},
-        {window.lblLabSendTitle, "T46"},     {window.lblCmdSendNow, "T4"},
-        {window.lblCmdSendFavori, "T5"},     {window.lblCmdSendJoin, "T6"},
-        {window.lblCmdSendPrint, "T7"},      {window.lblCmdSendDel, "T8"},
-        {window.lblCmdSendSelectUser, "T3"}, {window.lblLabSendFiles, "T6"},
-        {window.lblLabReceiveTitle, "T47"},  {window.lblLabReceiveAnswer, "T2"},
-        {window.lblLabReceivePrint, "T7"},   {window.lblLabReceiveSaveFile, "T17"},
-        {window.lblLabReceiveFrom, "T1"},    {window.lblLabReceiveSendTo, "T3"},
-        {window.lblLabReceiveDate, ""},      {window.Label5, "T48"},
-        {window.CmdHistoricRead, "T24"},     {window.CmdHistoricDisplay, "T25"},
-        {window.CmdHistoricPrint, "T7"},     {window.lblCmdDeleteHistoric, "T8"},
+        {part<LabelButton>(window, "lblMenuSendMessage"), "T46"},
+        {part<LabelButton>(window, "lblMenuReadMessage"), "T47"},
+        {part<LabelButton>(window, "lblMenuHistoric"), "T48"},
+        {part<LabelButton>(window, "lblMenuAddressBook"), "T49"},
+        {part<QLabel>(window, "lblLabSendTitle"), "T46"},
+        {part<LabelButton>(window, "lblCmdSendNow"), "T4"},
+        {part<LabelButton>(window, "lblCmdSendFavori"), "T5"},
+        {part<LabelButton>(window, "lblCmdSendJoin"), "T6"},
+        {part<LabelButton>(window, "lblCmdSendPrint"), "T7"},
+        {part<LabelButton>(window, "lblCmdSendDel"), "T8"},
+        {part<LabelButton>(window, "lblCmdSendSelectUser"), "T3"},
+        {part<QLabel>(window, "lblLabSendFiles"), "T6"},
+        {part<QLabel>(window, "lblLabReceiveTitle"), "T47"},
+        {part<LabelButton>(window, "lblLabReceiveAnswer"), "T2"},
+        {part<LabelButton>(window, "lblLabReceivePrint"), "T7"},
+        {part<LabelButton>(window, "lblLabReceiveSaveFile"), "T17"},
+        {part<QLabel>(window, "lblLabReceiveFrom"), "T1"},
+        {part<QLabel>(window, "lblLabReceiveSendTo"), "T3"},
+        {part<QLabel>(window, "lblLabReceiveDate"), ""},
+        {part<QLabel>(window, "Label5"), "T48"},
+        {part<LabelButton>(window, "CmdHistoricRead"), "T24"},
+        {part<LabelButton>(window, "CmdHistoricDisplay"), "T25"},
+        {part<LabelButton>(window, "CmdHistoricPrint"), "T7"},
+        {part<LabelButton>(window, "lblCmdDeleteHistoric"), "T8"},
     };
     for (const auto& [label, text] : labels)
         EXPECT_EQ(label->text(), QString::fromLatin1(text)) << label->objectName().toStdString();
     const std::pair<QAction*, const char*> entries[] = {
-        {window.MenuSetting, "T26"},   {window.MenuQuit, "T13"},      {window.MenuAide, "T28"},
-        {window.MenuAbout, "T50"},     {window.MTriSender, "T92"},    {window.MTriDate, "T93"},
-        {window.MHideAbout, "T50"},    {window.MHideOpen, "T99"},     {window.MHideQuit, "T13"},
-        {window.MHide2DelOne, "T100"}, {window.MHide2DelAll, "T101"},
+        {part<QAction>(window, "MenuSetting"), "T26"},
+        {part<QAction>(window, "MenuQuit"), "T13"},
+        {part<QAction>(window, "MenuAide"), "T28"},
+        {part<QAction>(window, "MenuAbout"), "T50"},
+        {part<QAction>(window, "MTriSender"), "T92"},
+        {part<QAction>(window, "MTriDate"), "T93"},
+        {part<QAction>(window, "MHideAbout"), "T50"},
+        {part<QAction>(window, "MHideOpen"), "T99"},
+        {part<QAction>(window, "MHideQuit"), "T13"},
+        {part<QAction>(window, "MHide2DelOne"), "T100"},
+        {part<QAction>(window, "MHide2DelAll"), "T101"},
     };
     for (const auto& [action, text] : entries)
         EXPECT_EQ(action->text(), QString::fromLatin1(text)) << action->objectName().toStdString();
-    EXPECT_EQ(window.MenuFile->title(), QStringLiteral("File"));
-    EXPECT_EQ(window.MenuHelp->title(), QStringLiteral("?"));
+    EXPECT_EQ(part<QMenu>(window, "MenuFile")->title(), QStringLiteral("File"));
+    EXPECT_EQ(part<QMenu>(window, "MenuHelp")->title(), QStringLiteral("?"));
 }
 
 TEST_F(StartupTest, WithoutALanguageFileEveryCaptionSaysSoAndTheProgramWorks) {
     QFile::remove(folder_.path(QStringLiteral("orglng.lng")));
     frmPelimo& window = start();
     const QString unavailable = QStringLiteral("Error Getting Message");
-    EXPECT_EQ(window.lblMenuSendMessage->text(), unavailable);
-    EXPECT_EQ(window.lblCmdSendNow->text(), unavailable);
-    EXPECT_EQ(window.MHideQuit->text(), unavailable);
+    EXPECT_EQ(part<LabelButton>(window, "lblMenuSendMessage")->text(), unavailable);
+    EXPECT_EQ(part<LabelButton>(window, "lblCmdSendNow")->text(), unavailable);
+    EXPECT_EQ(part<QAction>(window, "MHideQuit")->text(), unavailable);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelimo V1.0"));
-    EXPECT_EQ(window.lblInfo1->text(),
+    EXPECT_EQ(part<QLabel>(window, "lblInfo1")->text(),
               QStringLiteral(" 0 ") + unavailable + QStringLiteral("  0 ") + unavailable);
-    window.lblMenuReadMessage->clicked();
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    part<LabelButton>(window, "lblMenuReadMessage")->clicked();
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
 }
 
 TEST_F(StartupTest, TheLayoutFollowsTheDesignInPixels) {
     frmPelimo& window = start();
-    EXPECT_EQ(window.picClientArea->size(), QSize(588, 367));
+    EXPECT_EQ(part<QWidget>(window, "picClientArea")->size(), QSize(588, 367));
     const std::pair<QWidget*, QRect> places[] = {
-        {window.lblMenuSendMessage2, {14, 38, 59, 46}},
-        {window.lblMenuAddressBook2, {15, 267, 59, 46}},
-        {window.lblMenuSendMessage, {73, 53, 125, 17}},
-        {window.lblMenuAddressBook, {73, 281, 125, 17}},
-        {window.picSendMessage, {198, 5, 386, 339}},
-        {window.picReadMessage, {198, 5, 386, 344}},
-        {window.picHistoric, {198, 5, 386, 339}},
-        {window.lblInfo1, {0, 349, 376, 18}},
-        {window.lblDate, {376, 349, 212, 18}},
-        {window.picPrint, {24, 304, 373, 40}},
-        {window.lblLabSendTitle, {0, 0, 386, 26}},
-        {window.Label2, {0, 26, 386, 45}},
-        {window.lblCmdSendNow, {5, 30, 52, 38}},
-        {window.lblCmdSendDel, {326, 30, 57, 38}},
-        {window.lblCmdSendSelectUser, {21, 74, 72, 33}},
-        {window.txtSendUserList, {110, 72, 276, 37}},
-        {window.txtSendMessage, {2, 109, 384, 230}},
-        {window.txtSendFiles, {125, 318, 255, 18}},
-        {window.lblLabReceiveAnswer, {6, 30, 61, 39}},
-        {window.picReceivePhoto, {322, 1, 64, 64}},
-        {window.lblLabReceiveFrom, {7, 70, 376, 14}},
-        {window.lblLabReceiveDate, {5, 98, 376, 15}},
-        {window.txtReceiveMessage, {3, 113, 380, 227}},
-        {window.txtReceiveFiles, {126, 318, 255, 18}},
-        {window.CmdHistoricRead, {10, 30, 45, 39}},
-        {window.MSFlexGrid1, {8, 72, 377, 265}},
+        {part<LabelButton>(window, "lblMenuSendMessage2"), {14, 38, 59, 46}},
+        {part<LabelButton>(window, "lblMenuAddressBook2"), {15, 267, 59, 46}},
+        {part<LabelButton>(window, "lblMenuSendMessage"), {73, 53, 125, 17}},
+        {part<LabelButton>(window, "lblMenuAddressBook"), {73, 281, 125, 17}},
+        {part<QWidget>(window, "picSendMessage"), {198, 5, 386, 339}},
+        {part<QWidget>(window, "picReadMessage"), {198, 5, 386, 344}},
+        {part<QWidget>(window, "picHistoric"), {198, 5, 386, 339}},
+        {part<QLabel>(window, "lblInfo1"), {0, 349, 376, 18}},
+        {part<QLabel>(window, "lblDate"), {376, 349, 212, 18}},
+        {part<QLabel>(window, "picPrint"), {24, 304, 373, 40}},
+        {part<QLabel>(window, "lblLabSendTitle"), {0, 0, 386, 26}},
+        {part<QLabel>(window, "Label2"), {0, 26, 386, 45}},
+        {part<LabelButton>(window, "lblCmdSendNow"), {5, 30, 52, 38}},
+        {part<LabelButton>(window, "lblCmdSendDel"), {326, 30, 57, 38}},
+        {part<LabelButton>(window, "lblCmdSendSelectUser"), {21, 74, 72, 33}},
+        {part<QPlainTextEdit>(window, "txtSendUserList"), {110, 72, 276, 37}},
+        {part<LimitedTextBox>(window, "txtSendMessage"), {2, 109, 384, 230}},
+        {part<QLineEdit>(window, "txtSendFiles"), {125, 318, 255, 18}},
+        {part<LabelButton>(window, "lblLabReceiveAnswer"), {6, 30, 61, 39}},
+        {part<QLabel>(window, "picReceivePhoto"), {322, 1, 64, 64}},
+        {part<QLabel>(window, "lblLabReceiveFrom"), {7, 70, 376, 14}},
+        {part<QLabel>(window, "lblLabReceiveDate"), {5, 98, 376, 15}},
+        {part<QPlainTextEdit>(window, "txtReceiveMessage"), {3, 113, 380, 227}},
+        {part<QLineEdit>(window, "txtReceiveFiles"), {126, 318, 255, 18}},
+        {part<LabelButton>(window, "CmdHistoricRead"), {10, 30, 45, 39}},
+        {part<QTableView>(window, "MSFlexGrid1"), {8, 72, 377, 265}},
     };
     for (const auto& [widget, rect] : places)
         EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
     const std::pair<QWidget*, QColor> colours[] = {
-        {window.picClientArea, {66, 83, 157}}, {window.picSendMessage, {38, 60, 153}},
-        {window.Label9, {64, 64, 64}},         {window.lblInfo1, {224, 224, 224}},
-        {window.lblDate, {224, 224, 224}},     {window.lblLabReceiveDate, {192, 192, 192}},
+        {part<QWidget>(window, "picClientArea"), {66, 83, 157}},
+        {part<QWidget>(window, "picSendMessage"), {38, 60, 153}},
+        {part<QLabel>(window, "Label9"), {64, 64, 64}},
+        {part<QLabel>(window, "lblInfo1"), {224, 224, 224}},
+        {part<QLabel>(window, "lblDate"), {224, 224, 224}},
+        {part<QLabel>(window, "lblLabReceiveDate"), {192, 192, 192}},
     };
     for (const auto& [widget, colour] : colours)
         EXPECT_EQ(widget->palette().color(QPalette::Window), colour)
             << widget->objectName().toStdString();
-    EXPECT_EQ(window.txtSendMessage->palette().color(QPalette::Base), QColor(38, 60, 153));
-    EXPECT_EQ(window.txtSendMessage->palette().color(QPalette::Text), QColor(255, 255, 255));
-    EXPECT_EQ(window.txtSendUserList->palette().color(QPalette::Base), QColor(255, 255, 255));
-    EXPECT_EQ(window.txtReceiveMessage->palette().color(QPalette::Base), QColor(192, 192, 192));
-    EXPECT_EQ(window.picMessRead->pixmap().size(), QSize(16, 11));
-    EXPECT_FALSE(window.picMessfileNoRead->isVisible());
-    EXPECT_FALSE(window.picPrint->isVisible());
-    EXPECT_EQ(window.TimerMailSlot->interval(), 100);
-    EXPECT_EQ(window.TimerDateTime->interval(), 1000);
-    EXPECT_EQ(window.TimerTestRead->interval(), 3000);
-    EXPECT_FALSE(window.TimerTestRead->isActive());
-    EXPECT_TRUE(window.TimerDateTime->isActive());
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->palette().color(QPalette::Base),
+              QColor(38, 60, 153));
+    EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->palette().color(QPalette::Text),
+              QColor(255, 255, 255));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->palette().color(QPalette::Base),
+              QColor(255, 255, 255));
+    EXPECT_EQ(part<QPlainTextEdit>(window, "txtReceiveMessage")->palette().color(QPalette::Base),
+              QColor(192, 192, 192));
+    EXPECT_EQ(part<QLabel>(window, "picMessRead")->pixmap().size(), QSize(16, 11));
+    EXPECT_FALSE(part<QLabel>(window, "picMessfileNoRead")->isVisible());
+    EXPECT_FALSE(part<QLabel>(window, "picPrint")->isVisible());
+    EXPECT_EQ(part<QTimer>(window, "TimerMailSlot")->interval(), 100);
+    EXPECT_EQ(part<QTimer>(window, "TimerDateTime")->interval(), 1000);
+    EXPECT_EQ(part<QTimer>(window, "TimerTestRead")->interval(), 3000);
+    EXPECT_FALSE(part<QTimer>(window, "TimerTestRead")->isActive());
+    EXPECT_TRUE(part<QTimer>(window, "TimerDateTime")->isActive());
 }
 
 TEST_F(StartupTest, CountLineReportsTotalAndUnread) {
     writeHistory({kStateUnread, kStateRead, kStateUnreadWithAttachment});
     frmPelimo& window = start();
-    EXPECT_EQ(window.lblInfo1->text(), QStringLiteral(" 3 T54  2 T55"));
+    EXPECT_EQ(part<QLabel>(window, "lblInfo1")->text(), QStringLiteral(" 3 T54  2 T55"));
 }
 
 TEST_F(StartupTest, PanelBarSwitchesPanels) {
     frmPelimo& window = start();
-    QTest::mouseClick(window.lblMenuReadMessage, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuReadMessage"), Qt::LeftButton);
     EXPECT_EQ(gCurrentPanel, kPanelRead);
-    EXPECT_TRUE(window.picReadMessage->isVisible());
-    EXPECT_FALSE(window.picSendMessage->isVisible());
-    QTest::mouseClick(window.lblMenuSendMessage2, Qt::LeftButton);
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
+    EXPECT_FALSE(part<QWidget>(window, "picSendMessage")->isVisible());
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuSendMessage2"), Qt::LeftButton);
     EXPECT_EQ(gCurrentPanel, kPanelSend);
-    EXPECT_TRUE(window.picSendMessage->isVisible());
-    QTest::mouseClick(window.lblMenuReadMessage2, Qt::LeftButton);
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_TRUE(part<QWidget>(window, "picSendMessage")->isVisible());
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuReadMessage2"), Qt::LeftButton);
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
     // An unknown panel number changes nothing.
     gCurrentPanel = 7;
     window.mDisplayWindows();
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
     // The help entry does nothing.
-    window.MenuAide->trigger();
+    part<QAction>(window, "MenuAide")->trigger();
     EXPECT_TRUE(DialogSeam::shown().empty());
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
 }
 
 TEST_F(StartupTest, AClickOnTheSenderLineOnlyResetsTheHighlighting) {
     frmPelimo& window = start();
-    window.lblMenuReadMessage->clicked();
-    window.lblLabReceiveAnswer->setHighlighted(true);
-    window.lblMenuHistoric->setHighlighted(true);
-    QTest::mouseClick(window.lblLabReceiveFrom, Qt::LeftButton);
-    EXPECT_FALSE(window.lblLabReceiveAnswer->isHighlighted());
-    EXPECT_FALSE(window.lblMenuHistoric->isHighlighted());
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    part<LabelButton>(window, "lblMenuReadMessage")->clicked();
+    part<LabelButton>(window, "lblLabReceiveAnswer")->setHighlighted(true);
+    part<LabelButton>(window, "lblMenuHistoric")->setHighlighted(true);
+    QTest::mouseClick(part<QLabel>(window, "lblLabReceiveFrom"), Qt::LeftButton);
+    EXPECT_FALSE(part<LabelButton>(window, "lblLabReceiveAnswer")->isHighlighted());
+    EXPECT_FALSE(part<LabelButton>(window, "lblMenuHistoric")->isHighlighted());
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
     EXPECT_TRUE(DialogSeam::shown().empty());
 }
 
 TEST_F(StartupTest, ClockLineShowsDateAndTime) {
     frmPelimo& window = start();
-    window.lblDate->clear();
+    part<QLabel>(window, "lblDate")->clear();
     window.TimerDateTime_Timer();
     EXPECT_TRUE(QRegularExpression(QStringLiteral(".+ \\d\\d .+ \\d{4} - \\d\\d:\\d\\d:\\d\\d$"))
-                    .match(window.lblDate->text())
+                    .match(part<QLabel>(window, "lblDate")->text())
                     .hasMatch())
-        << window.lblDate->text().toStdString();
+        << part<QLabel>(window, "lblDate")->text().toStdString();
 }
 
 using TrayTest = MainWindowTest;
@@ -279,22 +306,24 @@ using TrayTest = MainWindowTest;
 TEST_F(TrayTest, MinimisingHidesToTheTrayAndAClickOnTheIconRestores) {
     trayAvailable_ = true;
     frmPelimo& window = start();
-    ASSERT_NE(window.trayIcon, nullptr);
-    EXPECT_EQ(window.trayIcon->toolTip(), QStringLiteral("Pelimo by Trelvix"));
-    EXPECT_EQ(window.trayIcon->contextMenu(), window.MHide);
+    ASSERT_NE(part<QSystemTrayIcon>(window, "trayIcon"), nullptr);
+    EXPECT_EQ(part<QSystemTrayIcon>(window, "trayIcon")->toolTip(),
+              QStringLiteral("Pelimo by Trelvix"));
+    EXPECT_EQ(part<QSystemTrayIcon>(window, "trayIcon")->contextMenu(),
+              part<QMenu>(window, "MHide"));
     window.setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
     // The context menu request is the menu's business; it does not restore.
-    emit window.trayIcon->activated(QSystemTrayIcon::Context);
+    emit part<QSystemTrayIcon>(window, "trayIcon")->activated(QSystemTrayIcon::Context);
     QCoreApplication::processEvents();
     EXPECT_FALSE(window.isVisible());
-    emit window.trayIcon->activated(QSystemTrayIcon::Trigger);
+    emit part<QSystemTrayIcon>(window, "trayIcon")->activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
     // The tray menu's open entry restores as well.
     window.setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
-    window.MHideOpen->trigger();
+    part<QAction>(window, "MHideOpen")->trigger();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
 }
@@ -311,16 +340,16 @@ TEST_F(TrayTest, WithoutASystemTrayMinimisingKeepsTheWindow) {
 TEST_F(TrayTest, PointerMovesOverTheWindowAreNoTrayEvents) {
     trayAvailable_ = true;
     frmPelimo& window = start();
-    window.lblMenuSendMessage->setHighlighted(true);
+    part<LabelButton>(window, "lblMenuSendMessage")->setHighlighted(true);
     for (const int x : {514, 517}) {
         QMouseEvent move(QEvent::MouseMove, QPointF(x, 10), window.mapToGlobal(QPointF(x, 10)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&window, &move);
     }
-    EXPECT_FALSE(window.MHide->isVisible());
+    EXPECT_FALSE(part<QMenu>(window, "MHide")->isVisible());
     EXPECT_TRUE(DialogSeam::shown().empty());
     // The move still resets the highlighting of the panel bar.
-    EXPECT_FALSE(window.lblMenuSendMessage->isHighlighted());
+    EXPECT_FALSE(part<LabelButton>(window, "lblMenuSendMessage")->isHighlighted());
 
     window.setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
@@ -346,9 +375,9 @@ TEST_F(ShutdownTest, CancelLeavesEverythingRunning) {
     EXPECT_EQ(question.buttons, MsgBoxButtons::OkCancel);
     EXPECT_EQ(question.icon, MsgBoxIcon::None);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.trayIcon->isVisible());
-    EXPECT_TRUE(window.TimerMailSlot->isActive());
-    EXPECT_TRUE(window.TimerDateTime->isActive());
+    EXPECT_TRUE(part<QSystemTrayIcon>(window, "trayIcon")->isVisible());
+    EXPECT_TRUE(part<QTimer>(window, "TimerMailSlot")->isActive());
+    EXPECT_TRUE(part<QTimer>(window, "TimerDateTime")->isActive());
     EXPECT_NE(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
     EXPECT_FALSE(folder_.exists(QStringLiteral("Histo.dat")));
     EXPECT_EQ(finished.count(), 0);
@@ -363,9 +392,9 @@ TEST_F(ShutdownTest, ConfirmedShutdownStopsEverythingAndWritesTheHistory) {
     DialogSeam::pushButton(MsgBoxResult::Ok);
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.trayIcon->isVisible());
-    EXPECT_FALSE(window.TimerMailSlot->isActive());
-    EXPECT_FALSE(window.TimerDateTime->isActive());
+    EXPECT_FALSE(part<QSystemTrayIcon>(window, "trayIcon")->isVisible());
+    EXPECT_FALSE(part<QTimer>(window, "TimerMailSlot")->isActive());
+    EXPECT_FALSE(part<QTimer>(window, "TimerDateTime")->isActive());
     EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
     EXPECT_EQ(finished.count(), 1);
     const std::vector<HistoryEntry> stored =
@@ -380,7 +409,7 @@ TEST_F(ShutdownTest, ConfirmedShutdownStopsEverythingAndWritesTheHistory) {
 
 TEST_F(ShutdownTest, BothQuitEntriesAsk) {
     frmPelimo& window = start();
-    for (QAction* quit : {window.MenuQuit, window.MHideQuit}) {
+    for (QAction* quit : {part<QAction>(window, "MenuQuit"), part<QAction>(window, "MHideQuit")}) {
         DialogSeam::clearShown();
         DialogSeam::pushButton(MsgBoxResult::Cancel);
         quit->trigger();
@@ -388,7 +417,7 @@ TEST_F(ShutdownTest, BothQuitEntriesAsk) {
         EXPECT_FALSE(window.isUnloaded());
     }
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    window.MHideQuit->trigger();
+    part<QAction>(window, "MHideQuit")->trigger();
     EXPECT_TRUE(window.isUnloaded());
 }
 
@@ -398,7 +427,7 @@ TEST_F(ShutdownTest, HiddenInTheTrayTheQuitEntryStillShutsDown) {
     window.setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    window.MHideQuit->trigger();
+    part<QAction>(window, "MHideQuit")->trigger();
     EXPECT_TRUE(window.isUnloaded());
     EXPECT_TRUE(folder_.exists(QStringLiteral("Histo.dat")));
 }

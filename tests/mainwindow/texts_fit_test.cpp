@@ -49,33 +49,38 @@ protected:
 
 TEST_P(TextsFitTest, EveryWindowsTextsFitTheirBoxes) {
     frmPelimo& window = start();
-    EXPECT_TRUE(window.lblLabSendSize->text().isEmpty()) << "a size before anything is typed";
-    const QRect box = window.txtSendMessage->geometry();
-    const int frame = window.txtSendMessage->frameWidth();
-    EXPECT_TRUE(
-        box.adjusted(frame, frame, -frame, -frame).contains(window.lblLabSendSize->geometry()))
+    EXPECT_TRUE(part<QLabel>(window, "lblLabSendSize")->text().isEmpty())
+        << "a size before anything is typed";
+    const QRect box = part<LimitedTextBox>(window, "txtSendMessage")->geometry();
+    const int frame = part<LimitedTextBox>(window, "txtSendMessage")->frameWidth();
+    EXPECT_TRUE(box.adjusted(frame, frame, -frame, -frame)
+                    .contains(part<QLabel>(window, "lblLabSendSize")->geometry()))
         << "the size line covers the message box's frame";
     EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "send panel";
     // The longest size line: a message that neither kind of receiver takes.
-    window.txtSendUserList->setPlainText(QStringLiteral("Jean-Christophe; SERVEURFICHIER1"));
-    window.txtSendMessage->setText(QString(424, u'x'));
-    EXPECT_FALSE(window.lblLabSendSize->text().isEmpty());
+    part<QPlainTextEdit>(window, "txtSendUserList")
+        ->setPlainText(QStringLiteral("Jean-Christophe; SERVEURFICHIER1"));
+    part<LimitedTextBox>(window, "txtSendMessage")->setText(QString(424, u'x'));
+    EXPECT_FALSE(part<QLabel>(window, "lblLabSendSize")->text().isEmpty());
     EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "send panel with a long message";
 
     const QByteArray path = "\\\\WORKSTATION0042\\partage\\rapport.pdf";
     receive("WORKSTATION0042", "SERVEURFICHIER1",
             "2" + QByteArray::number(path.size()).rightJustified(4, '0') + path + "Bonjour");
-    QTest::mouseClick(window.lblMenuReadMessage, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuReadMessage"), Qt::LeftButton);
     EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "read panel";
-    QTest::mouseClick(window.lblMenuHistoric, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuHistoric"), Qt::LeftButton);
     EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "history panel";
 
-    checkModal([&] { QTest::mouseClick(window.lblMenuAddressBook, Qt::LeftButton); },
-               "address book");
-    checkModal([&] { window.MenuSetting->trigger(); }, "preferences");
-    checkModal([&] { window.MenuAbout->trigger(); }, "about");
-    QTest::mouseClick(window.lblMenuSendMessage, Qt::LeftButton);
-    checkModal([&] { QTest::mouseClick(window.lblCmdSendFavori, Qt::LeftButton); }, "favorites");
+    checkModal(
+        [&] { QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton); },
+        "address book");
+    checkModal([&] { part<QAction>(window, "MenuSetting")->trigger(); }, "preferences");
+    checkModal([&] { part<QAction>(window, "MenuAbout")->trigger(); }, "about");
+    QTest::mouseClick(part<LabelButton>(window, "lblMenuSendMessage"), Qt::LeftButton);
+    checkModal(
+        [&] { QTest::mouseClick(part<LabelButton>(window, "lblCmdSendFavori"), Qt::LeftButton); },
+        "favorites");
 
     frmSearchComputer flash(gFctGetMessage(98), 60000);
     flash.show();

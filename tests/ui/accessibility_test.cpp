@@ -16,6 +16,7 @@
 #include "ui/limited_text_box.h"
 
 #include "addressbook/frmAddressBook.h"
+#include "common/window_part.h"
 #include "favorites/frmFavorite.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/panel_state.h"
@@ -94,31 +95,35 @@ TEST_F(AccessibilityTest, MainWindowCommandsArePushButtonsAndPressRunsTheCommand
                             {QStringLiteral("lblMenuHistoric2"), QStringLiteral("T48")},
                             {QStringLiteral("lblMenuAddressBook2"), QStringLiteral("T49")}});
     EXPECT_EQ(unnamedTextControls(&window), QStringList());
-    EXPECT_EQ(
-        QAccessible::queryAccessibleInterface(window.txtSendUserList)->text(QAccessible::Name),
-        QStringLiteral("T3"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.MSFlexGrid1)->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QPlainTextEdit>(window, "txtSendUserList"))
+                  ->text(QAccessible::Name),
+              QStringLiteral("T3"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QTableView>(window, "MSFlexGrid1"))
+                  ->text(QAccessible::Name),
               QStringLiteral("T48"));
 
     // Pressing through the interface runs the command once the event loop turns, as a click.
     window.show();
     gCurrentPanel = kPanelSend;
     window.mDisplayWindows();
-    QAccessibleInterface* history = QAccessible::queryAccessibleInterface(window.lblMenuHistoric2);
+    QAccessibleInterface* history =
+        QAccessible::queryAccessibleInterface(part<LabelButton>(window, "lblMenuHistoric2"));
     history->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_FALSE(window.picHistoric->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.picHistoric->isVisible(); }));
-    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(window.lblMenuReadMessage);
-    QSignalSpy readClicked(window.lblMenuReadMessage, &LabelButton::clicked);
+    EXPECT_FALSE(part<QWidget>(window, "picHistoric")->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return part<QWidget>(window, "picHistoric")->isVisible(); }));
+    QAccessibleInterface* read =
+        QAccessible::queryAccessibleInterface(part<LabelButton>(window, "lblMenuReadMessage"));
+    QSignalSpy readClicked(part<LabelButton>(window, "lblMenuReadMessage"), &LabelButton::clicked);
     read->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(QTest::qWaitFor([&] { return readClicked.count() == 1; }));
-    EXPECT_TRUE(window.picReadMessage->isVisible());
+    EXPECT_TRUE(part<QWidget>(window, "picReadMessage")->isVisible());
     // A disabled command offers no press and ignores one.
-    window.lblCmdSendNow->setEnabled(false);
-    QAccessibleInterface* send = QAccessible::queryAccessibleInterface(window.lblCmdSendNow);
+    part<LabelButton>(window, "lblCmdSendNow")->setEnabled(false);
+    QAccessibleInterface* send =
+        QAccessible::queryAccessibleInterface(part<LabelButton>(window, "lblCmdSendNow"));
     EXPECT_FALSE(
         send->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
-    QSignalSpy sendClicked(window.lblCmdSendNow, &LabelButton::clicked);
+    QSignalSpy sendClicked(part<LabelButton>(window, "lblCmdSendNow"), &LabelButton::clicked);
     send->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
     EXPECT_EQ(sendClicked.count(), 0);
