@@ -11,6 +11,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "mainwindow/main_window_layout.h"
 #include "mainwindow/send_rules.h"
 #include "ui/artwork.h"
 #include "ui/label_button.h"
@@ -18,6 +19,8 @@
 #include "ui/palette.h"
 #include "ui/twips.h"
 #include "ui/window_parts.h"
+
+namespace Layout = MainWindowLayout;
 
 namespace {
 
@@ -29,25 +32,8 @@ const QColor& kReadBoxColour = Palette::kGrey;
 const QColor& kWhite = Palette::kWhite;
 const QColor& kBlack = Palette::kBlack;
 
-// Design sizes in twips.
-constexpr int kClientWidth = 8820;
-constexpr int kClientHeight = 5505;
-constexpr int kPanelBarWidth = 2970;
-constexpr int kPanelLeft = 2970;
-constexpr int kPanelTop = 75;
-constexpr int kPanelWidth = 5790;
-constexpr int kPanelHeight = 5085;
-constexpr int kReadPanelHeight = 5160;
-constexpr int kInfoLineTop = 5235;
-constexpr int kTitleHeight = 390;
-constexpr int kBandTop = 390;
-constexpr int kBandHeight = 675;
-constexpr int kCommandTop = 450;
-constexpr int kSendMessageDesignHeight = 3450;
-constexpr int kReceiveMessageDesignHeight = 3405;
 constexpr double kWindowPointSize = 8.0;
-// Between a text and the edge of the strip or box it is written in.
-constexpr int kTextPadding = 45;
+constexpr double kPanelTitlePointSize = 12.0;
 
 using WindowParts::named;
 using WindowParts::paint;
@@ -55,28 +41,22 @@ using WindowParts::place;
 using WindowParts::plainLabel;
 
 QLabel* panelTitle(QWidget* panel, const char* name) {
-    QLabel* title = plainLabel(panel, name);
-    place(title, 0, 0, kPanelWidth, kTitleHeight);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(12);
-    font.setBold(true);
-    title->setFont(font);
-    title->setIndent(Twips::toPixels(120));
+    QLabel* title =
+        WindowParts::titleLabel(panel, name, Layout::Panel::kWidth, kPanelTitlePointSize);
     paint(title, kPanelColour, kWhite);
     return title;
 }
 
 QLabel* darkBand(QWidget* panel, const char* name) {
     QLabel* band = plainLabel(panel, name);
-    place(band, 0, kBandTop, kPanelWidth, kBandHeight);
+    place(band, Layout::Panel::kBand);
     paint(band, kBandColour, kWhite);
     return band;
 }
 
-LabelButton* command(QWidget* parent, const char* name, int left, int top, int width, int height,
-                     const char* icon) {
+LabelButton* command(QWidget* parent, const char* name, const Twips::Rect& at, const char* icon) {
     auto* button = named(new LabelButton(LabelButton::Look::Command, parent), name);
-    place(button, left, top, width, height);
+    place(button, at);
     if (icon != nullptr)
         button->setIcon(Artwork::picture(QString::fromLatin1(icon)));
     return button;
@@ -84,7 +64,7 @@ LabelButton* command(QWidget* parent, const char* name, int left, int top, int w
 
 QWidget* panel(QWidget* parent, const char* name, int height) {
     auto* widget = named(new QWidget(parent), name);
-    place(widget, kPanelLeft, kPanelTop, kPanelWidth, height);
+    place(widget, {Layout::Panel::kLeft, Layout::Panel::kTop, Layout::Panel::kWidth, height});
     paint(widget, kPanelColour, kWhite);
     widget->setMouseTracking(true);
     return widget;
@@ -97,9 +77,9 @@ QLabel* hiddenPicture(QWidget* parent, const char* name, const char* picture) {
     return label;
 }
 
-QLineEdit* lineBox(QWidget* parent, const char* name, int left, int top, int width, int height) {
+QLineEdit* lineBox(QWidget* parent, const char* name, const Twips::Rect& at) {
     auto* box = named(new QLineEdit(parent), name);
-    place(box, left, top, width, height);
+    place(box, at);
     box->setFrame(false);
     return box;
 }
@@ -111,9 +91,7 @@ frmPelimo::frmPelimo(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(Artwork::windowIcon());
     setMouseTracking(true);
     // The controls' own font unless they set one: Arial 8 points.
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(kWindowPointSize);
-    setFont(font);
+    setFont(WindowParts::arial(kWindowPointSize));
     buildLayout();
     buildMenus();
     buildTimers();
@@ -124,7 +102,8 @@ frmPelimo::~frmPelimo() = default;
 
 void frmPelimo::buildLayout() {
     picClientArea = named(new QWidget(this), "picClientArea");
-    picClientArea->setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
+    picClientArea->setFixedSize(Twips::toPixels(Layout::kClientWidth),
+                                Twips::toPixels(Layout::kClientHeight));
     picClientArea->setMouseTracking(true);
     paint(picClientArea, kWindowColour, kWhite);
     setCentralWidget(picClientArea);
@@ -136,22 +115,23 @@ void frmPelimo::buildLayout() {
     buildHistoricPanel();
 
     lblInfo1 = plainLabel(picClientArea, "lblInfo1");
-    place(lblInfo1, 0, kInfoLineTop, 5640, 270);
+    place(lblInfo1, Layout::kHistoryCount);
     paint(lblInfo1, kInfoLineColour, kBlack);
-    lblInfo1->setIndent(Twips::toPixels(kTextPadding));
+    lblInfo1->setIndent(Twips::toPixels(Layout::kTextPadding));
     lblDate = plainLabel(picClientArea, "lblDate");
-    place(lblDate, 5640, kInfoLineTop, kClientWidth - 5640, 270);
+    place(lblDate, Layout::kDate);
     paint(lblDate, kInfoLineColour, kBlack);
     lblDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblDate->setIndent(Twips::toPixels(kTextPadding));
+    lblDate->setIndent(Twips::toPixels(Layout::kTextPadding));
 
     picPrint = hiddenPicture(picClientArea, "picPrint", Artwork::kLetterhead);
-    place(picPrint, 360, 4560, 5595, 600);
+    place(picPrint, Layout::kLetterhead);
 }
 
 void frmPelimo::buildPanelBar() {
+    namespace Bar = Layout::PanelBar;
     picMenuBackground = plainLabel(picClientArea, "picMenuBackground");
-    place(picMenuBackground, 0, 0, kPanelBarWidth, kInfoLineTop);
+    place(picMenuBackground, Bar::kBackground);
     picMenuBackground->setPixmap(Artwork::picture(QString::fromLatin1(Artwork::kPanelBar)));
     picMenuBackground->setMouseTracking(true);
 
@@ -161,59 +141,53 @@ void frmPelimo::buildPanelBar() {
         const char* iconName;
         const char* textName;
         const char* picture;
-        int iconLeft;
-        int iconTop;
-        int textTop;
+        const Bar::Entry& at;
     };
     const Entry entries[] = {
         {lblMenuSendMessage2, lblMenuSendMessage, "lblMenuSendMessage2", "lblMenuSendMessage",
-         "bar_send.png", 210, 570, 795},
+         "bar_send.png", Bar::kSendMessage},
         {lblMenuReadMessage2, lblMenuReadMessage, "lblMenuReadMessage2", "lblMenuReadMessage",
-         "bar_read.png", 225, 1710, 1965},
+         "bar_read.png", Bar::kReadMessage},
         {lblMenuHistoric2, lblMenuHistoric, "lblMenuHistoric2", "lblMenuHistoric",
-         "bar_history.png", 225, 2865, 3105},
+         "bar_history.png", Bar::kHistory},
         {lblMenuAddressBook2, lblMenuAddressBook, "lblMenuAddressBook2", "lblMenuAddressBook",
-         "bar_addressbook.png", 225, 4005, 4215},
+         "bar_addressbook.png", Bar::kAddressBook},
     };
     lblTagline = plainLabel(picClientArea, "lblTagline");
-    place(lblTagline, 150, 4830, 2700, 300);
-    QFont italic(QStringLiteral("Arial"));
-    italic.setPointSizeF(kWindowPointSize);
+    place(lblTagline, Bar::kTagline);
+    QFont italic = WindowParts::arial(kWindowPointSize);
     italic.setItalic(true);
     lblTagline->setFont(italic);
-    WindowParts::paint(lblTagline, kPanelColour, QColor(255, 255, 255, 150), false);
+    paint(lblTagline, kPanelColour, QColor(255, 255, 255, 150), false);
     // The panel bar under it follows the mouse for the hover highlighting.
     lblTagline->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (const Entry& entry : entries) {
         entry.icon = named(new LabelButton(LabelButton::Look::Icon, picClientArea), entry.iconName);
-        place(entry.icon, entry.iconLeft, entry.iconTop, 885, 690);
+        place(entry.icon, entry.at.icon);
         entry.icon->setIcon(Artwork::picture(QString::fromLatin1(entry.picture)));
         entry.text = named(new LabelButton(LabelButton::Look::Menu, picClientArea), entry.textName);
-        place(entry.text, 1095, entry.textTop, 1875, 255);
+        place(entry.text, entry.at.text);
     }
 }
 
 void frmPelimo::buildSendPanel() {
-    picSendMessage = panel(picClientArea, "picSendMessage", kPanelHeight);
+    namespace Send = Layout::SendPanel;
+    picSendMessage = panel(picClientArea, "picSendMessage", Layout::Panel::kHeight);
     lblLabSendTitle = panelTitle(picSendMessage, "lblLabSendTitle");
     Label2 = darkBand(picSendMessage, "Label2");
 
-    lblCmdSendNow =
-        command(picSendMessage, "lblCmdSendNow", 75, kCommandTop, 780, 570, "cmd_send.png");
-    lblCmdSendFavori = command(picSendMessage, "lblCmdSendFavori", 1740, kCommandTop, 855, 570,
-                               "cmd_favorite.png");
-    lblCmdSendJoin =
-        command(picSendMessage, "lblCmdSendJoin", 2625, kCommandTop, 855, 570, "cmd_attach.png");
-    lblCmdSendPrint =
-        command(picSendMessage, "lblCmdSendPrint", 3510, kCommandTop, 855, 570, "cmd_print.png");
-    lblCmdSendDel =
-        command(picSendMessage, "lblCmdSendDel", 4890, kCommandTop, 855, 570, "cmd_clear.png");
+    lblCmdSendNow = command(picSendMessage, "lblCmdSendNow", Send::kSend, "cmd_send.png");
+    lblCmdSendFavori =
+        command(picSendMessage, "lblCmdSendFavori", Send::kFavorites, "cmd_favorite.png");
+    lblCmdSendJoin = command(picSendMessage, "lblCmdSendJoin", Send::kAttach, "cmd_attach.png");
+    lblCmdSendPrint = command(picSendMessage, "lblCmdSendPrint", Send::kPrint, "cmd_print.png");
+    lblCmdSendDel = command(picSendMessage, "lblCmdSendDel", Send::kClear, "cmd_clear.png");
     lblCmdSendSelectUser =
-        command(picSendMessage, "lblCmdSendSelectUser", 315, 1110, 1080, 495, nullptr);
+        command(picSendMessage, "lblCmdSendSelectUser", Send::kSelectAddressee, nullptr);
     lblCmdSendSelectUser->setAlignment(Qt::AlignCenter);
 
     txtSendUserList = named(new QPlainTextEdit(picSendMessage), "txtSendUserList");
-    place(txtSendUserList, 1650, 1080, 4140, 555);
+    place(txtSendUserList, Send::kAddressees);
     txtSendUserList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtSendUserList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     paint(txtSendUserList, kWhite, kBlack);
@@ -221,12 +195,12 @@ void frmPelimo::buildSendPanel() {
     // The attachment row lies under the lower part of the message box, which covers it while
     // it is tall.
     lblLabSendFiles = plainLabel(picSendMessage, "lblLabSendFiles");
-    place(lblLabSendFiles, 60, 4770, 1815, 255);
+    place(lblLabSendFiles, Send::kAttachmentCaption);
     lblLabSendFiles->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtSendFiles = lineBox(picSendMessage, "txtSendFiles", 1875, 4770, 3825, 270);
+    txtSendFiles = lineBox(picSendMessage, "txtSendFiles", Send::kAttachment);
 
     txtSendMessage = named(new LimitedTextBox(picSendMessage), "txtSendMessage");
-    place(txtSendMessage, 30, 1635, 5760, kSendMessageDesignHeight);
+    place(txtSendMessage, Send::kMessage);
     txtSendMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtSendMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The sunken frame of a text box shows where to type.
@@ -237,41 +211,41 @@ void frmPelimo::buildSendPanel() {
 }
 
 void frmPelimo::buildReadPanel() {
-    picReadMessage = panel(picClientArea, "picReadMessage", kReadPanelHeight);
+    namespace Read = Layout::ReadPanel;
+    picReadMessage = panel(picClientArea, "picReadMessage", Read::kHeight);
     lblLabReceiveTitle = panelTitle(picReadMessage, "lblLabReceiveTitle");
     Label9 = darkBand(picReadMessage, "Label9");
 
     lblLabReceiveAnswer =
-        command(picReadMessage, "lblLabReceiveAnswer", 90, kCommandTop, 915, 585, "cmd_reply.png");
+        command(picReadMessage, "lblLabReceiveAnswer", Read::kReply, "cmd_reply.png");
     lblLabReceivePrint =
-        command(picReadMessage, "lblLabReceivePrint", 1200, kCommandTop, 780, 570, "cmd_print.png");
-    lblLabReceiveSaveFile = command(picReadMessage, "lblLabReceiveSaveFile", 2190, kCommandTop, 810,
-                                    570, "cmd_save.png");
+        command(picReadMessage, "lblLabReceivePrint", Read::kPrint, "cmd_print.png");
+    lblLabReceiveSaveFile =
+        command(picReadMessage, "lblLabReceiveSaveFile", Read::kSaveAttachment, "cmd_save.png");
 
     picReceivePhoto = plainLabel(picReadMessage, "picReceivePhoto");
-    place(picReceivePhoto, 4830, 15, 960, 960);
+    place(picReceivePhoto, Read::kPhoto);
     picReceivePhoto->setAlignment(Qt::AlignCenter);
 
-    // Three lines between the command band and the message box, none over the next.
     lblLabReceiveFrom = plainLabel(picReadMessage, "lblLabReceiveFrom");
-    place(lblLabReceiveFrom, 105, 1050, 5640, 210);
+    place(lblLabReceiveFrom, Read::kSender);
     lblLabReceiveSendTo = plainLabel(picReadMessage, "lblLabReceiveSendTo");
-    place(lblLabReceiveSendTo, 105, 1260, 5640, 210);
+    place(lblLabReceiveSendTo, Read::kAddressees);
     for (QLabel* line : {lblLabReceiveFrom, lblLabReceiveSendTo})
         paint(line, kPanelColour, kWhite);
     lblLabReceiveDate = plainLabel(picReadMessage, "lblLabReceiveDate");
-    place(lblLabReceiveDate, 75, 1470, 5640, 225);
+    place(lblLabReceiveDate, Read::kDate);
     paint(lblLabReceiveDate, kReadBoxColour, kBlack);
-    lblLabReceiveDate->setIndent(Twips::toPixels(kTextPadding));
+    lblLabReceiveDate->setIndent(Twips::toPixels(Layout::kTextPadding));
 
     lblLabReceiveFiles = plainLabel(picReadMessage, "lblLabReceiveFiles");
-    place(lblLabReceiveFiles, 75, 4770, 1815, 255);
+    place(lblLabReceiveFiles, Read::kAttachmentCaption);
     paint(lblLabReceiveFiles, kPanelColour, kWhite);
-    txtReceiveFiles = lineBox(picReadMessage, "txtReceiveFiles", 1890, 4770, 3825, 270);
+    txtReceiveFiles = lineBox(picReadMessage, "txtReceiveFiles", Read::kAttachment);
     txtReceiveFiles->setReadOnly(true);
 
     txtReceiveMessage = named(new QPlainTextEdit(picReadMessage), "txtReceiveMessage");
-    place(txtReceiveMessage, 45, 1695, 5700, kReceiveMessageDesignHeight);
+    place(txtReceiveMessage, Read::kMessage);
     txtReceiveMessage->setReadOnly(true);
     txtReceiveMessage->setFrameShape(QFrame::NoFrame);
     paint(txtReceiveMessage, kReadBoxColour, kBlack);
@@ -279,17 +253,15 @@ void frmPelimo::buildReadPanel() {
 }
 
 void frmPelimo::buildHistoricPanel() {
-    picHistoric = panel(picClientArea, "picHistoric", kPanelHeight);
+    namespace History = Layout::HistoryPanel;
+    picHistoric = panel(picClientArea, "picHistoric", Layout::Panel::kHeight);
     Label5 = panelTitle(picHistoric, "Label5");
     Label6 = darkBand(picHistoric, "Label6");
-    CmdHistoricRead =
-        command(picHistoric, "CmdHistoricRead", 150, kCommandTop, 675, 585, "cmd_read.png");
-    CmdHistoricDisplay =
-        command(picHistoric, "CmdHistoricDisplay", 840, kCommandTop, 645, 585, "cmd_sort.png");
-    CmdHistoricPrint =
-        command(picHistoric, "CmdHistoricPrint", 1515, kCommandTop, 825, 585, "cmd_print.png");
+    CmdHistoricRead = command(picHistoric, "CmdHistoricRead", History::kRead, "cmd_read.png");
+    CmdHistoricDisplay = command(picHistoric, "CmdHistoricDisplay", History::kSort, "cmd_sort.png");
+    CmdHistoricPrint = command(picHistoric, "CmdHistoricPrint", History::kPrint, "cmd_print.png");
     lblCmdDeleteHistoric =
-        command(picHistoric, "lblCmdDeleteHistoric", 4890, kCommandTop, 825, 570, "cmd_clear.png");
+        command(picHistoric, "lblCmdDeleteHistoric", History::kClear, "cmd_clear.png");
 
     buildHistoricGrid();
 

@@ -10,6 +10,7 @@
 #include "attachments/network_copy.h"
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
+#include "mainwindow/main_window_layout.h"
 #include "platform/network_path.h"
 #include "seam/dialog_seam.h"
 #include "stores/application.h"
@@ -21,9 +22,6 @@
 #include "ui/label_button.h"
 
 namespace {
-
-constexpr int kMessageHeightWithoutAttachment = 3420;
-constexpr int kMessageHeightWithAttachment = 3075;
 
 QString allFilesFilter() {
     return gFctGetMessage(Msg::AllFiles) + QStringLiteral("|*.*");
@@ -104,19 +102,19 @@ void frmPelimo::lblCmdSendJoin_Click() {
     });
     trap.step([this] {
         if (txtSendFiles->text().isEmpty())
-            setSendMessageHeight(kMessageHeightWithoutAttachment);
+            setSendMessageHeight(MainWindowLayout::SendPanel::kMessageHeight);
     });
     if (chosen.isEmpty())
         return;
     trap.step([this, &chosen] {
-        setSendMessageHeight(kMessageHeightWithAttachment);
+        setSendMessageHeight(MainWindowLayout::SendPanel::kMessageHeightWithAttachment);
         txtSendFiles->setText(chosen);
     });
 }
 
 void frmPelimo::txtSendFiles_LostFocus() {
     if (txtSendFiles->text().isEmpty())
-        setSendMessageHeight(kMessageHeightWithoutAttachment);
+        setSendMessageHeight(MainWindowLayout::SendPanel::kMessageHeight);
 }
 
 void frmPelimo::lblLabReceiveSaveFile_Click() {

@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <iterator>
 #include <utility>
 
 #include "errorreport/error_trap.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/history_table_model.h"
+#include "mainwindow/main_window_layout.h"
 #include "mainwindow/panel_state.h"
 #include "seam/dialog_seam.h"
 #include "stores/history_file.h"
@@ -24,9 +26,8 @@ namespace {
 
 constexpr char kCannotDeleteHistory[] = "error, can't erase historic messages.";
 
-// Column widths in twips, column 0 first.
-constexpr int kColumnWidths[HistoryColumn::Count] = {380, 900, 2500, 900, 1900, 800};
-constexpr int kRowHeight = 240;
+namespace Layout = MainWindowLayout::HistoryPanel;
+static_assert(std::size(Layout::kColumnWidths) == HistoryColumn::Count);
 
 }  // namespace
 
@@ -35,7 +36,7 @@ void frmPelimo::buildHistoricGrid() {
     MSFlexGrid1Model->setObjectName(QStringLiteral("MSFlexGrid1Model"));
     MSFlexGrid1 = new QTableView(picHistoric);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setGeometry(Twips::rect(120, 1080, 5655, 3975));
+    MSFlexGrid1->setGeometry(Twips::rect(Layout::kGrid));
     MSFlexGrid1->setModel(MSFlexGrid1Model);
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -53,14 +54,14 @@ void frmPelimo::buildHistoricGrid() {
     QHeaderView* rows = MSFlexGrid1->verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(Twips::toPixels(kRowHeight));
+    rows->setDefaultSectionSize(Twips::toPixels(Layout::kRowHeight));
     QHeaderView* columns = MSFlexGrid1->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setStretchLastSection(false);
     columns->setHighlightSections(false);
     columns->setSectionsClickable(true);
     for (int column = 0; column < HistoryColumn::Count; ++column)
-        MSFlexGrid1->setColumnWidth(column, Twips::toPixels(kColumnWidths[column]));
+        MSFlexGrid1->setColumnWidth(column, Twips::toPixels(Layout::kColumnWidths[column]));
 }
 
 void frmPelimo::connectHistoricHandlers() {

@@ -17,6 +17,7 @@
 #include "errorreport/error_trap.h"
 #include "mainwindow/display_text.h"
 #include "mainwindow/frmPelimo.h"
+#include "mainwindow/main_window_layout.h"
 #include "mainwindow/message_dates.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/presence.h"
@@ -34,8 +35,6 @@
 
 namespace {
 
-constexpr int kReceiveMessageHeight = 3405;
-constexpr int kReceiveMessageHeightWithFile = 3090;
 // Time one tick may spend taking datagrams, so the window stays responsive; what is left waits
 // for the next tick.
 constexpr qint64 kTickBudgetNs = 20'000'000;
@@ -219,10 +218,10 @@ void frmPelimo::mDisplayMessage() {
     lblLabReceiveDate->setText(
         DisplayText::singleLine(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
     if (!shown.AttachmentPath.isEmpty()) {
-        setReceiveMessageHeight(kReceiveMessageHeightWithFile);
+        setReceiveMessageHeight(MainWindowLayout::ReadPanel::kMessageHeightWithAttachment);
         txtReceiveFiles->setText(DisplayText::singleLine(shown.AttachmentPath));
     } else {
-        setReceiveMessageHeight(kReceiveMessageHeight);
+        setReceiveMessageHeight(MainWindowLayout::ReadPanel::kMessageHeight);
         txtReceiveFiles->clear();
     }
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/addressee_list.h"
 #include "mainwindow/frmPelimo.h"
 #include "mainwindow/frmSearchComputer.h"
+#include "mainwindow/main_window_layout.h"
 #include "mainwindow/panel_state.h"
 #include "mainwindow/send_rules.h"
 #include "seam/dialog_seam.h"
@@ -22,8 +23,6 @@
 
 namespace {
 
-constexpr int kSendMessageHeight = 3420;
-constexpr int kSendMessageHeightForReply = 3405;
 constexpr qint32 kFlashDurationMs = 800;
 
 }  // namespace
@@ -90,7 +89,7 @@ void frmPelimo::mSendMessageGetMultiUserComputerName(const QString& ListMultiUse
 void frmPelimo::emptySendPanel() {
     txtSendUserList->clear();
     txtSendMessage->clear();
-    setSendMessageHeight(kSendMessageHeight);
+    setSendMessageHeight(MainWindowLayout::SendPanel::kMessageHeight);
     txtSendFiles->clear();
 }
 
@@ -110,7 +109,7 @@ void frmPelimo::lblLabReceiveAnswer_Click() {
             return;
     }
     txtSendUserList->setPlainText(sender);
-    setSendMessageHeight(kSendMessageHeightForReply);
+    setSendMessageHeight(MainWindowLayout::SendPanel::kMessageHeightForReply);
     txtSendFiles->clear();
     txtSendMessage->clear();
     gCurrentPanel = kPanelSend;

@@ -5,20 +5,14 @@
 #include <QPlainTextEdit>
 
 #include "mainwindow/frmPelimo.h"
+#include "mainwindow/main_window_layout.h"
 #include "mainwindow/send_size_line.h"
 #include "stores/decoded_message.h"
 #include "transport/mailslot_channel.h"
 #include "ui/limited_text_box.h"
 #include "ui/twips.h"
 
-namespace {
-
-// Room for two lines of the small font: the warning beyond a limit wraps onto the second.
-constexpr int kSizeLineHeight = 390;  // twips
-// Between the text and the box's frame.
-constexpr int kSizeLinePadding = 45;  // twips
-
-}  // namespace
+using MainWindowLayout::SendPanel::kSizeLineHeight;
 
 void frmPelimo::buildSendSizeLine() {
     lblLabSendSize = new QLabel(picSendMessage);
@@ -26,7 +20,7 @@ void frmPelimo::buildSendSizeLine() {
     lblLabSendSize->setTextFormat(Qt::PlainText);
     lblLabSendSize->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     lblLabSendSize->setWordWrap(true);
-    lblLabSendSize->setIndent(Twips::toPixels(kSizeLinePadding));
+    lblLabSendSize->setIndent(Twips::toPixels(MainWindowLayout::kTextPadding));
     lblLabSendSize->setAttribute(Qt::WA_TransparentForMouseEvents);
     QFont font = lblLabSendSize->font();
     font.setPointSizeF(font.pointSizeF() - 1);

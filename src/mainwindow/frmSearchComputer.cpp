@@ -11,6 +11,7 @@
 #include "ui/modal_dialogs.h"
 #include "ui/palette.h"
 #include "ui/twips.h"
+#include "ui/window_parts.h"
 
 namespace {
 
@@ -18,45 +19,39 @@ const QColor& kFlashColour = Palette::kBlue;
 const QColor& kFlashBorder = Palette::kOrange;
 const QColor& kWhite = Palette::kWhite;
 
+using WindowParts::named;
+using WindowParts::paint;
+using WindowParts::plainLabel;
+
 }  // namespace
 
 frmSearchComputer::frmSearchComputer(const QString& text, qint32 durationMs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      picFlashMessage(new QFrame(this)),
-      lblLabTitleFlashMessage(new QLabel(picFlashMessage)),
-      lblFlashMessage(new QLabel(picFlashMessage)),
-      Timer1(new QTimer(this)) {
+      picFlashMessage(named(new QFrame(this), "picFlashMessage")),
+      lblLabTitleFlashMessage(plainLabel(picFlashMessage, "lblLabTitleFlashMessage")),
+      lblFlashMessage(plainLabel(picFlashMessage, "lblFlashMessage")),
+      Timer1(named(new QTimer(this), "Timer1")) {
     setObjectName(QStringLiteral("frmSearchComputer"));
     setFixedSize(Twips::toPixels(4500), Twips::toPixels(1500));
 
-    picFlashMessage->setObjectName(QStringLiteral("picFlashMessage"));
     picFlashMessage->setGeometry(rect());
     picFlashMessage->setFrameShape(QFrame::Box);
     picFlashMessage->setLineWidth(2);
-    QPalette colours = picFlashMessage->palette();
-    colours.setColor(QPalette::Window, kFlashColour);
-    colours.setColor(QPalette::WindowText, kFlashBorder);
-    picFlashMessage->setPalette(colours);
-    picFlashMessage->setAutoFillBackground(true);
+    // The frame's line is drawn in its text colour.
+    paint(picFlashMessage, kFlashColour, kFlashBorder);
     picFlashMessage->hide();
 
     for (QLabel* label : {lblLabTitleFlashMessage, lblFlashMessage}) {
-        label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignCenter);
-        QPalette text = label->palette();
-        text.setColor(QPalette::WindowText, kWhite);
-        label->setPalette(text);
+        paint(label, kFlashColour, kWhite, false);
     }
-    lblLabTitleFlashMessage->setObjectName(QStringLiteral("lblLabTitleFlashMessage"));
     lblLabTitleFlashMessage->setGeometry(8, 8, width() - 16, 24);
     QFont titleFont = lblLabTitleFlashMessage->font();
     titleFont.setBold(true);
     lblLabTitleFlashMessage->setFont(titleFont);
-    lblFlashMessage->setObjectName(QStringLiteral("lblFlashMessage"));
     lblFlashMessage->setGeometry(8, 36, width() - 16, height() - 44);
     lblFlashMessage->setWordWrap(true);
 
-    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &frmSearchComputer::Timer1_Timer);
     Form_Load(text, durationMs);

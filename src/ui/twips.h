@@ -19,4 +19,16 @@ inline QRect rect(int left, int top, int width, int height) {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
 }
 
+// A rectangle of a design, in twips.
+struct Rect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+inline QRect rect(const Rect& twips) {
+    return rect(twips.left, twips.top, twips.width, twips.height);
+}
+
 }  // namespace Twips

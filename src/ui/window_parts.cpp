@@ -12,6 +12,10 @@ void place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(Twips::rect(left, top, width, height));
 }
 
+void place(QWidget* widget, const Twips::Rect& twips) {
+    widget->setGeometry(Twips::rect(twips));
+}
+
 void paint(QWidget* widget, const QColor& background, const QColor& text, bool fill) {
     QPalette colours = widget->palette();
     colours.setColor(QPalette::Window, background);

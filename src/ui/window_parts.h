@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFont>
 
+#include "ui/twips.h"
+
 class LabelButton;
 class QLabel;
 class QWidget;
@@ -20,6 +22,7 @@ Widget* named(Widget* widget, const char* name) {
 
 // Places `widget` at a rectangle given in twips.
 void place(QWidget* widget, int left, int top, int width, int height);
+void place(QWidget* widget, const Twips::Rect& twips);
 
 // Gives `widget` the `background` colour, filled unless `fill` is false (the widget then stays
 // transparent), and writes its texts in `text`.
