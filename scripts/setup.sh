@@ -16,7 +16,7 @@ TEST_PACKAGES=(
   samba smbclient wsdd tshark xvfb xauth imagemagick poppler-utils iproute2 util-linux procps
   cups cups-client cups-filters
   desktop-file-utils appstream lintian man-db dpkg-dev file
-  dbus python3-dbus at-spi2-core python3-gi gir1.2-atspi-2.0 nftables
+  dbus python3-dbus at-spi2-core python3-gi gir1.2-atspi-2.0 nftables clang-tidy
   clang-format
 )
 

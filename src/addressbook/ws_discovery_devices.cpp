@@ -18,7 +18,7 @@ QUrl gWsdMetadataAddress(const QStringList& xaddrs, const QHostAddress& sender) 
     if (sender.isNull())
         return {};
     for (const QString& address : xaddrs) {
-        const QUrl url(address, QUrl::StrictMode);
+        QUrl url(address, QUrl::StrictMode);
         if (!url.isValid() || url.scheme() != QLatin1String("http") || !url.userInfo().isEmpty())
             continue;
         // QHostAddress reads only literals: a DNS name never parses.

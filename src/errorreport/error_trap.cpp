@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "errorreport/runtime_error.h"
 #include "seam/dialog_seam.h"
@@ -34,7 +35,7 @@ void ErrorTrap::report(std::exception_ptr failure) {
     int number = RunTimeErrorNumber::InvalidProcedureCall;
     QString description;
     try {
-        std::rethrow_exception(failure);
+        std::rethrow_exception(std::move(failure));
     } catch (const RunTimeError& error) {
         number = error.number();
         description = error.description();

@@ -66,8 +66,10 @@ void frmPelimo::connectKeyboard() {
         {Qt::Key_F4, lblMenuHistoric},
         {Qt::Key_F5, lblMenuAddressBook},
     };
-    for (const auto& [key, entry] : panelKeys)
-        onKeys(QKeySequence(key), [entry] { entry->click(); });
+    for (const auto& panelKey : panelKeys) {
+        LabelButton* entry = panelKey.second;
+        onKeys(QKeySequence(panelKey.first), [entry] { entry->click(); });
+    }
     // Quitting asks first, as the menu entry does.
     MenuQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }

@@ -18,8 +18,7 @@ int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
 AttachmentConversion gConvertAttachment(const QString& typedPath) {
     if (pelimo::platform::parseNetworkPath(typedPath))
         return {.path = typedPath, .warning = {}};
-    QString localPath = typedPath;
-    const QString network = gFctGetUNCName(localPath);
+    const QString network = gFctGetUNCName(typedPath);
     if (!network.isEmpty() && network.compare(typedPath, Qt::CaseInsensitive) != 0)
         return {.path = network, .warning = {}};
     // Sent without its path, the message would announce a file nobody can fetch.

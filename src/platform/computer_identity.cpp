@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kTestparmTimeoutMs = 3000;
 
-QString normalisedName(QString name) {
+QString normalisedName(const QString& name) {
     return name.trimmed().toUpper().left(kMaxComputerNameLength);
 }
 

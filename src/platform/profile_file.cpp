@@ -154,9 +154,9 @@ void ProfileDocument::set(QStringView section, QStringView key, QStringView valu
         previous.ending = kCrLf.toByteArray();
     found.lines.insert(found.lines.begin() + insertAt,
                        Line{keyBytes + '=' + valueBytes, kCrLf.toByteArray()});
-    for (auto it = found.keyLine.begin(); it != found.keyLine.end(); ++it) {
-        if (*it >= insertAt)
-            ++*it;
+    for (int& line : found.keyLine) {
+        if (line >= insertAt)
+            ++line;
     }
     found.keyLine.insert(foldedKey, insertAt);
 }

@@ -12,7 +12,7 @@
 #include <optional>
 
 // libsmbclient's client context, as its header declares it.
-typedef struct _SMBCCTX SMBCCTX;
+typedef struct _SMBCCTX SMBCCTX;  // NOLINT(bugprone-reserved-identifier): the library's own name
 
 namespace pelimo::platform {
 

@@ -27,7 +27,7 @@ QString LabelButtonAccessible::text(QAccessible::Text kind) const {
     if (kind != QAccessible::Name)
         return QAccessibleWidget::text(kind);
     // A name the window gave wins; otherwise the caption as it reads on screen, on one line.
-    const QString given = widget()->accessibleName();
+    QString given = widget()->accessibleName();
     if (!given.isEmpty())
         return given;
     return button()->text().simplified();

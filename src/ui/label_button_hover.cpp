@@ -57,13 +57,13 @@ QList<QWidget*> LabelButtonHover::findAll(QWidget* window, const char* name) {
     const QString wanted = QString::fromLatin1(name);
     const QRegularExpression member(
         QStringLiteral("^%1(_\\d+)?$").arg(QRegularExpression::escape(wanted)));
-    const QList<QWidget*> controls = window->findChildren<QWidget*>(member);
+    QList<QWidget*> controls = window->findChildren<QWidget*>(member);
     if (controls.isEmpty() && !missing_.contains(wanted))
         missing_.append(wanted);
     return controls;
 }
 
-void LabelButtonHover::watch(QWidget* control, Action action) {
+void LabelButtonHover::watch(QWidget* control, const Action& action) {
     // Qt delivers moves without a pressed button only to widgets that track the mouse, and the
     // moves over a text box or a grid to its viewport.
     control->setMouseTracking(true);

@@ -64,7 +64,7 @@ private:
 
     QWidget* find(QWidget* window, const char* name);
     QList<QWidget*> findAll(QWidget* window, const char* name);
-    void watch(QWidget* control, Action action);
+    void watch(QWidget* control, const Action& action);
 
     std::map<QString, Group> groups_;
     std::map<QObject*, Action> actions_;

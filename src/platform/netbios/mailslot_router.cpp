@@ -195,7 +195,7 @@ RouterStartResult MailslotRouter::start() {
         result.readingNmbd = readingNmbd_;
         return result;
     }
-    const RouterStartResult result = tryBind();
+    RouterStartResult result = tryBind();
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     thread_ = std::thread([this] { run(); });
     return result;

@@ -90,7 +90,9 @@ std::optional<NmbdPacket> NmbdStreamParser::next() {
             failed_ = true;
             return std::nullopt;
         }
-        const auto total = static_cast<qsizetype>(nmbd::kPacketHeaderSize + length);
+        // Both bounded above (the length by the largest packet): the sum cannot overflow.
+        const auto total =
+            static_cast<qsizetype>(nmbd::kPacketHeaderSize) + static_cast<qsizetype>(length);
         if (remaining < total)
             return std::nullopt;
         const auto type = nativeAt<std::int32_t>(buffer_, position_ + kHeaderTypeOffset);

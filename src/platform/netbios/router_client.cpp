@@ -377,9 +377,11 @@ bool startRouterProgram(const QString& program, const QStringList& arguments) {
     // Everything the children need is made before forking: between fork and exec only
     // async-signal-safe calls are allowed in a process with threads.
     std::vector<QByteArray> words{path};
+    words.reserve(static_cast<std::size_t>(arguments.size()) + 1);
     for (const QString& argument : arguments)
         words.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (QByteArray& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
