@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <stdexcept>
 
 #include "errorreport/error_record.h"
 #include "errorreport/runtime_error.h"
@@ -250,6 +252,25 @@ TEST_F(StartupTest, TheLayoutFollowsTheDesignInPixels) {
     EXPECT_EQ(part<QTimer>(window, "TimerTestRead")->interval(), 3000);
     EXPECT_FALSE(part<QTimer>(window, "TimerTestRead")->isActive());
     EXPECT_TRUE(part<QTimer>(window, "TimerDateTime")->isActive());
+}
+
+TEST_F(StartupTest, EveryNamedPartOfTheWindowIsFoundByItsNameAlone) {
+    frmPelimo& window = start();
+    QMap<QString, int> uses;
+    for (const QObject* child : window.findChildren<QObject*>()) {
+        // Qt names the inner parts of its scroll areas and menus the same in every one of them.
+        if (!child->objectName().isEmpty() && !child->objectName().startsWith(u"qt_"))
+            ++uses[child->objectName()];
+    }
+    QStringList twice;
+    for (auto use = uses.cbegin(); use != uses.cend(); ++use) {
+        if (use.value() > 1)
+            twice << use.key();
+    }
+    EXPECT_EQ(twice, QStringList());
+    EXPECT_GT(uses.size(), 70) << "the window's controls, menus, timers and model are named";
+    EXPECT_THROW(part<QLabel>(window, "picSendMessage"), std::logic_error) << "a panel, no label";
+    EXPECT_THROW(part<QWidget>(window, "lblNoSuchControl"), std::logic_error);
 }
 
 TEST_F(StartupTest, CountLineReportsTotalAndUnread) {
