@@ -33,9 +33,9 @@ struct SharedFolder {
         QFile(file).open(QIODevice::WriteOnly);
         UncNameSources sources;
         sources.shares.config.configFile = config;
-        gSetUncNameSources(sources);
+        UncNames::setSources(sources);
     }
-    ~SharedFolder() { gResetUncName(); }
+    ~SharedFolder() { UncNames::reset(); }
 };
 
 void convertOnce(const SharedFolder& folder, benchmark::State& state) {

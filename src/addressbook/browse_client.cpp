@@ -17,7 +17,7 @@ constexpr int kEndTimeoutMs = 1000;
 
 }  // namespace
 
-QString gBrowseHelperProgram() {
+QString BrowseClient::helperProgram() {
     const QString folder = QCoreApplication::applicationDirPath();
     const QString candidates[] = {
         folder + u'/' + QLatin1String(kHelperName),
@@ -64,7 +64,7 @@ bool BrowseClient::list(const QString& url, std::vector<SmbEntry>& entries, QStr
     if (!walk_.isValid())
         walk_.start();
     const qint64 walkLeft = limits_.walkTimeoutMs - walk_.elapsed();
-    if (givenUp_ || walkLeft <= 0 || gDetectionStopRequested()) {
+    if (givenUp_ || walkLeft <= 0 || DetectionStop::instance().requested()) {
         givenUp_ = true;
         error = QStringLiteral("browsing ended");
         return false;
@@ -91,7 +91,7 @@ bool BrowseClient::list(const QString& url, std::vector<SmbEntry>& entries, QStr
     if (process_->bytesAvailable() > 0)
         reader.feed(process_->readAllStandardOutput());
     if (reader.state() == BrowseReplyReader::State::Reading &&
-        process_->state() == QProcess::Running && !gDetectionStopRequested())
+        process_->state() == QProcess::Running && !DetectionStop::instance().requested())
         loop.exec();
     switch (reader.state()) {
         case BrowseReplyReader::State::Ended:
@@ -105,7 +105,7 @@ bool BrowseClient::list(const QString& url, std::vector<SmbEntry>& entries, QStr
             break;
         case BrowseReplyReader::State::Reading:
             error =
-                gDetectionStopRequested()
+                DetectionStop::instance().requested()
                     ? QStringLiteral("browsing stopped")
                     : QStringLiteral("%1 gave no answer in time").arg(QLatin1String(kHelperName));
             break;

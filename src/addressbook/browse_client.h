@@ -22,11 +22,11 @@ struct BrowseLimits {
     int walkTimeoutMs = 30000;
 };
 
-// The helper beside the executable, or where the installation puts it; empty when missing.
-QString gBrowseHelperProgram();
-
 class BrowseClient {
 public:
+    // The helper beside the executable, or where the installation puts it; empty when missing.
+    static QString helperProgram();
+
     explicit BrowseClient(QString program, BrowseLimits limits = {});
     ~BrowseClient();
 

@@ -53,13 +53,13 @@ int main(int argc, char** argv) {
         std::vector<SmbEntry> entries;
         QString error;
         if (!url.startsWith(QLatin1String("smb://"))) {
-            answer = gBrowseErrorLine(QStringLiteral("not an smb:// URL"));
-        } else if (!gSmbList(url, entries, error)) {
-            answer = gBrowseErrorLine(error);
+            answer = BrowseProtocol::errorLine(QStringLiteral("not an smb:// URL"));
+        } else if (!SmbBrowser::list(url, entries, error)) {
+            answer = BrowseProtocol::errorLine(error);
         } else {
             for (const SmbEntry& entry : entries)
-                answer += gBrowseEntryLine(entry);
-            answer += gBrowseEndLine();
+                answer += BrowseProtocol::entryLine(entry);
+            answer += BrowseProtocol::endLine();
         }
         if (!writeAll(protocol, answer))
             return 1;

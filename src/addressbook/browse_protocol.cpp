@@ -32,7 +32,7 @@ bool onlyDigitsAndDots(const QString& name) {
 
 }  // namespace
 
-bool gIsBrowsableNetworkName(const QString& name) {
+bool BrowseProtocol::isBrowsableNetworkName(const QString& name) {
     if (name.isEmpty() || name.size() > kMaxNetbiosName || onlyDigitsAndDots(name))
         return false;
     static const QString kMeaningful = QStringLiteral("\\/:@*?\"<>|%");
@@ -43,15 +43,15 @@ bool gIsBrowsableNetworkName(const QString& name) {
     return true;
 }
 
-QString gSmbBrowseUrl(const QString& name) {
+QString BrowseProtocol::smbUrl(const QString& name) {
     if (name.isEmpty())
         return QStringLiteral("smb://");
-    if (!gIsBrowsableNetworkName(name))
+    if (!BrowseProtocol::isBrowsableNetworkName(name))
         return QString();
     return QStringLiteral("smb://") + QString::fromLatin1(encoded(name));
 }
 
-QByteArray gBrowseEntryLine(const SmbEntry& entry) {
+QByteArray BrowseProtocol::entryLine(const SmbEntry& entry) {
     QByteArray line;
     line += kEntryTag;
     line += kSeparator + QByteArray::number(entry.type) + kSeparator +
@@ -60,11 +60,11 @@ QByteArray gBrowseEntryLine(const SmbEntry& entry) {
     return line;
 }
 
-QByteArray gBrowseEndLine() {
+QByteArray BrowseProtocol::endLine() {
     return QByteArray(1, kEndTag) + '\n';
 }
 
-QByteArray gBrowseErrorLine(const QString& reason) {
+QByteArray BrowseProtocol::errorLine(const QString& reason) {
     return QByteArray(1, kErrorTag) + kSeparator + encoded(reason.left(kMaxEntryComment)) + '\n';
 }
 

@@ -27,18 +27,22 @@ struct SmbEntry {
     QString comment;
 };
 
+namespace BrowseProtocol {
+
 // Whether a workgroup or server name from a browse list may be browsed: 1 to 15 characters,
 // none that a URL or a path gives a meaning to (\ / : @ * ? " < > | % and control characters),
 // and not made only of digits and dots (an address, never taken from the network).
-bool gIsBrowsableNetworkName(const QString& name);
+bool isBrowsableNetworkName(const QString& name);
 
 // "smb://" for the root of the network (empty name), else "smb://" + the name percent-encoded;
 // empty when the name may not be browsed.
-QString gSmbBrowseUrl(const QString& name);
+QString smbUrl(const QString& name);
 
-QByteArray gBrowseEntryLine(const SmbEntry& entry);
-QByteArray gBrowseEndLine();
-QByteArray gBrowseErrorLine(const QString& reason);
+QByteArray entryLine(const SmbEntry& entry);
+QByteArray endLine();
+QByteArray errorLine(const QString& reason);
+
+}  // namespace BrowseProtocol
 
 // Reads the helper's answer to one URL from the bytes as they arrive.
 class BrowseReplyReader {

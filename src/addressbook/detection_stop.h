@@ -23,7 +23,3 @@ signals:
 private:
     std::atomic<bool> requested_{false};
 };
-
-inline bool gDetectionStopRequested() {
-    return DetectionStop::instance().requested();
-}

@@ -470,20 +470,20 @@ void frmAddressBook::lblCmdDetectUser_Click() {
         return;
     detecting_ = true;
     DetectionStop::instance().clear();
-    gBeginPresenceHearing();
+    PresenceDetection::beginHearing();
     ErrorTrap trap(kForm, QStringLiteral("lblCmdDetectUser_Click"));
     trap.step([&] { setCursor(Qt::WaitCursor); });
     trap.step([&] { lblLabInfo1->clear(); });
     // Sent first, so that the answers of the running copies arrive while the network is walked.
-    trap.step([&] { gRequestWorkgroupIdentification(); });
+    trap.step([&] { PresenceDetection::requestWorkgroupIdentification(); });
     trap.step([&] { gDetectComputersOnNetwork([this] { appendProgress(); }); });
-    const QStringList heard = gEndPresenceHearing();
-    if (gDetectionStopRequested()) {
+    const QStringList heard = PresenceDetection::endHearing();
+    if (DetectionStop::instance().requested()) {
         // Stopped: nothing half-walked is marked; what the receiver recorded stays.
     } else if (gNbFoundComputer == 0 && heard.isEmpty()) {
         LanguageBox::show(Msg::NothingFound, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation);
     } else {
-        trap.step([&] { gMarkFoundComputers(heard); });
+        trap.step([&] { PresenceDetection::markFoundComputers(heard); });
         trap.step([&] { mRequestPelimoIdentification(); });
     }
     trap.step([&] { unsetCursor(); });
@@ -495,7 +495,7 @@ void frmAddressBook::lblCmdDetectUser_Click() {
 
 void frmAddressBook::mRequestPelimoIdentification() {
     ErrorTrap trap(kForm, QStringLiteral("mRequestPelimoIdentification"));
-    trap.step([&] { gRequestIdentifications([this] { appendProgress(); }); });
+    trap.step([&] { PresenceDetection::requestIdentifications([this] { appendProgress(); }); });
 }
 
 // One "|" more on the status line: the progress bar of a detection.
@@ -549,13 +549,13 @@ void frmAddressBook::reject() {
     lblCmdQuit_Click();
 }
 
-void gShowAddressBook(QWidget* parent) {
+void AddressBookWindow::show(QWidget* parent) {
     gAddressBookMode = kAddressBookBrowseMode;
     frmAddressBook window(parent);
     DialogSeam::execModal(&window);
 }
 
-qint16 gPickAddressBookContact(QWidget* parent) {
+qint16 AddressBookWindow::pickContact(QWidget* parent) {
     gAddressBookMode = kAddressBookPickMode;
     frmAddressBook window(parent);
     DialogSeam::execModal(&window);

@@ -128,7 +128,11 @@ private:
     bool unloadAfterDetection_ = false;
 };
 
+namespace AddressBookWindow {
+
 // The two openers of the main window: browse mode, and pick mode returning the position picked
 // (0 for none).
-void gShowAddressBook(QWidget* parent);
-qint16 gPickAddressBookContact(QWidget* parent);
+void show(QWidget* parent);
+qint16 pickContact(QWidget* parent);
+
+}  // namespace AddressBookWindow

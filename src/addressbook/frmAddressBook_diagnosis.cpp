@@ -27,5 +27,5 @@ void frmAddressBook::lblCmdDiagnose_Click() {
         LanguageBox::show(Msg::NoContactSelected, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
-    gShowDiagnosis(this, ContactList[mSelectedUser].UserComputerName);
+    DiagnosisWindow::show(this, ContactList[mSelectedUser].UserComputerName);
 }

@@ -11,19 +11,19 @@ std::unique_ptr<NetworkBackend>& backendSlot() {
 
 }  // namespace
 
-void gSetNetworkBackend(std::unique_ptr<NetworkBackend> backend) {
+void NetResource::setBackend(std::unique_ptr<NetworkBackend> backend) {
     backendSlot() = std::move(backend);
 }
 
-NetworkBackend& gNetworkBackend() {
+NetworkBackend& NetResource::backend() {
     auto& backend = backendSlot();
     if (!backend)
-        backend = gMakeNetworkProviders();
+        backend = NetworkProviders::make();
     return *backend;
 }
 
 dwNetError::dwNetError() {
-    const NetLastError error = gNetworkBackend().lastError();
+    const NetLastError error = NetResource::backend().lastError();
     dwErrorCode = error.code;
     // The platform's buffers hold 511 characters and a NUL.
     szDescription = error.description.left(511);
@@ -77,7 +77,7 @@ QList<std::shared_ptr<dwNetResource>> dwNetResource::Enumerate(quint32 scope, qu
     QList<std::shared_ptr<dwNetResource>> children;
     std::vector<NetResourceRecord> records;
     const NetResourceRecord self = plainRecord();
-    const quint32 opened = gNetworkBackend().openEnum(loaded_ ? &self : nullptr, records);
+    const quint32 opened = NetResource::backend().openEnum(loaded_ ? &self : nullptr, records);
     if (opened != NO_ERROR) {
         SetErrorValues(opened);
         return children;
@@ -96,6 +96,6 @@ void dwNetResource::SetErrorValues(quint32 code) {
         LastNetError = std::make_shared<dwNetError>();
 }
 
-QString gServerName(const QString& remoteName) {
+QString NetResource::serverName(const QString& remoteName) {
     return remoteName.startsWith(QStringLiteral("\\\\")) ? remoteName.mid(2) : remoteName;
 }

@@ -62,12 +62,16 @@ public:
     virtual void endDetection() {}
 };
 
+namespace NetResource {
+
 // A remote name without its two leading backslashes (\\PC gives PC); others unchanged.
-QString gServerName(const QString& remoteName);
+QString serverName(const QString& remoteName);
 
 // The backend the walk uses; nullptr goes back to the real network's providers.
-void gSetNetworkBackend(std::unique_ptr<NetworkBackend> backend);
-NetworkBackend& gNetworkBackend();
+void setBackend(std::unique_ptr<NetworkBackend> backend);
+NetworkBackend& backend();
+
+}  // namespace NetResource
 
 class dwNetError {
 public:

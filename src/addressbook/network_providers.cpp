@@ -22,10 +22,10 @@ NetResourceRecord container(quint32 displayType, const QString& remoteName, cons
                              .lpProvider = provider};
 }
 
-class NetworkProviders final : public NetworkBackend {
+class ProviderBackend final : public NetworkBackend {
 public:
-    NetworkProviders() : smb_(gBrowseHelperProgram()) {}
-    ~NetworkProviders() override { endDetection(); }
+    ProviderBackend() : smb_(BrowseClient::helperProgram()) {}
+    ~ProviderBackend() override { endDetection(); }
 
     quint32 openEnum(const NetResourceRecord* resource,
                      std::vector<NetResourceRecord>& children) override {
@@ -50,7 +50,8 @@ public:
         endDetection();
         discovered_.reset();
         smb_.begin();
-        discovery_ = std::async(std::launch::async, [] { return gWsdDiscoverComputers(); });
+        discovery_ =
+            std::async(std::launch::async, [] { return WsDiscovery::discoverComputers(); });
     }
 
     // A walk that ended before the WS-Discovery provider (stopped, or its resources spent)
@@ -58,7 +59,7 @@ public:
     void endDetection() override {
         smb_.end();
         if (discovery_.valid())
-            gRunOnWorker([this] { discovery_.wait(); });
+            WorkerCall::runOnWorker([this] { discovery_.wait(); });
         discovery_ = {};
     }
 
@@ -69,11 +70,11 @@ private:
     quint32 openSmb(const NetResourceRecord& resource, std::vector<NetResourceRecord>& children) {
         QString url;
         if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN)
-            url = gSmbBrowseUrl(resource.lpRemoteName);
+            url = BrowseProtocol::smbUrl(resource.lpRemoteName);
         else if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_SERVER)
-            url = gSmbBrowseUrl(gServerName(resource.lpRemoteName));
+            url = BrowseProtocol::smbUrl(NetResource::serverName(resource.lpRemoteName));
         else if (resource.dwDisplayType == RESOURCEDISPLAYTYPE_NETWORK)
-            url = gSmbBrowseUrl(QString());
+            url = BrowseProtocol::smbUrl(QString());
         // A name no browse server could mean (an address, a URL's user part) is not followed.
         if (url.isEmpty())
             return ERROR_NO_NETWORK;
@@ -117,8 +118,9 @@ private:
     quint32 openWsd(const NetResourceRecord& resource, std::vector<NetResourceRecord>& children) {
         if (!discovered_) {
             std::vector<WsdComputer> found;
-            gRunOnWorker(
-                [&] { found = discovery_.valid() ? discovery_.get() : gWsdDiscoverComputers(); });
+            WorkerCall::runOnWorker([&] {
+                found = discovery_.valid() ? discovery_.get() : WsDiscovery::discoverComputers();
+            });
             discovery_ = {};
             discovered_ = std::make_unique<std::vector<WsdComputer>>(std::move(found));
         }
@@ -160,6 +162,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<NetworkBackend> gMakeNetworkProviders() {
-    return std::make_unique<NetworkProviders>();
+std::unique_ptr<NetworkBackend> NetworkProviders::make() {
+    return std::make_unique<ProviderBackend>();
 }

@@ -11,4 +11,8 @@
 inline constexpr char kSmbProviderName[] = "SMB Network";
 inline constexpr char kWsdProviderName[] = "WS-Discovery";
 
-std::unique_ptr<NetworkBackend> gMakeNetworkProviders();
+namespace NetworkProviders {
+
+std::unique_ptr<NetworkBackend> make();
+
+}  // namespace NetworkProviders

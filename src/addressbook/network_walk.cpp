@@ -34,7 +34,7 @@ void resetWalkBounds() {
 }
 
 bool walkEnded() {
-    return mVisited >= kMaxWalkResources || gDetectionStopRequested();
+    return mVisited >= kMaxWalkResources || DetectionStop::instance().requested();
 }
 
 // What makes a container the same one when it is met again: its provider, its kind and its name
@@ -68,7 +68,7 @@ bool sameName(const QString& a, const QString& b) {
 }
 
 void record(const QString& remoteName, quint32 displayType) {
-    const QString name = gServerName(remoteName);
+    const QString name = NetResource::serverName(remoteName);
     if (sameName(name, gComputerName))
         return;
     if (mFoundNames.contains(name.toUpper()))
@@ -96,7 +96,7 @@ void visitChildren(dwNetResource& resource, const QVariant& key, const NetworkPr
     for (const auto& child : children) {
         if (walkEnded())
             return;
-        gLetEventsRun();
+        WorkerCall::letEventsRun();
         if (progress)
             progress();
         gEnumerateNetworkResource(*child, key, progress);
@@ -107,7 +107,7 @@ void visit(dwNetResource& resource, const QVariant& parentKey, const NetworkProg
     if (walkEnded())
         return;
     ++mVisited;
-    gLetEventsRun();
+    WorkerCall::letEventsRun();
     const bool parentEmpty = parentKey.toString().isEmpty();
     if (resource.lpRemoteName().isEmpty() && parentEmpty) {
         visitChildren(resource, QVariant(QString()), progress);
@@ -148,10 +148,10 @@ void gDetectComputersOnNetwork(const NetworkProgress& progress) {
     if (gFctGetComputerName(name) == 0)
         name.clear();
     gComputerName = name;
-    gNetworkBackend().beginDetection();
+    NetResource::backend().beginDetection();
     dwNetResource root;
     gEnumerateNetworkResource(root, QVariant(QString()), progress);
-    gNetworkBackend().endDetection();
+    NetResource::backend().endDetection();
 }
 
 void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKey,
@@ -165,7 +165,7 @@ void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKe
     }
 }
 
-void gResetNetworkWalk() {
+void NetworkWalkState::reset() {
     gNbFoundComputer = 0;
     gFoundComputers.clear();
     gCurrentGroupName.clear();

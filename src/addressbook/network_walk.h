@@ -42,5 +42,9 @@ void gDetectComputersOnNetwork(const NetworkProgress& progress);
 void gEnumerateNetworkResource(dwNetResource& resource, const QVariant& parentKey,
                                const NetworkProgress& progress);
 
+namespace NetworkWalkState {
+
 // Empties the found list and gCurrentGroupName (tests).
-void gResetNetworkWalk();
+void reset();
+
+}  // namespace NetworkWalkState

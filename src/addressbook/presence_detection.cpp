@@ -31,34 +31,34 @@ bool addFoundContact(const QString& computerName, bool& refusedOnce) {
 
 }  // namespace
 
-void gBeginPresenceHearing() {
+void PresenceDetection::beginHearing() {
     mHeard.emplace();
 }
 
-void gNotePresenceHeard(const QString& computerName) {
+void PresenceDetection::noteHeard(const QString& computerName) {
     if (!mHeard || computerName.isEmpty() || mHeard->size() >= kMaxHeardComputers ||
         mHeard->contains(computerName, Qt::CaseInsensitive))
         return;
     mHeard->append(computerName);
 }
 
-QStringList gEndPresenceHearing() {
+QStringList PresenceDetection::endHearing() {
     QStringList heard = mHeard.value_or(QStringList());
     mHeard.reset();
     return heard;
 }
 
-void gRequestWorkgroupIdentification() {
+void PresenceDetection::requestWorkgroupIdentification() {
     gSendIdentificationRequest(QString::fromLatin1(kWorkgroupRoute));
 }
 
-void gMarkFoundComputers(const QStringList& heard) {
+void PresenceDetection::markFoundComputers(const QStringList& heard) {
     for (int position = 1; position <= ContactList.Count; ++position)
         ContactList[position].Connected = false;
     bool refusedOnce = false;
     const qint32 found = gNbFoundComputer;
     for (qint32 entry = 1; entry <= found; ++entry) {
-        gLetEventsRun();
+        WorkerCall::letEventsRun();
         // The events may not touch the found list, but stay safe if they did.
         if (entry > static_cast<qint32>(gFoundComputers.size()))
             break;
@@ -84,14 +84,14 @@ void gMarkFoundComputers(const QStringList& heard) {
     }
 }
 
-void gRequestIdentifications(const std::function<void()>& progress) {
+void PresenceDetection::requestIdentifications(const std::function<void()>& progress) {
     using Clock = std::chrono::steady_clock;
     const auto delay = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(std::max(0.0, Settings.IdentificationSendDelay)));
     const int count = ContactList.Count;
     for (int position = 1; position <= count; ++position) {
-        gLetEventsRun();
-        if (position > ContactList.Count || gDetectionStopRequested())
+        WorkerCall::letEventsRun();
+        if (position > ContactList.Count || DetectionStop::instance().requested())
             break;  // the events removed contacts or stopped the detection meanwhile
         const auto sent = Clock::now();
         gSendIdentificationRequest(ContactList[position].UserComputerName);

@@ -85,7 +85,8 @@ SMBCCTX* browseContext(QString& error) {
 
 }  // namespace
 
-bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error, int maxEntries) {
+bool SmbBrowser::list(const QString& url, std::vector<SmbEntry>& entries, QString& error,
+                      int maxEntries) {
     std::lock_guard lock(contextMutex);
     entries.clear();
     SMBCCTX* ctx = browseContext(error);

@@ -9,8 +9,12 @@
 
 #include "addressbook/browse_protocol.h"
 
+namespace SmbBrowser {
+
 // Lists `url` ("smb://", "smb://WORKGROUP", "smb://SERVER"). False with the reason in `error`
 // when the listing could not be opened.
 // At most `maxEntries` entries are taken.
-bool gSmbList(const QString& url, std::vector<SmbEntry>& entries, QString& error,
-              int maxEntries = kMaxBrowseEntries);
+bool list(const QString& url, std::vector<SmbEntry>& entries, QString& error,
+          int maxEntries = kMaxBrowseEntries);
+
+}  // namespace SmbBrowser

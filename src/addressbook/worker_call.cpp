@@ -5,12 +5,12 @@
 #include <QThread>
 #include <memory>
 
-void gLetEventsRun() {
+void WorkerCall::letEventsRun() {
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::processEvents();
 }
 
-void gRunOnWorker(const std::function<void()>& work) {
+void WorkerCall::runOnWorker(const std::function<void()>& work) {
     if (QCoreApplication::instance() == nullptr) {
         work();
         return;

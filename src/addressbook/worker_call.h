@@ -5,7 +5,11 @@
 
 #include <functional>
 
-void gRunOnWorker(const std::function<void()>& work);
+namespace WorkerCall {
+
+void runOnWorker(const std::function<void()>& work);
 
 // Lets the pending window events run once (nothing without an application object).
-void gLetEventsRun();
+void letEventsRun();
+
+}  // namespace WorkerCall

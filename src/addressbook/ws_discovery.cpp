@@ -64,7 +64,7 @@ int sliceOf(const QDeadlineTimer& deadline) {
 // Waits for `ready` in slices until the deadline or a stop; false then.
 template <typename Ready>
 bool waitSliced(const QDeadlineTimer& deadline, Ready ready) {
-    while (!deadline.hasExpired() && !gDetectionStopRequested()) {
+    while (!deadline.hasExpired() && !DetectionStop::instance().requested()) {
         if (ready(sliceOf(deadline)))
             return true;
     }
@@ -125,19 +125,19 @@ WsdDeviceTable collectAnswers(QUdpSocket& socket, const std::vector<QNetworkInte
                               const WsdDiscoveryLimits& limits, const QDeadlineTimer& overall) {
     WsdDeviceTable table;
     QStringList requestIds{newMessageId()};
-    multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
+    multicast(socket, interfaces, WsDiscoveryXml::probeMessage(requestIds.front()));
     QElapsedTimer clock;
     clock.start();
     const auto elapsed = [&] { return clock.elapsed(); };
     qint64 endMs = limits.probeWindowMs;
     const qint64 hardEndMs = limits.probeWindowMs + limits.resolveWindowMs;
     bool repeated = false;
-    while (elapsed() < endMs && !overall.hasExpired() && !gDetectionStopRequested()) {
+    while (elapsed() < endMs && !overall.hasExpired() && !DetectionStop::instance().requested()) {
         // SOAP over UDP may lose a datagram: the probe goes out a second time, after the shortest
         // retransmission delay, so that the answers to both are due early in the window.
         if (!repeated && elapsed() >= kRepeatProbeMs) {
             repeated = true;
-            multicast(socket, interfaces, gWsdProbeMessage(requestIds.front()));
+            multicast(socket, interfaces, WsDiscoveryXml::probeMessage(requestIds.front()));
         }
         const qint64 wait = std::min({endMs - elapsed(), kWaitSliceMs,
                                       repeated ? kWaitSliceMs : kRepeatProbeMs - elapsed()});
@@ -152,7 +152,7 @@ WsdDeviceTable collectAnswers(QUdpSocket& socket, const std::vector<QNetworkInte
             if (size <= 0)
                 continue;
             datagram.truncate(size);
-            const auto reply = gParseWsdReply(datagram);
+            const auto reply = WsDiscoveryXml::parseReply(datagram);
             if (!reply || !requestIds.contains(reply->relatesTo))
                 continue;
             for (const WsdMatch& match : reply->matches) {
@@ -160,7 +160,7 @@ WsdDeviceTable collectAnswers(QUdpSocket& socket, const std::vector<QNetworkInte
                     continue;
                 requestIds.append(newMessageId());
                 multicast(socket, interfaces,
-                          gWsdResolveMessage(requestIds.back(), match.endpoint));
+                          WsDiscoveryXml::resolveMessage(requestIds.back(), match.endpoint));
                 endMs = std::min(hardEndMs, std::max(endMs, elapsed() + limits.resolveWindowMs));
             }
         }
@@ -177,13 +177,14 @@ std::vector<std::optional<WsdComputer>> fetchMetadata(const std::vector<WsdDevic
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < devices.size(); i = next++) {
-            if (overall.hasExpired() || gDetectionStopRequested())
+            if (overall.hasExpired() || DetectionStop::instance().requested())
                 return;
             const QDeadlineTimer deadline(
                 std::min(overall.remainingTime(), qint64(limits.httpTimeoutMs)));
-            const QByteArray metadata = httpPost(
-                devices[i].metadata, gWsdGetMessage(newMessageId(), devices[i].endpoint), deadline);
-            computers[i] = gParseWsdMetadata(metadata);
+            const QByteArray metadata =
+                httpPost(devices[i].metadata,
+                         WsDiscoveryXml::getMessage(newMessageId(), devices[i].endpoint), deadline);
+            computers[i] = WsDiscoveryXml::parseMetadata(metadata);
         }
     };
     std::vector<std::thread> workers;
@@ -198,7 +199,7 @@ std::vector<std::optional<WsdComputer>> fetchMetadata(const std::vector<WsdDevic
 
 }  // namespace
 
-std::vector<WsdComputer> gWsdDiscoverComputers(const WsdDiscoveryLimits& limits) {
+std::vector<WsdComputer> WsDiscovery::discoverComputers(const WsdDiscoveryLimits& limits) {
     std::vector<WsdComputer> computers;
     const QDeadlineTimer overall(limits.overallMs);
     const auto interfaces = multicastInterfaces();

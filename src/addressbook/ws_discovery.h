@@ -21,5 +21,9 @@ struct WsdDiscoveryLimits {
     int parallelFetches = 8;
 };
 
+namespace WsDiscovery {
+
 // The computers that answered, in the order of their answers, each once.
-std::vector<WsdComputer> gWsdDiscoverComputers(const WsdDiscoveryLimits& limits = {});
+std::vector<WsdComputer> discoverComputers(const WsdDiscoveryLimits& limits = {});
+
+}  // namespace WsDiscovery

@@ -14,7 +14,7 @@ bool isComputer(const WsdMatch& match) {
 
 }  // namespace
 
-QUrl gWsdMetadataAddress(const QStringList& xaddrs, const QHostAddress& sender) {
+QUrl WsDiscoveryDevices::metadataAddress(const QStringList& xaddrs, const QHostAddress& sender) {
     if (sender.isNull())
         return {};
     for (const QString& address : xaddrs) {
@@ -44,7 +44,7 @@ bool WsdDeviceTable::take(const WsdMatch& match, const QHostAddress& sender) {
             return true;
     }
     if (known->metadata.isEmpty()) {
-        const QUrl metadata = gWsdMetadataAddress(match.xaddrs, sender);
+        const QUrl metadata = WsDiscoveryDevices::metadataAddress(match.xaddrs, sender);
         if (!metadata.isEmpty() && !addressTaken(metadata))
             known->metadata = metadata;
     }

@@ -17,9 +17,13 @@ struct WsdDevice {
     QUrl metadata;  // empty until an answer gave a usable address
 };
 
+namespace WsDiscoveryDevices {
+
 // The first http:// transport address of `xaddrs` whose host is the IP literal `sender`; empty
 // when none is.
-QUrl gWsdMetadataAddress(const QStringList& xaddrs, const QHostAddress& sender);
+QUrl metadataAddress(const QStringList& xaddrs, const QHostAddress& sender);
+
+}  // namespace WsDiscoveryDevices
 
 class WsdDeviceTable {
 public:

@@ -51,23 +51,23 @@ QStringList words(const QString& text) {
 
 }  // namespace
 
-QByteArray gWsdProbeMessage(const QString& messageId) {
+QByteArray WsDiscoveryXml::probeMessage(const QString& messageId) {
     return envelope(QLatin1String(kDiscoveryTo), kProbeAction, messageId,
                     QStringLiteral("<wsd:Probe><wsd:Types>wsdp:Device</wsd:Types></wsd:Probe>"));
 }
 
-QByteArray gWsdResolveMessage(const QString& messageId, const QString& endpoint) {
+QByteArray WsDiscoveryXml::resolveMessage(const QString& messageId, const QString& endpoint) {
     return envelope(QLatin1String(kDiscoveryTo), kResolveAction, messageId,
                     QStringLiteral("<wsd:Resolve><wsa:EndpointReference><wsa:Address>%1"
                                    "</wsa:Address></wsa:EndpointReference></wsd:Resolve>")
                         .arg(escaped(endpoint)));
 }
 
-QByteArray gWsdGetMessage(const QString& messageId, const QString& endpoint) {
+QByteArray WsDiscoveryXml::getMessage(const QString& messageId, const QString& endpoint) {
     return envelope(endpoint, kGetAction, messageId, QString());
 }
 
-std::optional<WsdReply> gParseWsdReply(QByteArrayView xml) {
+std::optional<WsdReply> WsDiscoveryXml::parseReply(QByteArrayView xml) {
     if (xml.size() > kWsdMaxDatagram)
         return std::nullopt;
     QXmlStreamReader reader(xml.toByteArray());
@@ -120,7 +120,7 @@ std::optional<WsdReply> gParseWsdReply(QByteArrayView xml) {
     return reply;
 }
 
-std::optional<WsdComputer> gParseWsdMetadata(QByteArrayView xml) {
+std::optional<WsdComputer> WsDiscoveryXml::parseMetadata(QByteArrayView xml) {
     if (xml.size() > kWsdMaxMetadata)
         return std::nullopt;
     QXmlStreamReader reader(xml.toByteArray());

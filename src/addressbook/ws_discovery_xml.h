@@ -17,9 +17,13 @@ inline constexpr qsizetype kWsdMaxMetadata = 65536;
 inline constexpr qsizetype kWsdMaxField = 1024;
 inline constexpr int kWsdMaxMatches = 64;
 
-QByteArray gWsdProbeMessage(const QString& messageId);
-QByteArray gWsdResolveMessage(const QString& messageId, const QString& endpoint);
-QByteArray gWsdGetMessage(const QString& messageId, const QString& endpoint);
+namespace WsDiscoveryXml {
+
+QByteArray probeMessage(const QString& messageId);
+QByteArray resolveMessage(const QString& messageId, const QString& endpoint);
+QByteArray getMessage(const QString& messageId, const QString& endpoint);
+
+}  // namespace WsDiscoveryXml
 
 // One ProbeMatch or ResolveMatch.
 struct WsdMatch {
@@ -33,8 +37,12 @@ struct WsdReply {
     std::vector<WsdMatch> matches;
 };
 
+namespace WsDiscoveryXml {
+
 // The matches of a ProbeMatches or ResolveMatches message; nothing for anything else.
-std::optional<WsdReply> gParseWsdReply(QByteArrayView xml);
+std::optional<WsdReply> parseReply(QByteArrayView xml);
+
+}  // namespace WsDiscoveryXml
 
 // What a computer's metadata tells: "NAME/Workgroup:GROUP" or "NAME/Domain:DOMAIN".
 struct WsdComputer {
@@ -42,4 +50,8 @@ struct WsdComputer {
     QString group;  // workgroup or domain; empty when the computer has joined neither
 };
 
-std::optional<WsdComputer> gParseWsdMetadata(QByteArrayView xml);
+namespace WsDiscoveryXml {
+
+std::optional<WsdComputer> parseMetadata(QByteArrayView xml);
+
+}  // namespace WsDiscoveryXml

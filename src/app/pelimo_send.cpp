@@ -87,7 +87,7 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("TARGET is missing."));
     const QString target = words.takeFirst();
     const bool diagnose = parser.isSet(diagnoseOption);
-    if (diagnose && gDiagnosableName(target).isEmpty())
+    if (diagnose && Reachability::diagnosableName(target).isEmpty())
         return fail(QStringLiteral("TARGET is no computer name."));
     if (!diagnose && words.isEmpty())
         return fail(QStringLiteral("TEXT is missing."));
@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     if (diagnose) {
         // The lines are in the words of the program's language file.
         gLoadLanguageFile(Settings.FileLanguage);
-        return gRunDiagnosisCommand(gDiagnosableName(target));
+        return DiagnosisCommand::run(Reachability::diagnosableName(target));
     }
 
     DecodedMessage.Kind = kKindPlain;

@@ -79,14 +79,14 @@ QString fittingName(const QString& name) {
 
 }  // namespace
 
-QString gAttachmentSaveFolder() {
+QString AttachmentSaveTarget::folder() {
     const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     if (!downloads.isEmpty() && QFileInfo(downloads).isDir())
         return withSlash(downloads);
     return withSlash(QDir::homePath());
 }
 
-QString gSafeAttachmentFileName(const QString& attachmentPath) {
+QString AttachmentSaveTarget::safeFileName(const QString& attachmentPath) {
     const qsizetype separator =
         std::max(attachmentPath.lastIndexOf(u'\\'), attachmentPath.lastIndexOf(u'/'));
     const QString name = withoutControlCharacters(attachmentPath.mid(separator + 1)).trimmed();
@@ -95,7 +95,7 @@ QString gSafeAttachmentFileName(const QString& attachmentPath) {
     return fittingName(name);
 }
 
-bool gIsInProgramFolders(const QString& path) {
+bool AttachmentSaveTarget::isInProgramFolders(const QString& path) {
     const QString location =
         resolvedPath(QFileInfo(path).absolutePath()) + u'/' + QFileInfo(path).fileName();
     QStringList candidates{location};

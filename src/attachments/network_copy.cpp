@@ -22,12 +22,12 @@ namespace {
 
 constexpr int kProgressIntervalMs = 50;
 
-QString& lastError() {
+QString& lastErrorSlot() {
     static QString error;
     return error;
 }
 
-CopyFailure& lastFailure() {
+CopyFailure& lastFailureSlot() {
     static CopyFailure failure = CopyFailure::None;
     return failure;
 }
@@ -160,12 +160,12 @@ CopyOutcome outcomeOf(SmbFetchStatus status) {
 
 }  // namespace
 
-CopyOutcome gCopyFromNetworkPath(const QString& source, const QString& destination,
-                                 const CopyProgress& progress) {
+CopyOutcome NetworkCopy::copyFrom(const QString& source, const QString& destination,
+                                  const CopyProgress& progress) {
     const std::optional<NetworkPath> path = parseNetworkPath(source);
     if (!path || destination.isEmpty()) {
-        lastError() = QStringLiteral("not a usable network path: ") + source;
-        lastFailure() = CopyFailure::InvalidPath;
+        lastErrorSlot() = QStringLiteral("not a usable network path: ") + source;
+        lastFailureSlot() = CopyFailure::InvalidPath;
         return CopyOutcome::Failed;
     }
     QString target = destination;
@@ -178,30 +178,30 @@ CopyOutcome gCopyFromNetworkPath(const QString& source, const QString& destinati
         if (const auto credentials = askCredentials(*path))
             attempt = fetchWhileHandlingEvents(*path, target, credentials, progress);
     }
-    lastError() = attempt.result.error;
-    lastFailure() = attempt.failure;
+    lastErrorSlot() = attempt.result.error;
+    lastFailureSlot() = attempt.failure;
     return outcomeOf(attempt.result.status);
 }
 
-QString gLastNetworkCopyError() {
-    return lastError();
+QString NetworkCopy::lastError() {
+    return lastErrorSlot();
 }
 
-CopyFailure gLastNetworkCopyFailure() {
-    return lastFailure();
+CopyFailure NetworkCopy::lastFailure() {
+    return lastFailureSlot();
 }
 
-void gCancelNetworkCopies() noexcept {
+void NetworkCopy::cancelAll() noexcept {
     for (RunningCopy* copy : runningCopies()) {
         copy->stoppedForShutdown = true;
         copy->control.cancel = true;
     }
 }
 
-void gInstallNetworkFileCopy() {
-    FileOperations::setNetworkFileCopy(gCopyFromNetworkPath);
+void NetworkCopy::install() {
+    FileOperations::setNetworkFileCopy(NetworkCopy::copyFrom);
 }
 
-void gSetNetworkCopyResolver(ComputerNameResolver resolver) {
+void NetworkCopy::setResolver(ComputerNameResolver resolver) {
     resolverOverride() = std::move(resolver);
 }

@@ -10,25 +10,28 @@
 #include "platform/smb_file_fetch.h"
 #include "transport/local_computer_name.h"
 
+namespace NetworkCopy {
+
 // Copies `source` ("\\server\share\dir\file") to `destination` (a folder receives the file under
 // its own name). Only a well-formed network path is read (see parseNetworkPath); anything else
 // fails with nothing written. Guest access first; when the share refuses it, the user is asked
 // once for a user name and password and the copy is tried again with them.
-pelimo::platform::CopyOutcome gCopyFromNetworkPath(const QString& source,
-                                                   const QString& destination,
-                                                   const pelimo::platform::CopyProgress& progress);
+pelimo::platform::CopyOutcome copyFrom(const QString& source, const QString& destination,
+                                       const pelimo::platform::CopyProgress& progress);
 
 // What made the last copy from a network path fail, for the developer; empty after a success.
-QString gLastNetworkCopyError();
+QString lastError();
 // The same as the user is told; None after a success.
-CopyFailure gLastNetworkCopyFailure();
+CopyFailure lastFailure();
 
 // Stops the copies from network paths under way, for the shutdown: each ends at its next read,
 // removes its temporary file and fails without asking anything.
-void gCancelNetworkCopies() noexcept;
+void cancelAll() noexcept;
 
-// Makes ShFileCopy use gCopyFromNetworkPath for network paths.
-void gInstallNetworkFileCopy();
+// Makes ShFileCopy use NetworkCopy::copyFrom for network paths.
+void install();
 
 // Replaces how server names are resolved (tests); an empty function restores the transport's.
-void gSetNetworkCopyResolver(ComputerNameResolver resolver);
+void setResolver(ComputerNameResolver resolver);
+
+}  // namespace NetworkCopy

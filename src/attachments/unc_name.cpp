@@ -161,11 +161,11 @@ QString mFctGetComputerName() {
     return localComputerName(gSources.shares.config);
 }
 
-void gSetUncNameSources(UncNameSources sources) {
+void UncNames::setSources(UncNameSources sources) {
     gSources = std::move(sources);
 }
 
-void gResetUncName() {
+void UncNames::reset() {
     gShareAccessDenied = false;
     gSomeShareFoldersUnreadable = false;
     gSources = {};

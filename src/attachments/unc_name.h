@@ -58,7 +58,11 @@ bool mFctIsWindowsNT();
 bool mFctIsWindows95();
 QString mFctGetComputerName();
 
-// Replaces the sources (tests); gResetUncName restores the real system's.
-void gSetUncNameSources(UncNameSources sources);
+namespace UncNames {
+
+// Replaces the sources (tests); UncNames::reset restores the real system's.
+void setSources(UncNameSources sources);
 // gShareAccessDenied = false and the real system's sources.
-void gResetUncName();
+void reset();
+
+}  // namespace UncNames

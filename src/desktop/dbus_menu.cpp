@@ -99,7 +99,7 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuEvent& ev
     return argument;
 }
 
-void gRegisterDBusMenuTypes() {
+void DBusMenu::registerTypes() {
     static const bool registered = [] {
         qDBusRegisterMetaType<DBusMenuLayoutItem>();
         qDBusRegisterMetaType<DBusMenuItem>();
@@ -114,7 +114,7 @@ void gRegisterDBusMenuTypes() {
 }
 
 DBusMenu::DBusMenu(QObject* parent) : QObject(parent) {
-    gRegisterDBusMenuTypes();
+    DBusMenu::registerTypes();
 }
 
 void DBusMenu::setEntries(const QList<TrayMenuEntry>& entries) {

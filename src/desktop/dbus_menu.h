@@ -53,6 +53,9 @@ class DBusMenu : public QObject, protected QDBusContext {
     Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
 
 public:
+    // Makes the menu's types known to QtDBus (once per process).
+    static void registerTypes();
+
     explicit DBusMenu(QObject* parent = nullptr);
 
     // Replaces the entries; a host showing the menu is told to read it again.
@@ -92,6 +95,3 @@ private:
     QList<TrayMenuEntry> entries_;
     uint revision_ = 1;
 };
-
-// Makes the menu's types known to QtDBus (once per process).
-void gRegisterDBusMenuTypes();

@@ -118,7 +118,7 @@ void DesktopNotifier::post(const Request& request) {
     const NotificationTexts texts{gFctGetMessage(Msg::OpenWindow), gFctGetMessage(Msg::Reply),
                                   gFctGetMessage(Msg::MessagesReceived)};
     const NotificationPayload payload =
-        gNotificationPayload(request.newest, burstCount_, *capabilities_, texts);
+        NotificationPayload::build(request.newest, burstCount_, *capabilities_, texts);
     QVariantMap hints{
         {QStringLiteral("desktop-entry"), QString::fromLatin1(kDesktopEntry)},
         {QStringLiteral("category"), QString::fromLatin1(kCategory)},

@@ -24,9 +24,9 @@ QString shortLine(QStringView text, int length) {
 
 }  // namespace
 
-NotificationPayload gNotificationPayload(const ArrivedMessage& newest, int burstCount,
-                                         const QStringList& capabilities,
-                                         const NotificationTexts& texts) {
+NotificationPayload NotificationPayload::build(const ArrivedMessage& newest, int burstCount,
+                                               const QStringList& capabilities,
+                                               const NotificationTexts& texts) {
     NotificationPayload payload;
     payload.summary = shortLine(newest.sender, kNotificationSummaryLength);
 

@@ -31,10 +31,10 @@ struct NotificationPayload {
     QString body;
     QStringList actions;  // key, label, key, label...
     bool operator==(const NotificationPayload&) const = default;
-};
 
-// The notification for `newest`, the last of `burstCount` messages that arrived since the
-// notification was first shown; `capabilities` as the server lists them.
-NotificationPayload gNotificationPayload(const ArrivedMessage& newest, int burstCount,
-                                         const QStringList& capabilities,
-                                         const NotificationTexts& texts);
+    // The notification for `newest`, the last of `burstCount` messages that arrived since the
+    // notification was first shown; `capabilities` as the server lists them.
+    static NotificationPayload build(const ArrivedMessage& newest, int burstCount,
+                                     const QStringList& capabilities,
+                                     const NotificationTexts& texts);
+};

@@ -41,7 +41,7 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, SniToolTip& tip) 
     return argument;
 }
 
-void gRegisterStatusNotifierTypes() {
+void SniObject::registerTypes() {
     static const bool registered = [] {
         qDBusRegisterMetaType<SniIconPixmap>();
         qDBusRegisterMetaType<SniIconPixmapList>();
@@ -52,7 +52,7 @@ void gRegisterStatusNotifierTypes() {
 }
 
 SniObject::SniObject(QObject* parent) : QObject(parent) {
-    gRegisterStatusNotifierTypes();
+    SniObject::registerTypes();
 }
 
 void SniObject::setTitle(const QString& title) {

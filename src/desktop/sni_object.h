@@ -48,6 +48,9 @@ class SniObject : public QObject, protected QDBusContext {
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
 
 public:
+    // Makes the item's types known to QtDBus (once per process).
+    static void registerTypes();
+
     explicit SniObject(QObject* parent = nullptr);
 
     void setTitle(const QString& title);
@@ -87,6 +90,3 @@ private:
 };
 
 inline constexpr char kSniMenuPath[] = "/MenuBar";
-
-// Makes the item's types known to QtDBus (once per process).
-void gRegisterStatusNotifierTypes();

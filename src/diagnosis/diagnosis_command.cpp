@@ -38,7 +38,7 @@ void scanMailslot() {
         const QString sender = gStructureMailslotControl.SenderList.value(newest);
         if (DecodedMessage.Kind == kKindIdentificationRequest ||
             DecodedMessage.Kind == kKindIdentificationAnswer) {
-            gIdentificationArrived(sender);
+            Reachability::identificationArrived(sender);
         }
         gReleaseMailslotEntries(newest);
     }
@@ -46,7 +46,7 @@ void scanMailslot() {
 
 }  // namespace
 
-int gRunDiagnosisCommand(const QString& name) {
+int DiagnosisCommand::run(const QString& name) {
     // A copy of the program running here keeps the channel's mailslot: the answer then goes to
     // it, and the receive check says so.
     gFctInitMailSlot();
@@ -62,16 +62,16 @@ int gRunDiagnosisCommand(const QString& name) {
     QObject::connect(&scan, &QTimer::timeout, &scan, scanMailslot);
     scan.start(kScanIntervalMs);
     if (!diagnosis.start(name))
-        return gDiagnosisExitStatus(DiagnosisVerdict::CannotTell);
+        return DiagnosisReport::exitStatus(DiagnosisVerdict::CannotTell);
     loop.exec();
     scan.stop();
     gCloseMailSlot();
     int printed = 0;
-    for (const DiagnosisLine& line : gDiagnosisLines(diagnosis.facts(), verdict)) {
+    for (const DiagnosisLine& line : DiagnosisReport::lines(diagnosis.facts(), verdict)) {
         if (++printed > kPrintedLinesLimit)
             break;
         std::printf("%s %s\n", markText(line.mark), qPrintable(line.text));
     }
     std::fflush(stdout);
-    return gDiagnosisExitStatus(verdict.value_or(DiagnosisVerdict::CannotTell));
+    return DiagnosisReport::exitStatus(verdict.value_or(DiagnosisVerdict::CannotTell));
 }

@@ -5,4 +5,8 @@
 
 #include <QString>
 
-int gRunDiagnosisCommand(const QString& name);
+namespace DiagnosisCommand {
+
+int run(const QString& name);
+
+}  // namespace DiagnosisCommand

@@ -25,7 +25,7 @@ QString addresses(const std::vector<std::uint32_t>& list) {
 
 DiagnosisLine receiveLine(const LocalReceiveState& state) {
     const QString port = QString::number(state.datagramPort);
-    switch (gReceiveVerdict(state)) {
+    switch (ReceiveState::verdict(state)) {
         case ReceiveVerdict::Ourselves:
             return {DiagnosisMark::Good, text(Msg::ReceivesPort).arg(port)};
         case ReceiveVerdict::ThroughNmbd:
@@ -104,8 +104,8 @@ QList<DiagnosisLine> nameLines(const DiagnosisFacts& facts) {
 
 }  // namespace
 
-QList<DiagnosisLine> gDiagnosisLines(const DiagnosisFacts& facts,
-                                     std::optional<DiagnosisVerdict> verdict) {
+QList<DiagnosisLine> DiagnosisReport::lines(const DiagnosisFacts& facts,
+                                            std::optional<DiagnosisVerdict> verdict) {
     QList<DiagnosisLine> lines;
     if (facts.lookedUp) {
         lines.append(receiveLine(facts.receive));
@@ -141,7 +141,7 @@ QList<DiagnosisLine> gDiagnosisLines(const DiagnosisFacts& facts,
     return lines;
 }
 
-int gDiagnosisExitStatus(DiagnosisVerdict verdict) {
+int DiagnosisReport::exitStatus(DiagnosisVerdict verdict) {
     switch (verdict) {
         case DiagnosisVerdict::Reachable:
             return kExitReachable;

@@ -21,10 +21,13 @@ struct DiagnosisLine {
     bool operator==(const DiagnosisLine&) const = default;
 };
 
+namespace DiagnosisReport {
+
 // What `facts` tell so far; the verdict's lines once `verdict` is known.
-QList<DiagnosisLine> gDiagnosisLines(const DiagnosisFacts& facts,
-                                     std::optional<DiagnosisVerdict> verdict);
+QList<DiagnosisLine> lines(const DiagnosisFacts& facts, std::optional<DiagnosisVerdict> verdict);
 
 // The exit status of pelimo-send --diagnose for a verdict: 0 reachable, 1 not reachable,
 // 3 cannot be told.
-int gDiagnosisExitStatus(DiagnosisVerdict verdict);
+int exitStatus(DiagnosisVerdict verdict);
+
+}  // namespace DiagnosisReport

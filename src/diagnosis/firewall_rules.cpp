@@ -79,7 +79,8 @@ bool excludesUdp(const QJsonObject& match) {
 
 }  // namespace
 
-std::optional<std::vector<FirewallDrop>> gNetbiosDropsInNftRuleset(QByteArrayView json) {
+std::optional<std::vector<FirewallDrop>> FirewallRules::netbiosDropsInNftRuleset(
+    QByteArrayView json) {
     std::vector<FirewallDrop> drops;
     const QJsonDocument document = QJsonDocument::fromJson(json.toByteArray());
     const QJsonValue list = document.object().value(QLatin1String("nftables"));
@@ -129,7 +130,7 @@ std::optional<std::vector<FirewallDrop>> gNetbiosDropsInNftRuleset(QByteArrayVie
     return drops;
 }
 
-FirewallReading gReadFirewall() {
+FirewallReading FirewallRules::read() {
     FirewallReading reading;
     const QString nft = QStandardPaths::findExecutable(
         QStringLiteral("nft"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
@@ -151,8 +152,9 @@ FirewallReading gReadFirewall() {
         return reading;
     }
     const QByteArray output = process.read(kMaxRulesetBytes);
-    const auto drops =
-        process.bytesAvailable() > 0 ? std::nullopt : gNetbiosDropsInNftRuleset(output);
+    const auto drops = process.bytesAvailable() > 0
+                           ? std::nullopt
+                           : FirewallRules::netbiosDropsInNftRuleset(output);
     if (!drops) {
         reading.reason = QStringLiteral("nft printed no ruleset that can be read");
         return reading;

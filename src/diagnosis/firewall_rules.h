@@ -25,10 +25,14 @@ struct FirewallReading {
     std::vector<FirewallDrop> drops;
 };
 
+namespace FirewallRules {
+
 // The rules of an nft JSON ruleset that drop or reject UDP to port 137 or 138 (a port, a set
 // or a range holding one of them); at most kFirewallMaxDrops, from at most kFirewallMaxRules
 // rules. Nothing for text that is not such a ruleset.
-std::optional<std::vector<FirewallDrop>> gNetbiosDropsInNftRuleset(QByteArrayView json);
+std::optional<std::vector<FirewallDrop>> netbiosDropsInNftRuleset(QByteArrayView json);
 
 // Runs nft and reads its ruleset; waits at most a few seconds. Call it off the window thread.
-FirewallReading gReadFirewall();
+FirewallReading read();
+
+}  // namespace FirewallRules

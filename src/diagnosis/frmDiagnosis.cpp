@@ -126,7 +126,7 @@ void frmDiagnosis::showEvent(QShowEvent* event) {
 void frmDiagnosis::lblCmdCheck_Click() {
     if (diagnosis_->isRunning())
         return;
-    const QString name = gDiagnosableName(txtComputerName->text());
+    const QString name = Reachability::diagnosableName(txtComputerName->text());
     if (name.isEmpty()) {
         LanguageBox::show(Msg::InvalidComputerName, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
@@ -147,14 +147,14 @@ void frmDiagnosis::mColorLabelDiagnosisStop() {
 
 void frmDiagnosis::mDisplayResults() {
     lstResults->clear();
-    for (const DiagnosisLine& line : gDiagnosisLines(diagnosis_->facts(), verdict_)) {
+    for (const DiagnosisLine& line : DiagnosisReport::lines(diagnosis_->facts(), verdict_)) {
         auto* item = new QListWidgetItem(line.text, lstResults);
         item->setForeground(markColour(line.mark));
     }
     lblLabInfo1->setText(diagnosis_->isRunning() ? gFctGetMessage(Msg::Checking) : QString());
 }
 
-void gShowDiagnosis(QWidget* owner, const QString& computerName) {
+void DiagnosisWindow::show(QWidget* owner, const QString& computerName) {
     frmDiagnosis window(computerName, owner);
     DialogSeam::execModal(&window);
 }

@@ -47,5 +47,9 @@ private:
     bool checkedOnShow_ = false;
 };
 
+namespace DiagnosisWindow {
+
 // Opens the window for `computerName` modally over `owner`.
-void gShowDiagnosis(QWidget* owner, const QString& computerName);
+void show(QWidget* owner, const QString& computerName);
+
+}  // namespace DiagnosisWindow

@@ -27,8 +27,8 @@ std::vector<ReachabilityDiagnosis*>& runningDiagnoses() {
 // tell who holds the port.
 DiagnosisFacts lookUp(DiagnosisFacts facts,
                       const pelimo::platform::MailslotTransportConfig& config) {
-    gReadReceiveState(facts.receive, config.nmbdUnexpectedSocket);
-    facts.firewall = gReadFirewall();
+    ReceiveState::read(facts.receive, config.nmbdUnexpectedSocket);
+    facts.firewall = FirewallRules::read();
     const QByteArray name = pelimo::platform::unicodeToAnsi(facts.name);
     if (config.networkSend) {
         const int socket = pelimo::platform::openUdpSocket(INADDR_ANY, 0, true).socket;
@@ -51,17 +51,17 @@ DiagnosisFacts lookUp(DiagnosisFacts facts,
 
 }  // namespace
 
-DiagnosisVerdict gDiagnosisVerdict(const DiagnosisFacts& facts) {
+DiagnosisVerdict Reachability::verdict(const DiagnosisFacts& facts) {
     if (facts.answerMs)
         return DiagnosisVerdict::Reachable;
     if (!facts.netbiosAddress && facts.resolverAddresses.empty())
         return DiagnosisVerdict::UnknownName;
-    if (!gReceivesAnswers(gReceiveVerdict(facts.receive)))
+    if (!ReceiveState::receivesAnswers(ReceiveState::verdict(facts.receive)))
         return DiagnosisVerdict::CannotTell;
     return DiagnosisVerdict::NameButNoProgram;
 }
 
-QString gDiagnosableName(const QString& typed) {
+QString Reachability::diagnosableName(const QString& typed) {
     QString name = typed.trimmed();
     while (name.startsWith(u'\\') || name.startsWith(u'/'))
         name.remove(0, 1);
@@ -154,10 +154,10 @@ void ReachabilityDiagnosis::finishIfDone() {
     if (!running_ || !lookUpDone_ || !waitOver_)
         return;
     running_ = false;
-    emit finished(gDiagnosisVerdict(facts_));
+    emit finished(Reachability::verdict(facts_));
 }
 
-void gIdentificationArrived(const QString& sender) {
+void Reachability::identificationArrived(const QString& sender) {
     // Copied: a diagnosis that finishes may be destroyed by whoever waited for it.
     const std::vector<ReachabilityDiagnosis*> diagnoses = runningDiagnoses();
     for (ReachabilityDiagnosis* diagnosis : diagnoses) {

@@ -6,7 +6,7 @@
 //   - the program: does the computer answer an identification request within a second.
 // Nothing is sent until start(); the blocking look-ups run on a worker thread and the answer is
 // awaited on the event loop, so a window stays responsive. The identification answers reach the
-// diagnosis through gIdentificationArrived, called by whoever reads the mailslot.
+// diagnosis through Reachability::identificationArrived, called by whoever reads the mailslot.
 #pragma once
 
 #include <QElapsedTimer>
@@ -44,11 +44,15 @@ enum class DiagnosisVerdict {
     CannotTell,        // the answer could not have reached this process
 };
 
-DiagnosisVerdict gDiagnosisVerdict(const DiagnosisFacts& facts);
+namespace Reachability {
+
+DiagnosisVerdict verdict(const DiagnosisFacts& facts);
 
 // The name as a computer name to diagnose: blanks and leading backslashes removed; empty when it
 // cannot be one (too long, a group wildcard, characters a NetBIOS name cannot hold).
-QString gDiagnosableName(const QString& typed);
+QString diagnosableName(const QString& typed);
+
+}  // namespace Reachability
 
 class ReachabilityDiagnosis : public QObject {
     Q_OBJECT
@@ -82,5 +86,9 @@ private:
     QElapsedTimer sentAt_;
 };
 
+namespace Reachability {
+
 // Hands an identification datagram's sender to every running diagnosis of the process.
-void gIdentificationArrived(const QString& sender);
+void identificationArrived(const QString& sender);
+
+}  // namespace Reachability

@@ -37,7 +37,7 @@ bool mayBind(std::uint16_t port) {
 
 }  // namespace
 
-ReceiveVerdict gReceiveVerdict(const LocalReceiveState& state) {
+ReceiveVerdict ReceiveState::verdict(const LocalReceiveState& state) {
     if (!state.mailslotOpen)
         return ReceiveVerdict::MailslotTaken;
     if (state.routing)
@@ -49,12 +49,12 @@ ReceiveVerdict gReceiveVerdict(const LocalReceiveState& state) {
     return state.mayBindLowPorts ? ReceiveVerdict::NotListening : ReceiveVerdict::NoPrivilege;
 }
 
-bool gReceivesAnswers(ReceiveVerdict verdict) {
+bool ReceiveState::receivesAnswers(ReceiveVerdict verdict) {
     return verdict == ReceiveVerdict::Ourselves || verdict == ReceiveVerdict::ThroughNmbd ||
            verdict == ReceiveVerdict::OtherCopy;
 }
 
-void gReadReceiveState(LocalReceiveState& state, const std::optional<QString>& nmbdSocket) {
+void ReceiveState::read(LocalReceiveState& state, const std::optional<QString>& nmbdSocket) {
     if (const auto table = pelimo::platform::readWholeFile(QStringLiteral("/proc/net/udp")))
         state.portTaken = !pelimo::platform::udpSocketInodes(*table, state.datagramPort).empty();
     state.holder = pelimo::platform::udpPortHolder(state.datagramPort);

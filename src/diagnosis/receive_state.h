@@ -31,10 +31,14 @@ enum class ReceiveVerdict {
     NotListening,     // the port is free and nothing listens
 };
 
-ReceiveVerdict gReceiveVerdict(const LocalReceiveState& state);
+namespace ReceiveState {
+
+ReceiveVerdict verdict(const LocalReceiveState& state);
 // Whether the answer of a computer reaches this process.
-bool gReceivesAnswers(ReceiveVerdict verdict);
+bool receivesAnswers(ReceiveVerdict verdict);
 
 // Completes `state` (its transport fields filled by the caller) from /proc and the Samba
 // configuration. Reads files only; call it off the window thread.
-void gReadReceiveState(LocalReceiveState& state, const std::optional<QString>& nmbdSocket);
+void read(LocalReceiveState& state, const std::optional<QString>& nmbdSocket);
+
+}  // namespace ReceiveState

@@ -36,7 +36,7 @@ void sayCopyFailed(CopyFailure failure) {
 // Asks where to save the attached file `name` until the user picks a place outside the program's
 // folders and agrees to replace what is there; empty when the user cancels.
 QString chooseDestination(const QString& name) {
-    QString proposed = gAttachmentSaveFolder() + name;
+    QString proposed = AttachmentSaveTarget::folder() + name;
     for (;;) {
         QString chosen = DialogSeam::saveFileName(gFctGetMessage(Msg::SaveAttachmentTitle),
                                                   proposed, allFilesFilter());
@@ -46,10 +46,10 @@ QString chooseDestination(const QString& name) {
         if (QFileInfo(chosen).isDir())
             chosen = QDir(chosen).filePath(name);
         proposed = chosen;
-        if (gIsInProgramFolders(chosen)) {
+        if (AttachmentSaveTarget::isInProgramFolders(chosen)) {
             LanguageBox::show(Msg::ProgramFolderRefused, MsgBoxButtons::Ok,
                               MsgBoxIcon::Exclamation);
-            proposed = gAttachmentSaveFolder() + name;
+            proposed = AttachmentSaveTarget::folder() + name;
             continue;
         }
         const QFileInfo existing(chosen);
@@ -85,7 +85,7 @@ bool gSaving = false;
 }  // namespace
 
 void frmPelimo::connectAttachmentHandlers() {
-    gInstallNetworkFileCopy();
+    NetworkCopy::install();
     connect(lblCmdSendJoin, &LabelButton::clicked, this, &frmPelimo::lblCmdSendJoin_Click);
     connect(lblLabReceiveSaveFile, &LabelButton::clicked, this,
             &frmPelimo::lblLabReceiveSaveFile_Click);
@@ -131,7 +131,9 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
         return;
     }
     QString name;
-    trap.step([&] { name = gSafeAttachmentFileName(gFctGetFileNameFromPathFileName(attachment)); });
+    trap.step([&] {
+        name = AttachmentSaveTarget::safeFileName(gFctGetFileNameFromPathFileName(attachment));
+    });
     if (name.isEmpty()) {
         sayNoFile();
         return;
@@ -151,5 +153,5 @@ void frmPelimo::lblLabReceiveSaveFile_Click() {
     gSaving = false;
     // A copy stopped by the shutdown needs no message: the program is ending.
     if (copied == -1 && !unloaded_)
-        sayCopyFailed(gLastNetworkCopyFailure());
+        sayCopyFailed(NetworkCopy::lastFailure());
 }

@@ -21,7 +21,7 @@ QString frmPelimo::mAddresseeComputerAt(int position) const {
     qint32 count = 0;
     QStringList computers;
     gResolveAddresseeList(item, count, computers);
-    return gDiagnosableName(computers.value(0));
+    return Reachability::diagnosableName(computers.value(0));
 }
 
 void frmPelimo::mConnectAddresseeDiagnosis() {
@@ -39,7 +39,7 @@ void frmPelimo::mConnectAddresseeDiagnosis() {
         diagnose->setObjectName(QStringLiteral("mnuAddresseeDiagnose"));
         diagnose->setEnabled(!computer.isEmpty());
         connect(diagnose, &QAction::triggered, this,
-                [this, computer] { gShowDiagnosis(this, computer); });
+                [this, computer] { DiagnosisWindow::show(this, computer); });
         menu->popup(txtSendUserList->viewport()->mapToGlobal(at));
     });
 }

@@ -90,7 +90,7 @@ void frmPelimo::mColorLabelMenuStop() {
 }
 
 void frmPelimo::lblMenuAddressBook_Click() {
-    gShowAddressBook(this);
+    AddressBookWindow::show(this);
 }
 
 void frmPelimo::MenuQuit_Click() {

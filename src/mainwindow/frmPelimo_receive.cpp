@@ -136,7 +136,7 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
             }
             const bool request = DecodedMessage.Kind == kKindIdentificationRequest;
             trap.step([] { gRecordPresence(DecodedMessage.Sender); });
-            trap.step([] { gIdentificationArrived(DecodedMessage.Sender); });
+            trap.step([] { Reachability::identificationArrived(DecodedMessage.Sender); });
             trap.step([request, &origin] {
                 if (request)
                     gSendIdentificationAnswer(DecodedMessage.Sender, origin);

@@ -133,7 +133,7 @@ void frmPelimo::mAddUserToSendUserList(qint16 Index) {
 }
 
 void frmPelimo::lblCmdSendSelectUser_Click() {
-    const qint16 picked = gPickAddressBookContact(this);
+    const qint16 picked = AddressBookWindow::pickContact(this);
     if (picked != 0)
         mAddUserToSendUserList(picked);
 }

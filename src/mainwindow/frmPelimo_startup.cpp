@@ -178,7 +178,7 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
     }
     unloaded_ = true;
     // A copy of an attached file would otherwise hold the end back until its last byte.
-    gCancelNetworkCopies();
+    NetworkCopy::cancelAll();
     // Each step runs even when an earlier one failed, so the history is always written.
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("Form_Unload"));
     const auto step = [this, &trap](const char* name, auto&& statement) {

@@ -12,7 +12,7 @@ void gRecordPresence(const QString& senderComputerName) {
     // A request to the workgroup comes back to its sender too: it names no other computer.
     if (senderComputerName.compare(gComputerName, Qt::CaseInsensitive) == 0)
         return;
-    gNotePresenceHeard(senderComputerName);
+    PresenceDetection::noteHeard(senderComputerName);
     qint16 index = gSearchContactWithComputerName(senderComputerName);
     if (index == 0) {
         // A full table adds nobody, quietly: a modal box opened from the receive timer would let

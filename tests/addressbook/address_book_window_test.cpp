@@ -24,7 +24,7 @@ class AddressBook : public ::testing::Test {
 protected:
     AddressBook() {
         ContactStore::reset();
-        gResetNetworkWalk();
+        NetworkWalkState::reset();
         gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
         QByteArray language = "[Langage]\r\nNbMessage=101\r\n";
         for (int i = 1; i <= 101; ++i)
@@ -37,8 +37,8 @@ protected:
     }
     ~AddressBook() override {
         window_.reset();
-        gSetNetworkBackend(nullptr);
-        gResetNetworkWalk();
+        NetResource::setBackend(nullptr);
+        NetworkWalkState::reset();
         ContactStore::reset();
         LanguageStore::reset();
     }
@@ -138,7 +138,7 @@ TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
         QTest::mouseDClick(window->picUser[2], Qt::LeftButton);
         return window->result();
     }});
-    EXPECT_EQ(gPickAddressBookContact(nullptr), 3);
+    EXPECT_EQ(AddressBookWindow::pickContact(nullptr), 3);
     EXPECT_TRUE(shownTexts().contains(QStringLiteral("T74")));
     EXPECT_TRUE(folder_.exists("User.dat"));
 
@@ -149,7 +149,7 @@ TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
         window->close();
         return 0;
     }});
-    EXPECT_EQ(gPickAddressBookContact(nullptr), 0);
+    EXPECT_EQ(AddressBookWindow::pickContact(nullptr), 0);
 }
 
 TEST_F(AddressBook, DeleteAtScrollPositionOneOfFive) {

@@ -34,19 +34,21 @@ QString fakeHelper(const TestFolder& folder) {
 }  // namespace
 
 TEST(BrowseProtocol, NamesFromBrowseListsGoIntoUrlsOnlyEncodedAndNetbiosShaped) {
-    EXPECT_EQ(gSmbBrowseUrl(QString()), QStringLiteral("smb://"));
-    EXPECT_EQ(gSmbBrowseUrl(QStringLiteral("WORK GROUP")), QStringLiteral("smb://WORK%20GROUP"));
-    EXPECT_EQ(gSmbBrowseUrl(QStringLiteral("A#B&C")), QStringLiteral("smb://A%23B%26C"));
+    EXPECT_EQ(BrowseProtocol::smbUrl(QString()), QStringLiteral("smb://"));
+    EXPECT_EQ(BrowseProtocol::smbUrl(QStringLiteral("WORK GROUP")),
+              QStringLiteral("smb://WORK%20GROUP"));
+    EXPECT_EQ(BrowseProtocol::smbUrl(QStringLiteral("A#B&C")), QStringLiteral("smb://A%23B%26C"));
     // A user part, an address, a path, a port, an escape, a control character, a long name.
     for (const char* hostile :
          {"u@10.1.2.3", "10.1.2.3", "a/b", "pc:445", "a%40b", "pc\n", "NAME-OF-16-CHARS"})
-        EXPECT_TRUE(gSmbBrowseUrl(QString::fromLatin1(hostile)).isEmpty()) << hostile;
+        EXPECT_TRUE(BrowseProtocol::smbUrl(QString::fromLatin1(hostile)).isEmpty()) << hostile;
 }
 
 TEST(BrowseProtocol, AnswersReadBackWhateverTheNamesHoldAndStayBounded) {
     const SmbEntry odd{3, QStringLiteral("tab\there\nnew%line\\"), QStringLiteral("é\t")};
-    const QByteArray answer = gBrowseEntryLine(odd) + gBrowseEntryLine({1, "WG", ""}) +
-                              gBrowseEndLine() + "E\t9\tAFTER\t\n";
+    const QByteArray answer = BrowseProtocol::entryLine(odd) +
+                              BrowseProtocol::entryLine({1, "WG", ""}) + BrowseProtocol::endLine() +
+                              "E\t9\tAFTER\t\n";
     for (const qsizetype step : {qsizetype(1), qsizetype(7), answer.size()}) {
         const BrowseReplyReader reader = readInPieces(answer, step);
         ASSERT_EQ(reader.state(), BrowseReplyReader::State::Ended) << step;
@@ -56,17 +58,18 @@ TEST(BrowseProtocol, AnswersReadBackWhateverTheNamesHoldAndStayBounded) {
         EXPECT_EQ(reader.entries()[0].comment, odd.comment);
     }
     // An entry line stays within the bound however long the name and comment.
-    EXPECT_LE(gBrowseEntryLine({2, QString(5000, QChar(0x4e2d)), QString(5000, u'%')}).size(),
-              kMaxBrowseLine);
+    EXPECT_LE(
+        BrowseProtocol::entryLine({2, QString(5000, QChar(0x4e2d)), QString(5000, u'%')}).size(),
+        kMaxBrowseLine);
 
     BrowseReplyReader failed;
-    failed.feed(gBrowseErrorLine(QStringLiteral("Connection refused")));
+    failed.feed(BrowseProtocol::errorLine(QStringLiteral("Connection refused")));
     EXPECT_EQ(failed.state(), BrowseReplyReader::State::Failed);
     EXPECT_EQ(failed.reason(), QStringLiteral("Connection refused"));
 
     QByteArray flood;
     for (int n = 0; n <= kMaxBrowseEntries; ++n)
-        flood += gBrowseEntryLine({2, "S", ""});
+        flood += BrowseProtocol::entryLine({2, "S", ""});
     for (const QByteArray& broken :
          {flood, QByteArray(kMaxBrowseLine + 1, 'E'), QByteArray("E\tx\tS\t\n"),
           QByteArray("hello\n"), QByteArray(".\textra\n")})

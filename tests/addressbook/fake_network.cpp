@@ -43,7 +43,7 @@ NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName, 
 }
 
 void gInstallFakeNetwork(FakeNetwork& network) {
-    gSetNetworkBackend(std::make_unique<FakeBackend>(network));
+    NetResource::setBackend(std::make_unique<FakeBackend>(network));
 }
 
 void gFillTwoProviderNetwork(FakeNetwork& network) {

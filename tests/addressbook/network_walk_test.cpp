@@ -12,13 +12,13 @@ namespace {
 class NetworkWalk : public ::testing::Test {
 protected:
     NetworkWalk() {
-        gResetNetworkWalk();
+        NetworkWalkState::reset();
         DetectionStop::instance().clear();
         gInstallFakeNetwork(network_);
     }
     ~NetworkWalk() override {
-        gSetNetworkBackend(nullptr);
-        gResetNetworkWalk();
+        NetResource::setBackend(nullptr);
+        NetworkWalkState::reset();
         DetectionStop::instance().clear();
     }
     int detect() {

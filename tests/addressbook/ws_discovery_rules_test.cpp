@@ -14,18 +14,22 @@ WsdMatch match(const QString& endpoint, const QStringList& xaddrs) {
 }  // namespace
 
 TEST(WsDiscoveryRules, MetadataIsAskedOnlyOfTheAnsweringAddress) {
-    EXPECT_EQ(gWsdMetadataAddress({"http://10.0.0.3:5357/dev"}, kSender).toString(),
+    EXPECT_EQ(WsDiscoveryDevices::metadataAddress({"http://10.0.0.3:5357/dev"}, kSender).toString(),
               QStringLiteral("http://10.0.0.3:5357/dev"));
     // Another host, a name to look up, a user part, another scheme: never asked.
     for (const char* elsewhere :
          {"http://10.0.0.9:6379/", "http://host.example:5357/", "http://localhost/",
           "http://10.0.0.3@10.0.0.9/", "https://10.0.0.3/", "ftp://10.0.0.3/", "10.0.0.3"})
-        EXPECT_TRUE(gWsdMetadataAddress({QString::fromLatin1(elsewhere)}, kSender).isEmpty())
+        EXPECT_TRUE(WsDiscoveryDevices::metadataAddress({QString::fromLatin1(elsewhere)}, kSender)
+                        .isEmpty())
             << elsewhere;
     // The sender's own address may follow others.
-    EXPECT_EQ(gWsdMetadataAddress({"http://10.0.0.9:25/", "http://10.0.0.3:80/m"}, kSender).port(),
+    EXPECT_EQ(WsDiscoveryDevices::metadataAddress({"http://10.0.0.9:25/", "http://10.0.0.3:80/m"},
+                                                  kSender)
+                  .port(),
               80);
-    EXPECT_TRUE(gWsdMetadataAddress({"http://10.0.0.3/"}, QHostAddress()).isEmpty());
+    EXPECT_TRUE(
+        WsDiscoveryDevices::metadataAddress({"http://10.0.0.3/"}, QHostAddress()).isEmpty());
 }
 
 TEST(WsDiscoveryRules, DevicesAreCappedResolvedOnceAndOnePerAddress) {

@@ -27,7 +27,7 @@ QByteArray metadata(const QByteArray& computer) {
 }  // namespace
 
 TEST(WsDiscoveryXml, ReadsMatchesAndComputerMetadata) {
-    const auto reply = gParseWsdReply(kProbeMatches);
+    const auto reply = WsDiscoveryXml::parseReply(kProbeMatches);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->relatesTo, QStringLiteral("urn:uuid:1"));
     ASSERT_EQ(reply->matches.size(), 1u);
@@ -35,21 +35,24 @@ TEST(WsDiscoveryXml, ReadsMatchesAndComputerMetadata) {
     EXPECT_EQ(reply->matches[0].types, QStringList({"wsdp:Device", "pub:Computer"}));
     EXPECT_EQ(reply->matches[0].xaddrs, QStringList({"http://10.0.0.3:5357/dev"}));
 
-    const auto workgroup = gParseWsdMetadata(metadata("HOSTC/Workgroup:LAN"));
+    const auto workgroup = WsDiscoveryXml::parseMetadata(metadata("HOSTC/Workgroup:LAN"));
     ASSERT_TRUE(workgroup);
     EXPECT_EQ(workgroup->name, QStringLiteral("HOSTC"));
     EXPECT_EQ(workgroup->group, QStringLiteral("LAN"));
-    const auto alone = gParseWsdMetadata(metadata("PC-WITH-A-VERY-LONG-NAME/NotJoined"));
+    const auto alone =
+        WsDiscoveryXml::parseMetadata(metadata("PC-WITH-A-VERY-LONG-NAME/NotJoined"));
     ASSERT_TRUE(alone);
     EXPECT_EQ(alone->name, QStringLiteral("PC-WITH-A-VERY-LONG-NAME"));
     EXPECT_TRUE(alone->group.isEmpty());
 }
 
 TEST(WsDiscoveryXml, RefusesWhatIsNotAnAnswer) {
-    EXPECT_FALSE(gParseWsdReply(gWsdProbeMessage(QStringLiteral("urn:uuid:1"))));
-    EXPECT_FALSE(gParseWsdReply(kProbeMatches.left(kProbeMatches.size() / 2)));
-    EXPECT_FALSE(gParseWsdReply(QByteArray(kWsdMaxDatagram + 1, ' ')));
-    EXPECT_FALSE(gParseWsdMetadata(metadata("<b>nested</b>")));
-    EXPECT_FALSE(gParseWsdMetadata(metadata("/Workgroup:LAN")));
-    EXPECT_FALSE(gParseWsdMetadata("<pub:Computer>X</pub:Computer>"));  // no namespace declared
+    EXPECT_FALSE(
+        WsDiscoveryXml::parseReply(WsDiscoveryXml::probeMessage(QStringLiteral("urn:uuid:1"))));
+    EXPECT_FALSE(WsDiscoveryXml::parseReply(kProbeMatches.left(kProbeMatches.size() / 2)));
+    EXPECT_FALSE(WsDiscoveryXml::parseReply(QByteArray(kWsdMaxDatagram + 1, ' ')));
+    EXPECT_FALSE(WsDiscoveryXml::parseMetadata(metadata("<b>nested</b>")));
+    EXPECT_FALSE(WsDiscoveryXml::parseMetadata(metadata("/Workgroup:LAN")));
+    EXPECT_FALSE(
+        WsDiscoveryXml::parseMetadata("<pub:Computer>X</pub:Computer>"));  // no namespace declared
 }

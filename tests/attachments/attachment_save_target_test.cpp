@@ -13,15 +13,18 @@
 namespace {
 
 TEST(AttachmentSaveTarget, ProposesOnlyAPlainFileNameOfTheNetworkPath) {
-    EXPECT_EQ(gSafeAttachmentFileName(QStringLiteral("\\\\PC\\s\\d\\report.pdf")), "report.pdf");
-    EXPECT_EQ(gSafeAttachmentFileName(QStringLiteral("\\\\PC\\s\\a/../../.bashrc")), ".bashrc");
-    EXPECT_EQ(gSafeAttachmentFileName(QStringLiteral("\\\\PC\\s\\bad\nname\t.txt")), "badname.txt");
+    EXPECT_EQ(AttachmentSaveTarget::safeFileName(QStringLiteral("\\\\PC\\s\\d\\report.pdf")),
+              "report.pdf");
+    EXPECT_EQ(AttachmentSaveTarget::safeFileName(QStringLiteral("\\\\PC\\s\\a/../../.bashrc")),
+              ".bashrc");
+    EXPECT_EQ(AttachmentSaveTarget::safeFileName(QStringLiteral("\\\\PC\\s\\bad\nname\t.txt")),
+              "badname.txt");
     for (const char* nothing : {"\\\\PC\\s\\..", "\\\\PC\\s\\.", "\\\\PC\\s\\d\\", "\\\\PC\\s\\a/",
                                 "\\\\PC\\s\\\x01\x02"}) {
-        EXPECT_EQ(gSafeAttachmentFileName(QString::fromLatin1(nothing)), "") << nothing;
+        EXPECT_EQ(AttachmentSaveTarget::safeFileName(QString::fromLatin1(nothing)), "") << nothing;
     }
     // Longer than a file name may be: cut, its extension kept, never inside a character.
-    const QString name = gSafeAttachmentFileName(
+    const QString name = AttachmentSaveTarget::safeFileName(
         QStringLiteral("\\\\PC\\s\\") + QString(200, QChar(0xE9)) + QStringLiteral(".txt"));
     EXPECT_LE(name.toUtf8().size(), 255);
     EXPECT_TRUE(name.endsWith(QStringLiteral("\u00E9.txt"))) << name.toStdString();
@@ -29,9 +32,9 @@ TEST(AttachmentSaveTarget, ProposesOnlyAPlainFileNameOfTheNetworkPath) {
 
 TEST(AttachmentSaveTarget, StartsInTheUsersDownloadFolderElseTheHomeFolder) {
     DownloadFolder downloads;
-    EXPECT_EQ(gAttachmentSaveFolder(), downloads.path() + u'/');
+    EXPECT_EQ(AttachmentSaveTarget::folder(), downloads.path() + u'/');
     QDir(downloads.path()).removeRecursively();
-    EXPECT_EQ(gAttachmentSaveFolder(), QDir::homePath() + u'/');
+    EXPECT_EQ(AttachmentSaveTarget::folder(), QDir::homePath() + u'/');
 }
 
 TEST(AttachmentSaveTarget, ProgramFoldersAreRefusedThroughAnyLink) {
@@ -40,22 +43,26 @@ TEST(AttachmentSaveTarget, ProgramFoldersAreRefusedThroughAnyLink) {
     program.write(QStringLiteral("User.dat"), "contacts");
     QDir(program.path()).mkpath(QStringLiteral("Favories"));
     const QString outside = downloads.path() + QStringLiteral("/User.dat");
-    EXPECT_FALSE(gIsInProgramFolders(outside));
-    EXPECT_FALSE(gIsInProgramFolders(program.path().chopped(1) + QStringLiteral("-other/x")));
+    EXPECT_FALSE(AttachmentSaveTarget::isInProgramFolders(outside));
+    EXPECT_FALSE(AttachmentSaveTarget::isInProgramFolders(program.path().chopped(1) +
+                                                          QStringLiteral("-other/x")));
     for (const QString& inside :
          {program.path(QStringLiteral("User.dat")), program.path(QStringLiteral("New.txt")),
           program.path(QStringLiteral("Favories/../Histo.dat")),
           program.path(QStringLiteral("Favories/Hello.txt")),
           QCoreApplication::applicationDirPath() + QStringLiteral("/Settings.ini")}) {
-        EXPECT_TRUE(gIsInProgramFolders(inside)) << inside.toStdString();
+        EXPECT_TRUE(AttachmentSaveTarget::isInProgramFolders(inside)) << inside.toStdString();
     }
     // A link in the download folder to the program's folder, and one to a store.
     ASSERT_TRUE(QFile::link(program.path().chopped(1), downloads.path() + QStringLiteral("/app")));
     ASSERT_TRUE(QFile::link(program.path(QStringLiteral("User.dat")),
                             downloads.path() + QStringLiteral("/contacts")));
-    EXPECT_TRUE(gIsInProgramFolders(downloads.path() + QStringLiteral("/app/User.dat")));
-    EXPECT_TRUE(gIsInProgramFolders(downloads.path() + QStringLiteral("/app/missing/x")));
-    EXPECT_TRUE(gIsInProgramFolders(downloads.path() + QStringLiteral("/contacts")));
+    EXPECT_TRUE(AttachmentSaveTarget::isInProgramFolders(downloads.path() +
+                                                         QStringLiteral("/app/User.dat")));
+    EXPECT_TRUE(AttachmentSaveTarget::isInProgramFolders(downloads.path() +
+                                                         QStringLiteral("/app/missing/x")));
+    EXPECT_TRUE(
+        AttachmentSaveTarget::isInProgramFolders(downloads.path() + QStringLiteral("/contacts")));
 }
 
 }  // namespace

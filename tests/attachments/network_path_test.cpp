@@ -58,21 +58,22 @@ TEST(NetworkPath, RefusesWhatCouldLeaveTheShareOrIsNoSharePath) {
 TEST(NetworkCopy, ARefusedPathOrAnUnknownComputerWritesNothing) {
     TestFolder folder;
     bool resolverAsked = false;
-    gSetNetworkCopyResolver([&resolverAsked](const QString&) -> std::optional<std::uint32_t> {
+    NetworkCopy::setResolver([&resolverAsked](const QString&) -> std::optional<std::uint32_t> {
         resolverAsked = true;
         return std::nullopt;
     });
     const QString target = folder.path(QStringLiteral("passwd"));
-    EXPECT_EQ(gCopyFromNetworkPath(QStringLiteral("\\\\A\\share\\..\\..\\etc\\passwd"), target, {}),
-              CopyOutcome::Failed);
+    EXPECT_EQ(
+        NetworkCopy::copyFrom(QStringLiteral("\\\\A\\share\\..\\..\\etc\\passwd"), target, {}),
+        CopyOutcome::Failed);
     EXPECT_FALSE(resolverAsked) << "a refused path must not reach the network";
-    EXPECT_EQ(gLastNetworkCopyFailure(), CopyFailure::InvalidPath);
-    EXPECT_EQ(gCopyFromNetworkPath(QStringLiteral("\\\\NOWHERE\\share\\passwd"), target, {}),
+    EXPECT_EQ(NetworkCopy::lastFailure(), CopyFailure::InvalidPath);
+    EXPECT_EQ(NetworkCopy::copyFrom(QStringLiteral("\\\\NOWHERE\\share\\passwd"), target, {}),
               CopyOutcome::Failed);
     EXPECT_TRUE(resolverAsked);
-    EXPECT_EQ(gLastNetworkCopyFailure(), CopyFailure::NameNotFound);
+    EXPECT_EQ(NetworkCopy::lastFailure(), CopyFailure::NameNotFound);
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    gSetNetworkCopyResolver({});
+    NetworkCopy::setResolver({});
 }
 
 TEST(FileNameFromPath, IsWhatFollowsTheLastBackslash) {

@@ -14,8 +14,8 @@ constexpr char kRootMount[] = "1 0 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1
 
 class UncName : public ::testing::Test {
 protected:
-    void SetUp() override { gResetUncName(); }
-    void TearDown() override { gResetUncName(); }
+    void SetUp() override { UncNames::reset(); }
+    void TearDown() override { UncNames::reset(); }
 
     // This computer as PC1 with the given mount table, smb.conf and usershare listing.
     static void use(const QByteArray& mounts, const QByteArray& config = {},
@@ -25,7 +25,7 @@ protected:
         sources.shares.configText = config;
         sources.shares.usershares = usershares;
         sources.computerName = QStringLiteral("PC1");
-        gSetUncNameSources(sources);
+        UncNames::setSources(sources);
     }
 };
 
@@ -180,7 +180,7 @@ TEST_F(UncName, ResetRestoresTheFlagAndTheSystemsSources) {
     use({}, "[all]\npath = /\n");
     EXPECT_EQ(mFctGetComputerName(), "PC1");
     gShareAccessDenied = true;
-    gResetUncName();
+    UncNames::reset();
     EXPECT_FALSE(gShareAccessDenied);
     EXPECT_NE(mFctGetComputerName(), "PC1");
     EXPECT_FALSE(mFctGetComputerName().isEmpty());

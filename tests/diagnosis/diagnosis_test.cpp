@@ -18,7 +18,7 @@ QByteArray sampleRuleset() {
 }
 
 TEST(FirewallRules, RulesDroppingNetbiosUdpAreFoundOthersAreNot) {
-    const auto drops = gNetbiosDropsInNftRuleset(sampleRuleset());
+    const auto drops = FirewallRules::netbiosDropsInNftRuleset(sampleRuleset());
     ASSERT_TRUE(drops.has_value());
     // A port, a set and a range; the TCP rule, the negated match and the counter are not drops.
     ASSERT_EQ(drops->size(), 4u);
@@ -28,17 +28,21 @@ TEST(FirewallRules, RulesDroppingNetbiosUdpAreFoundOthersAreNot) {
     EXPECT_EQ((*drops)[2].ports, (QList<int>{137, 138}));
     EXPECT_EQ((*drops)[3], (FirewallDrop{QStringLiteral("ip nat pre"), {137}, "drop"}));
 
-    EXPECT_TRUE(gNetbiosDropsInNftRuleset(R"({"nftables": []})")->empty());
-    EXPECT_FALSE(gNetbiosDropsInNftRuleset("Error: Operation not permitted").has_value());
-    EXPECT_FALSE(gNetbiosDropsInNftRuleset(R"({"nftables": {"rule": 1}})").has_value());
+    EXPECT_TRUE(FirewallRules::netbiosDropsInNftRuleset(R"({"nftables": []})")->empty());
+    EXPECT_FALSE(
+        FirewallRules::netbiosDropsInNftRuleset("Error: Operation not permitted").has_value());
+    EXPECT_FALSE(
+        FirewallRules::netbiosDropsInNftRuleset(R"({"nftables": {"rule": 1}})").has_value());
 }
 
 TEST(DiagnosableName, TypedNamesBecomeComputerNamesOrNothing) {
-    EXPECT_EQ(gDiagnosableName(QStringLiteral("  \\\\Office-PC ")), QStringLiteral("Office-PC"));
-    EXPECT_EQ(gDiagnosableName(QStringLiteral("ABCDEFGHIJKLMNO")),
+    EXPECT_EQ(Reachability::diagnosableName(QStringLiteral("  \\\\Office-PC ")),
+              QStringLiteral("Office-PC"));
+    EXPECT_EQ(Reachability::diagnosableName(QStringLiteral("ABCDEFGHIJKLMNO")),
               QStringLiteral("ABCDEFGHIJKLMNO"));
     for (const char* refused : {"", "*", "ABCDEFGHIJKLMNOP", "two words", "a;b", "pc\x01", "x?"})
-        EXPECT_TRUE(gDiagnosableName(QString::fromLatin1(refused)).isEmpty()) << refused;
+        EXPECT_TRUE(Reachability::diagnosableName(QString::fromLatin1(refused)).isEmpty())
+            << refused;
 }
 
 class DiagnosisReportTest : public ::testing::Test {
@@ -71,18 +75,18 @@ protected:
 
 TEST_F(DiagnosisReportTest, VerdictAndExitStatusFollowWhatTheChecksFound) {
     DiagnosisFacts facts = receivingFacts();
-    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::UnknownName);
-    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::UnknownName), 1);
+    EXPECT_EQ(Reachability::verdict(facts), DiagnosisVerdict::UnknownName);
+    EXPECT_EQ(DiagnosisReport::exitStatus(DiagnosisVerdict::UnknownName), 1);
     facts.resolverAddresses = {0x0A4D0502};
-    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::NameButNoProgram);
-    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::NameButNoProgram), 1);
+    EXPECT_EQ(Reachability::verdict(facts), DiagnosisVerdict::NameButNoProgram);
+    EXPECT_EQ(DiagnosisReport::exitStatus(DiagnosisVerdict::NameButNoProgram), 1);
     // Without a way for the answer to come in, silence proves nothing.
     facts.receive.routing = false;
-    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::CannotTell);
-    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::CannotTell), 3);
+    EXPECT_EQ(Reachability::verdict(facts), DiagnosisVerdict::CannotTell);
+    EXPECT_EQ(DiagnosisReport::exitStatus(DiagnosisVerdict::CannotTell), 3);
     facts.answerMs = 12;
-    EXPECT_EQ(gDiagnosisVerdict(facts), DiagnosisVerdict::Reachable);
-    EXPECT_EQ(gDiagnosisExitStatus(DiagnosisVerdict::Reachable), 0);
+    EXPECT_EQ(Reachability::verdict(facts), DiagnosisVerdict::Reachable);
+    EXPECT_EQ(DiagnosisReport::exitStatus(DiagnosisVerdict::Reachable), 0);
 }
 
 TEST_F(DiagnosisReportTest, ASilentComputerThatIsKnownGetsTheAdvice) {
@@ -90,7 +94,7 @@ TEST_F(DiagnosisReportTest, ASilentComputerThatIsKnownGetsTheAdvice) {
     facts.netbiosAddress = 0x0A4D0502;
     facts.resolverAddresses = {0x0A4D0509};
     facts.firewall.drops = {{QStringLiteral("inet filter input"), {138}, QStringLiteral("drop")}};
-    const QList<DiagnosisLine> lines = gDiagnosisLines(facts, gDiagnosisVerdict(facts));
+    const QList<DiagnosisLine> lines = DiagnosisReport::lines(facts, Reachability::verdict(facts));
     const QString text = joined(lines);
     EXPECT_TRUE(text.contains(QStringLiteral("UDP port 138"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("PMHOSTB answers from 10.77.5.2")))
@@ -109,14 +113,15 @@ TEST_F(DiagnosisReportTest, ASilentComputerThatIsKnownGetsTheAdvice) {
     EXPECT_EQ(lines.back().mark, DiagnosisMark::Advice);
 
     // Before the verdict, the answer's line is not told yet.
-    EXPECT_FALSE(joined(gDiagnosisLines(facts, std::nullopt)).contains(QStringLiteral("second")));
+    EXPECT_FALSE(
+        joined(DiagnosisReport::lines(facts, std::nullopt)).contains(QStringLiteral("second")));
 }
 
 TEST_F(DiagnosisReportTest, AnAnswerIsTheVerdictWhateverElseWasFound) {
     DiagnosisFacts facts = receivingFacts();
     facts.answerMs = 35;
     facts.firewall = {false, QStringLiteral("Operation not permitted"), {}};
-    const QList<DiagnosisLine> lines = gDiagnosisLines(facts, gDiagnosisVerdict(facts));
+    const QList<DiagnosisLine> lines = DiagnosisReport::lines(facts, Reachability::verdict(facts));
     const QString text = joined(lines);
     EXPECT_TRUE(text.contains(QStringLiteral("answered after 35 ms"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("cannot be read (Operation not permitted)")));

@@ -24,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const SmbEntry& entry : reader.entries()) {
         check(entry.name.size() <= kMaxBrowseLine && entry.comment.size() <= kMaxBrowseLine);
         BrowseReplyReader again;
-        again.feed(gBrowseEntryLine(entry) + gBrowseEndLine());
+        again.feed(BrowseProtocol::entryLine(entry) + BrowseProtocol::endLine());
         check(again.state() == BrowseReplyReader::State::Ended && again.entries().size() == 1);
         check(again.entries()[0].type == entry.type);
         // Whatever the name, its URL names no user, port or path.
-        const QString url = gSmbBrowseUrl(entry.name);
+        const QString url = BrowseProtocol::smbUrl(entry.name);
         check(!url.contains(u'@') && !url.mid(6).contains(u'/') && !url.mid(6).contains(u':'));
     }
     return 0;

@@ -16,7 +16,7 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (const auto drops = gNetbiosDropsInNftRuleset(bytes)) {
+    if (const auto drops = FirewallRules::netbiosDropsInNftRuleset(bytes)) {
         check(static_cast<int>(drops->size()) <= kFirewallMaxDrops);
         for (const FirewallDrop& drop : *drops) {
             check(!drop.ports.isEmpty() && drop.ports.size() <= 2);

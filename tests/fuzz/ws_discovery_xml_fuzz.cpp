@@ -16,7 +16,7 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (const auto reply = gParseWsdReply(bytes)) {
+    if (const auto reply = WsDiscoveryXml::parseReply(bytes)) {
         check(static_cast<int>(reply->matches.size()) <= kWsdMaxMatches);
         check(reply->relatesTo.size() <= kWsdMaxField);
         for (const WsdMatch& match : reply->matches) {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(match.xaddrs.size() <= kWsdMaxMatches && match.types.size() <= kWsdMaxMatches);
         }
     }
-    if (const auto computer = gParseWsdMetadata(bytes)) {
+    if (const auto computer = WsDiscoveryXml::parseMetadata(bytes)) {
         check(!computer->name.isEmpty() && computer->name.size() <= kWsdMaxField);
         check(!computer->name.contains(u'/') && computer->group.size() <= kWsdMaxField);
     }

@@ -100,11 +100,11 @@ TEST_F(AttachmentsPanelTest, TheSaveProposesTheDownloadFolderAndSaysWhyACopyFail
     EXPECT_EQ(DialogSeam::shown()[0].directory, downloads.path() + QStringLiteral("/report.txt"));
     EXPECT_EQ(DialogSeam::shown()[0].filter, QStringLiteral("T43|*.*"));
 
-    gSetNetworkCopyResolver([](const QString&) { return std::optional<std::uint32_t>(); });
+    NetworkCopy::setResolver([](const QString&) { return std::optional<std::uint32_t>(); });
     DialogSeam::clearShown();
     DialogSeam::pushAnswer(DialogAnswer{.fileName = downloads.path() + QStringLiteral("/r.txt")});
     save(window);
-    gSetNetworkCopyResolver({});
+    NetworkCopy::setResolver({});
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T202\nT203")});
     EXPECT_FALSE(QFileInfo::exists(downloads.path() + QStringLiteral("/r.txt")));
 }
@@ -139,7 +139,7 @@ TEST_F(AttachmentsPanelTest, TheProgramsFilesAreNeverReplacedAndOthersOnlyAfterA
     DialogSeam::pushAnswer(DialogAnswer{.fileName = mine});
     DialogSeam::pushButton(MsgBoxResult::Yes);
     save(window);
-    gInstallNetworkFileCopy();
+    NetworkCopy::install();
 
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>({"T201", "T201", "T79", "T79"}));
     const auto& shown = DialogSeam::shown();

@@ -173,7 +173,7 @@ void execute(frmPelimo& window, const QString& line) {
         QTest::mouseClick(part<LabelButton>(window, "lblLabReceiveSaveFile"), Qt::LeftButton);
         report({QStringLiteral("saved"),
                 QFileInfo::exists(fields.value(1)) ? QStringLiteral("1") : QStringLiteral("0"),
-                QString::number(nowMicroseconds() - start), gLastNetworkCopyError()});
+                QString::number(nowMicroseconds() - start), NetworkCopy::lastError()});
     } else if (command == QStringLiteral("cancelhalf")) {
         if (fields.value(1) == QStringLiteral("off")) {
             FileOperations::setCopyProgressFactory({});

@@ -56,7 +56,7 @@ void gResetAllModules() {
     gResetMailSlot();
     gResetMessageCodec();
     gResetWavePlayer();
-    gResetUncName();
+    UncNames::reset();
     gResetPanelState();
     gResetErrorRecord();
     frmPelimo::setStepProbe({});

@@ -161,7 +161,7 @@ TEST_F(SendPanelTest, AnAttachmentOnNoShareIsRefusedAndNothingGoes) {
     sources.shares.configText = QByteArray("[global]\n");
     sources.shares.usershares = pelimo::platform::UsershareListing{};
     sources.computerName = QStringLiteral("HOST1");
-    gSetUncNameSources(sources);
+    UncNames::setSources(sources);
     type(window, gComputerName, QStringLiteral("with file"));
     const QString file = folder_.path(QStringLiteral("private.txt"));
     part<QLineEdit>(window, "txtSendFiles")->setText(file);
@@ -188,7 +188,7 @@ TEST_F(SendPanelTest, ASharedAttachmentTravelsAsItsNetworkPath) {
         "[pub]\npath = " + folder_.path(QStringLiteral("pub")).toUtf8() + "\n";
     sources.shares.usershares = pelimo::platform::UsershareListing{};
     sources.computerName = QStringLiteral("HOST1");
-    gSetUncNameSources(sources);
+    UncNames::setSources(sources);
     type(window, gComputerName, QStringLiteral("look"));
     part<QLineEdit>(window, "txtSendFiles")->setText(folder_.path(QStringLiteral("pub/plan.odt")));
     clickSend(window);

@@ -35,7 +35,7 @@ protected:
                                     folder_.path(QStringLiteral("shared")).toUtf8() + "\n";
         sources.shares.usershares = pelimo::platform::UsershareListing{};
         sources.computerName = QStringLiteral("HOST1");
-        gSetUncNameSources(sources);
+        UncNames::setSources(sources);
     }
     ~AttachmentConversionTest() override { gResetAllModules(); }
     TestFolder folder_;
@@ -66,7 +66,7 @@ TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeni
             "net usershare info: unable to open /var/lib/samba/usershares/private. "
             "Permission denied\n"};
     sources.computerName = QStringLiteral("HOST1");
-    gSetUncNameSources(sources);
+    UncNames::setSources(sources);
     const AttachmentConversion conversion =
         gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
     EXPECT_TRUE(conversion.path.isEmpty());
