@@ -23,6 +23,9 @@ public:
     // by the deliverer's owner while pendingCount() is not zero.
     virtual bool retryPending() = 0;
     virtual std::size_t pendingCount() const = 0;
+    // Whether the deliverer counts the messages it drops as Full itself (per recipient), so that
+    // its owner does not count them a second time.
+    virtual bool countsFullDrops() const { return false; }
 };
 
 }  // namespace pelimo::platform

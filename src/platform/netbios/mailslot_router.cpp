@@ -279,7 +279,9 @@ void MailslotRouter::route(QByteArrayView packet, std::uint32_t peer, std::uint1
         ++counters_.delivered;
     } else {
         ++counters_.dropped;
-        if (delivery != MailslotDelivery::NoMailslot)
+        const bool countedByDeliverer =
+            delivery == MailslotDelivery::Full && hooks_.deliverer->countsFullDrops();
+        if (delivery != MailslotDelivery::NoMailslot && !countedByDeliverer)
             ++counters_.lost;
     }
 }

@@ -80,6 +80,8 @@ public:
                              const MailslotOrigin& origin) override;
     bool retryPending() override { return false; }  // the hub's thread writes its queues
     std::size_t pendingCount() const override;
+    // A message no recipient's queue could take is counted in each recipient's lost count.
+    bool countsFullDrops() const override { return true; }
     // Whether `name` is the NetBIOS form of a login name that holds a mailslot.
     bool isUserName(QByteArrayView name) const;
     std::size_t programCount() const;
