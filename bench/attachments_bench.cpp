@@ -39,7 +39,7 @@ struct SharedFolder {
 };
 
 void convertOnce(const SharedFolder& folder, benchmark::State& state) {
-    const AttachmentConversion conversion = gConvertAttachment(folder.file);
+    const AttachmentConversion conversion = SendRules::convertAttachment(folder.file);
     if (conversion.path != QStringLiteral("\\\\BENCH\\pub\\report.odt"))
         state.SkipWithError(
             qPrintable(QStringLiteral("unexpected path: ") + conversion.path + conversion.warning));

@@ -81,11 +81,11 @@ void resetModules(const ProgramFolder& folder) {
     ContactStore::reset();
     LanguageStore::reset();
     HistoryStore::reset();
-    gResetMailSlot();
-    gResetMessageCodec();
-    gResetPanelState();
+    MailslotChannel::reset();
+    MessageCodec::reset();
+    PanelState::reset();
     // Nothing reaches the network: the mailslot is local only.
-    gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
+    MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
     Application::setFolder(folder.folder());
 }
 

@@ -89,7 +89,7 @@ std::uint16_t boundPort(int socket) {
 
 // The module on loopback under its own channel: router, name service and mailslot.
 bool openLoopbackMailslot(MailslotTransportConfig& config) {
-    gResetMailSlot();
+    MailslotChannel::reset();
     Settings.MessageChannel = QStringLiteral("bench-%1").arg(getpid());
     const auto first = openUdpSocket(INADDR_LOOPBACK, 0, false);
     const auto second = openUdpSocket(INADDR_LOOPBACK, 0, false);  // held together: they differ
@@ -97,7 +97,7 @@ bool openLoopbackMailslot(MailslotTransportConfig& config) {
     ::close(first.socket);
     ::close(second.socket);
     config.workgroup = QStringLiteral("BENCHGROUP");
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     gComputerName = QStringLiteral("BENCH");
     return gFctInitMailSlot();
 }
@@ -140,14 +140,14 @@ void latency(benchmark::State& state, const QString& addressee) {
             }
             const auto end = std::chrono::steady_clock::now();
             microseconds.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-            gReleaseMailslotEntries(gStructureMailslotControl.MessageCount);
+            MailslotChannel::releaseEntries(gStructureMailslotControl.MessageCount);
         }
     }
     if (!microseconds.empty()) {
         state.counters["median_us"] = percentile(microseconds, 0.5);
         state.counters["p99_us"] = percentile(microseconds, 0.99);
     }
-    gResetMailSlot();
+    MailslotChannel::reset();
 }
 
 void BM_SendToReadableOwnName(benchmark::State& state) {
@@ -207,7 +207,7 @@ void BM_BurstKept(benchmark::State& state) {
     state.counters["burst"] = kBurst;
     state.counters["kept"] = kept;
     state.counters["during_pace"] = duringPace;
-    gResetMailSlot();
+    MailslotChannel::reset();
 }
 BENCHMARK(BM_BurstKept)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -21,9 +21,9 @@ int main(int argc, char* argv[]) {
     // the program.
     QApplication::setQuitOnLastWindowClosed(false);
     DialogSeam::installWidgetBackend();
-    gSetErrorReportPresenter(&frmError::present);
+    ErrorReport::setPresenter(&frmError::present);
     // What the router could not do about the network is said in a box of the window layer.
-    gSetMailslotIntakePresenter([](const QString& text) {
+    MailslotIntake::setPresenter([](const QString& text) {
         DialogSeam::messageBox(text, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
                                QStringLiteral("Information"));
     });

@@ -107,7 +107,7 @@ int main(int argc, char* argv[]) {
     }
     config.broadcastOverride = parser.values(broadcastOption);
     config.useSystemResolver = !parser.isSet(noResolverOption);
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
 
     Application::initFolder();
     gLoadSettingsIni();
@@ -127,7 +127,7 @@ int main(int argc, char* argv[]) {
     DecodedMessage.AttachmentPath.clear();
     gEncodeMessage(words.join(u' '));
     SendToPelimo(gComputerName, target, DecodedMessage.Text);
-    if (!gFlushMailslotSends(kSendTimeoutMs)) {
+    if (!MailslotChannel::flushSends(kSendTimeoutMs)) {
         std::fprintf(stderr, "pelimo-send: the message could not be written in time.\n");
         return 1;
     }

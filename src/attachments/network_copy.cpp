@@ -68,7 +68,7 @@ std::optional<QString> connectAddress(const QString& server) {
     if (!QHostAddress(server).isNull())
         return server;
     const ComputerNameResolver resolver =
-        resolverOverride() ? resolverOverride() : gComputerNameResolver();
+        resolverOverride() ? resolverOverride() : LocalComputerName::resolver();
     if (const auto address = resolver(server))
         return QHostAddress(*address).toString();
     return std::nullopt;

@@ -40,7 +40,7 @@ void scanMailslot() {
             DecodedMessage.Kind == kKindIdentificationAnswer) {
             Reachability::identificationArrived(sender);
         }
-        gReleaseMailslotEntries(newest);
+        MailslotChannel::releaseEntries(newest);
     }
 }
 

@@ -89,19 +89,19 @@ bool ReachabilityDiagnosis::start(const QString& name) {
     lookUpDone_ = false;
     waitOver_ = false;
     const quint64 run = ++run_;
-    const pelimo::platform::MailslotTransportConfig& config = gMailslotTransportConfig();
+    const pelimo::platform::MailslotTransportConfig& config = MailslotChannel::transportConfig();
 
     facts_ = {};
     facts_.name = name;
     // What the transport of this process does is read here, on its own thread.
-    const MailslotIntakeFigures intake = gMailslotIntakeFigures();
+    const MailslotIntakeFigures intake = MailslotIntake::figures();
     facts_.receive.datagramPort = config.datagramPort;
-    facts_.receive.channel = gMessageChannel();
+    facts_.receive.channel = MailslotChannel::name();
     facts_.receive.mailslotOpen = gStructureMailslotControl.MailSlotHandle != kInvalidHandleValue;
     facts_.receive.routing = intake.routing;
     facts_.receive.readingNmbd = intake.readingNmbd;
     // The program that needs the right to bind the datagram port: the router.
-    facts_.receive.program = gFctRouterProgram();
+    facts_.receive.program = MailslotChannel::routerProgram();
 
     // The result is handed over when the worker has ended; a diagnosis gone by then gets nothing.
     auto found = std::make_shared<DiagnosisFacts>();

@@ -4,7 +4,7 @@
 
 ErrorRecordData ErrorRecord;
 
-void gResetErrorRecord() {
+void ErrorReport::resetRecord() {
     ErrorRecord = {};
 }
 
@@ -17,7 +17,7 @@ QString signedNumber(qint32 value) {
 
 }  // namespace
 
-QString gBuildErrorReport(const ErrorRecordData& record, const QDateTime& now) {
+QString ErrorReport::build(const ErrorRecordData& record, const QDateTime& now) {
     const QString crLf = QStringLiteral("\r\n");
     QString report;
     report += QStringLiteral("Date:") + now.toString(QStringLiteral("MM-dd-yyyy")) +
@@ -30,7 +30,7 @@ QString gBuildErrorReport(const ErrorRecordData& record, const QDateTime& now) {
     return report;
 }
 
-QString gBuildErrorMailUrl(const QString& report) {
+QString ErrorReport::mailUrl(const QString& report) {
     // Every reserved character, CR, LF and TAB included, is percent-encoded.
     const auto encode = [](const QString& text) {
         return QString::fromLatin1(QUrl::toPercentEncoding(text));

@@ -16,13 +16,18 @@ struct ErrorRecordData {
 // One per process, overwritten by each failure.
 extern ErrorRecordData ErrorRecord;
 
-void gResetErrorRecord();
-
 // The maker's support address, shown in the report window and used as the mail recipient.
 inline constexpr char kSupportAddress[] = "support@pelimo.org";
 
+namespace ErrorReport {
+
+// Empties ErrorRecord (tests call it between cases).
+void resetRecord();
+
 // The six-line report, each line ended by CR LF, for the record at the given moment.
-QString gBuildErrorReport(const ErrorRecordData& record, const QDateTime& now);
+QString build(const ErrorRecordData& record, const QDateTime& now);
 
 // The percent-encoded mailto: URL that hands the report to the mail program.
-QString gBuildErrorMailUrl(const QString& report);
+QString mailUrl(const QString& report);
+
+}  // namespace ErrorReport

@@ -16,18 +16,18 @@ ErrorReportPresenter& presenter() {
 
 }  // namespace
 
-void gSetErrorReportPresenter(ErrorReportPresenter newPresenter) {
+void ErrorReport::setPresenter(ErrorReportPresenter newPresenter) {
     presenter() = std::move(newPresenter);
 }
 
-void gShowErrorReport() {
+void ErrorReport::show() {
     if (presenter()) {
         presenter()();
         return;
     }
     // Without windows (command-line tools, core tests) the report still goes through the seam.
     DialogSeam::showReport(QStringLiteral("frmError"), QStringLiteral("Pelimo Error Trap"),
-                           gBuildErrorReport(ErrorRecord, QDateTime::currentDateTime()));
+                           ErrorReport::build(ErrorRecord, QDateTime::currentDateTime()));
 }
 
 void ErrorTrap::report(std::exception_ptr failure) {
@@ -52,7 +52,7 @@ void ErrorTrap::report(std::exception_ptr failure) {
     ErrorRecord.ErrorProcedure = procedure_;
     ErrorRecord.ErrorNumber = number;
     ErrorRecord.ErrorDescription =
-        description.isEmpty() ? gRunTimeErrorDescription(number) : description;
+        description.isEmpty() ? RunTimeError::classicDescription(number) : description;
     ErrorRecord.ErrorLine = line_;
-    gShowErrorReport();
+    ErrorReport::show();
 }

@@ -12,8 +12,13 @@
 
 // Shows the report of the current ErrorRecord; the window layer installs its modal window here.
 using ErrorReportPresenter = std::function<void()>;
-void gSetErrorReportPresenter(ErrorReportPresenter presenter);
-void gShowErrorReport();
+
+namespace ErrorReport {
+
+void setPresenter(ErrorReportPresenter presenter);
+void show();
+
+}  // namespace ErrorReport
 
 class ErrorTrap {
 public:

@@ -31,7 +31,7 @@ constexpr ClassicError kClassicErrors[] = {
 
 }  // namespace
 
-QString gRunTimeErrorDescription(int number) {
+QString RunTimeError::classicDescription(int number) {
     for (const ClassicError& error : kClassicErrors) {
         if (error.number == number)
             return QString::fromLatin1(error.description);
@@ -40,12 +40,11 @@ QString gRunTimeErrorDescription(int number) {
 }
 
 RunTimeError::RunTimeError(int number, QString description)
-    : std::runtime_error(description.isEmpty() ? gRunTimeErrorDescription(number).toStdString()
+    : std::runtime_error(description.isEmpty() ? classicDescription(number).toStdString()
                                                : description.toStdString()),
       number_(number),
-      description_(description.isEmpty() ? gRunTimeErrorDescription(number)
-                                         : std::move(description)) {}
+      description_(description.isEmpty() ? classicDescription(number) : std::move(description)) {}
 
-void gRaiseError(int number, const QString& description) {
+void RunTimeError::raise(int number, const QString& description) {
     throw RunTimeError(number, description);
 }

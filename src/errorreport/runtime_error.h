@@ -26,9 +26,6 @@ inline constexpr int ObjectVariableNotSet = 91;
 inline constexpr int PrinterError = 482;
 }  // namespace RunTimeErrorNumber
 
-// The classic description of a run-time error number ("File not found" for 53).
-QString gRunTimeErrorDescription(int number);
-
 class RunTimeError : public std::runtime_error {
 public:
     // An empty description takes the classic one of the number.
@@ -36,10 +33,13 @@ public:
     int number() const { return number_; }
     const QString& description() const { return description_; }
 
+    // The classic description of a run-time error number ("File not found" for 53).
+    static QString classicDescription(int number);
+
+    // Throws RunTimeError.
+    [[noreturn]] static void raise(int number, const QString& description = {});
+
 private:
     int number_;
     QString description_;
 };
-
-// Throws RunTimeError.
-[[noreturn]] void gRaiseError(int number, const QString& description = {});

@@ -5,14 +5,14 @@
 #include "errorreport/runtime_error.h"
 #include "stores/application.h"
 
-QString gFctFavoriteFolder() {
+QString FavoriteLibrary::folder() {
     return gApplicationFolder + QString::fromLatin1(kFavoriteFolderName);
 }
 
-QStringList gFctFavoriteFileNames() {
-    const QDir folder(gFctFavoriteFolder());
+QStringList FavoriteLibrary::fileNames() {
+    const QDir folder(FavoriteLibrary::folder());
     if (!folder.exists())
-        gRaiseError(RunTimeErrorNumber::PathNotFound);
+        RunTimeError::raise(RunTimeErrorNumber::PathNotFound);
     return folder.entryList({QString::fromLatin1(kFavoritePattern)}, QDir::Files,
                             QDir::Name | QDir::IgnoreCase);
 }

@@ -8,9 +8,13 @@
 inline constexpr char kFavoriteFolderName[] = "Favories";
 inline constexpr char kFavoritePattern[] = "*.txt";
 
+namespace FavoriteLibrary {
+
 // gApplicationFolder + "Favories".
-QString gFctFavoriteFolder();
+QString folder();
 
 // The names of the "*.txt" files of the library (any case of the extension), sorted by name
 // without regard to case. A missing folder raises run-time error 76 (path not found).
-QStringList gFctFavoriteFileNames();
+QStringList fileNames();
+
+}  // namespace FavoriteLibrary

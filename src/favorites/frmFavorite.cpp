@@ -135,7 +135,7 @@ void frmFavorite::mInitInterface() {
 void frmFavorite::mInitFavorisDirectory() {
     ErrorTrap trap(kModule, QStringLiteral("mInitFavorisDirectory"));
     trap.step([this] { File1->clear(); });
-    trap.step([this] { File1->addItems(gFctFavoriteFileNames()); });
+    trap.step([this] { File1->addItems(FavoriteLibrary::fileNames()); });
     trap.step([this] { File1->clearSelection(); });
 }
 
@@ -145,7 +145,7 @@ int frmFavorite::mFileSelectClick() {
     if (selected.isEmpty())
         return 0;
     const QString name = selected.front()->text();
-    trap.step([this, &name] { mFavoriteFileName = gFctFavoriteFolder() + u'/' + name; });
+    trap.step([this, &name] { mFavoriteFileName = FavoriteLibrary::folder() + u'/' + name; });
     int loaded = 0;
     trap.step([this, &loaded] { loaded = gFctLoadTextFile(mFavoriteFileName, gFavoriteFileText); });
     if (loaded == 0)
@@ -189,7 +189,7 @@ void frmFavorite::lblCmdEnregistrer_Click() {
         const QString title =
             gFctGetMessage(Msg::Save) + QStringLiteral(" ") + gFctGetMessage(Msg::Favorites);
         chosen = DialogSeam::saveFileName(
-            title, gFctFavoriteFolder() + u'/' + gFctGetMessage(Msg::Favorites),
+            title, FavoriteLibrary::folder() + u'/' + gFctGetMessage(Msg::Favorites),
             QStringLiteral("txt (*.txt)"));
     });
     if (chosen.isEmpty())
@@ -244,7 +244,7 @@ void frmFavorite::mColorLabelFavoriteStop() {
     LabelButtons::runReset(this, "mColorLabelFavoriteStop");
 }
 
-void gResetFavorites() {
+void FavoriteWindow::reset() {
     gFavoriteText.clear();
     gFavoriteFileText.clear();
 }

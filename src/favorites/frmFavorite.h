@@ -57,5 +57,9 @@ private:
     QString mFavoriteFileName;
 };
 
+namespace FavoriteWindow {
+
 // Empties the globals of the window.
-void gResetFavorites();
+void reset();
+
+}  // namespace FavoriteWindow

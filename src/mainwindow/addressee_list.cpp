@@ -10,7 +10,7 @@ const QString kItemEnd = QStringLiteral("; ");
 
 }  // namespace
 
-QStringList gSplitAddresseeList(const QString& list) {
+QStringList Addressees::split(const QString& list) {
     QString closed = list;
     if (!closed.trimmed().endsWith(kSeparator))
         closed += kSeparator;
@@ -25,13 +25,13 @@ QStringList gSplitAddresseeList(const QString& list) {
     return items;
 }
 
-void gResolveAddresseeList(const QString& list, qint32& count, QStringList& computerNames) {
+void Addressees::resolve(const QString& list, qint32& count, QStringList& computerNames) {
     ErrorTrap trap(QStringLiteral("frmPelimo"),
                    QStringLiteral("mSendMessageGetMultiUserComputerName"));
     count = 0;
     computerNames.clear();
     QStringList items;
-    trap.step([&] { items = gSplitAddresseeList(list); });
+    trap.step([&] { items = Addressees::split(list); });
     for (const QString& item : items) {
         // A failure while resolving one item still leaves a slot for it: the others go on.
         ++count;
@@ -44,7 +44,7 @@ void gResolveAddresseeList(const QString& list, qint32& count, QStringList& comp
     }
 }
 
-QString gAppendToAddresseeList(const QString& list, const QString& userName) {
+QString Addressees::append(const QString& list, const QString& userName) {
     if (list.isEmpty())
         return userName + kItemEnd;
     QString extended = list;

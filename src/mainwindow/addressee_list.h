@@ -8,14 +8,18 @@
 #include <QStringList>
 #include <QtGlobal>
 
+namespace Addressees {
+
 // The items of the list in order: ";" is the only separator, blanks around an item are dropped,
 // empty items are kept, and what follows the last ";" counts only when it is not blank.
-QStringList gSplitAddresseeList(const QString& list);
+QStringList split(const QString& list);
 
 // Fills `count` and `computerNames` (entry i of the list at position i - 1) with the resolved
 // addressees of `list`, one per item in list order; an empty item shows "Error, no user name".
-void gResolveAddresseeList(const QString& list, qint32& count, QStringList& computerNames);
+void resolve(const QString& list, qint32& count, QStringList& computerNames);
 
 // The list after the contact at `position` was picked: "name; " appended, after closing the last
 // item with "; " when it is not closed yet.
-QString gAppendToAddresseeList(const QString& list, const QString& userName);
+QString append(const QString& list, const QString& userName);
+
+}  // namespace Addressees

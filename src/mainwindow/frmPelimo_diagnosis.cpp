@@ -14,13 +14,13 @@ namespace {}  // namespace
 
 QString frmPelimo::mAddresseeComputerAt(int position) const {
     const QString list = txtSendUserList->toPlainText();
-    const QStringList items = gSplitAddresseeList(list);
+    const QStringList items = Addressees::split(list);
     const QString item = items.value(list.left(position).count(u';'));
     if (item.isEmpty())
         return {};
     qint32 count = 0;
     QStringList computers;
-    gResolveAddresseeList(item, count, computers);
+    Addressees::resolve(item, count, computers);
     return Reachability::diagnosableName(computers.value(0));
 }
 

@@ -108,9 +108,9 @@ void frmPelimo::lblMenuReadMessage2_Click() {
 }
 
 void frmPelimo::mDisplayInfoNbHistoric() {
-    QString line = gFctHistoricCountLine();
+    QString line = HistoryCountLine::text();
     // Datagrams lost on their way in are told here, so the user knows messages were lost.
-    lostShown_ = gFctLostDatagrams();
+    lostShown_ = MailslotIntake::lostDatagrams();
     if (lostShown_ > 0) {
         line += QStringLiteral(" - ") + QString::number(lostShown_) + u' ' +
                 gFctGetMessage(Msg::DatagramsLost);
@@ -119,7 +119,7 @@ void frmPelimo::mDisplayInfoNbHistoric() {
 }
 
 void frmPelimo::TimerDateTime_Timer() {
-    lblDate->setText(gClockLineText(QDateTime::currentDateTime()));
+    lblDate->setText(MessageDates::clockLine(QDateTime::currentDateTime()));
 }
 
 void frmPelimo::mOpenWindowsTray() {

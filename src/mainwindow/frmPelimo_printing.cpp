@@ -34,7 +34,7 @@ void frmPelimo::lblLabReceivePrint_Click() {
     }
     trap.step([this] {
         const Letterhead head = mLetterhead();
-        gPrintThroughDialog(this, [&head](PrintSurface& printer) {
+        PrintJob::printThroughDialog(this, [&head](PrintSurface& printer) {
             gFctMessagePrint(printer, head, ShownMessage);
         });
     });
@@ -56,10 +56,10 @@ void frmPelimo::lblCmdSendPrint_Click() {
         composed.Addressee = txtSendUserList->toPlainText();
         composed.Text = txtSendMessage->text();
         const QDateTime now = QDateTime::currentDateTime();
-        composed.ReceivedDate = gArrivalDateText(now.date());
-        composed.ReceivedTime = gArrivalTimeText(now.time());
+        composed.ReceivedDate = MessageDates::arrivalDate(now.date());
+        composed.ReceivedTime = MessageDates::arrivalTime(now.time());
         const Letterhead head = mLetterhead();
-        gPrintThroughDialog(this, [&head, &composed](PrintSurface& printer) {
+        PrintJob::printThroughDialog(this, [&head, &composed](PrintSurface& printer) {
             gFctMessagePrint(printer, head, composed);
         });
     });
@@ -75,7 +75,7 @@ void frmPelimo::CmdHistoricPrint_Click() {
     }
     trap.step([this] {
         const Letterhead head = mLetterhead();
-        gPrintThroughDialog(this, [&head](PrintSurface& printer) {
+        PrintJob::printThroughDialog(this, [&head](PrintSurface& printer) {
             gFctHistoriquePrint(printer, head, HistoryList);
         });
     });

@@ -90,7 +90,7 @@ void frmPelimo::TimerMailSlot_Timer() {
         if (!inFront)
             trap.step([&] { mNotifyArrival(*newest, messagesInTick); });
     }
-    const quint64 lost = gFctLostDatagrams();
+    const quint64 lost = MailslotIntake::lostDatagrams();
     if (newest || lost != lostShown_)
         trap.step([this] { mDisplayInfoNbHistoric(); });
     longestTickNs_ = std::max(longestTickNs_, clock.nsecsElapsed());
@@ -110,15 +110,15 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
         gDecodeMessage(gStructureMailslotControl.TextList.value(index));
     });
     // Everything needed is copied: the entry leaves the received-message table.
-    trap.step([index] { gReleaseMailslotEntries(index); });
+    trap.step([index] { MailslotChannel::releaseEntries(index); });
 
     switch (DecodedMessage.Kind) {
         case kKindPlain:
         case kKindAttachment: {
             trap.step([] {
                 const QDateTime now = QDateTime::currentDateTime();
-                DecodedMessage.ReceivedDate = gArrivalDateText(now.date());
-                DecodedMessage.ReceivedTime = gArrivalTimeText(now.time());
+                DecodedMessage.ReceivedDate = MessageDates::arrivalDate(now.date());
+                DecodedMessage.ReceivedTime = MessageDates::arrivalTime(now.time());
             });
             trap.step([this, &newest] {
                 newest = DecodedMessage;
@@ -130,12 +130,12 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
         case kKindIdentificationAnswer: {
             // At shutdown they are dropped: nobody is marked or answered any more. A sender that
             // cannot be a computer's NetBIOS name (an address, a DNS name) is nobody either.
-            if (!live || !gFctIsNetworkComputerName(DecodedMessage.Sender)) {
+            if (!live || !MailslotChannel::isNetworkComputerName(DecodedMessage.Sender)) {
                 trap.step([] { gClearCurrentMessage(); });
                 break;
             }
             const bool request = DecodedMessage.Kind == kKindIdentificationRequest;
-            trap.step([] { gRecordPresence(DecodedMessage.Sender); });
+            trap.step([] { Presence::record(DecodedMessage.Sender); });
             trap.step([] { Reachability::identificationArrived(DecodedMessage.Sender); });
             trap.step([request, &origin] {
                 if (request)
@@ -168,7 +168,7 @@ void frmPelimo::mDrainMailSlot() {
             takeNewestDatagram(trap, false, newest);
             continue;
         }
-        if (gFctIntakeHoldsDatagrams()) {
+        if (MailslotIntake::holdsDatagrams()) {
             quietChecks = 0;
         } else {
             ++quietChecks;
@@ -215,8 +215,8 @@ void frmPelimo::mDisplayMessage() {
     lblLabReceiveSendTo->setText(
         DisplayText::singleLine(gFctGetMessage(Msg::SendTo) + blank + shown.Addressee));
     txtReceiveMessage->setPlainText(DisplayText::multiLine(shown.Text));
-    lblLabReceiveDate->setText(
-        DisplayText::singleLine(gArrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
+    lblLabReceiveDate->setText(DisplayText::singleLine(
+        MessageDates::arrivalDateLine(shown.ReceivedDate, shown.ReceivedTime)));
     if (!shown.AttachmentPath.isEmpty()) {
         setReceiveMessageHeight(MainWindowLayout::ReadPanel::kMessageHeightWithAttachment);
         txtReceiveFiles->setText(DisplayText::singleLine(shown.AttachmentPath));
@@ -240,7 +240,7 @@ void frmPelimo::TimerTestRead_Timer() {
     try {
         const bool seen = isVisible() && !(windowState() & Qt::WindowMinimized);
         if (seen && HistoryList.Count > 0) {
-            gMarkNewestHistoryEntryRead();
+            Presence::markNewestHistoryEntryRead();
             mDisplayInfoNbHistoric();
         }
     } catch (...) {

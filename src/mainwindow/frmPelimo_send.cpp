@@ -33,7 +33,7 @@ void frmPelimo::lblCmdSendNow_Click() {
     const QString text = txtSendMessage->text();
     const QString addresseeList = txtSendUserList->toPlainText();
     int refusal = 0;
-    trap.step([&] { refusal = gFctSendRefusal(text, addresseeList); });
+    trap.step([&] { refusal = SendRules::refusal(text, addresseeList); });
     if (refusal != 0) {
         LanguageBox::show(refusal, MsgBoxButtons::Ok);
         return;
@@ -48,7 +48,7 @@ void frmPelimo::lblCmdSendNow_Click() {
         AttachmentConversion conversion{
             .path = {},
             .warning = gFctGetMessage(Msg::AttachmentNotReachable) + u'\n' + typedAttachment};
-        trap.step([&] { conversion = gConvertAttachment(typedAttachment); });
+        trap.step([&] { conversion = SendRules::convertAttachment(typedAttachment); });
         if (conversion.path.isEmpty()) {
             // Nothing goes: the addressee could not fetch the file.
             DialogSeam::messageBox(conversion.warning, MsgBoxButtons::Ok, MsgBoxIcon::Exclamation,
@@ -60,7 +60,7 @@ void frmPelimo::lblCmdSendNow_Click() {
         attachmentPath = conversion.path;
     }
     QString payload;
-    trap.step([&] { payload = gFctMessagePayload(kind, attachmentPath, text); });
+    trap.step([&] { payload = MessageCodec::payload(kind, attachmentPath, text); });
     trap.step([this, &addresseeList] { mSendMessageGetMultiUserComputerName(addresseeList); });
     for (qint32 i = 1; i <= mNbComputerName; ++i) {
         // One datagram per addressee; a failure for one does not stop the others.
@@ -83,7 +83,7 @@ void frmPelimo::lblCmdSendNow_Click() {
 }
 
 void frmPelimo::mSendMessageGetMultiUserComputerName(const QString& ListMultiUser) {
-    gResolveAddresseeList(ListMultiUser, mNbComputerName, mComputerNames);
+    Addressees::resolve(ListMultiUser, mNbComputerName, mComputerNames);
 }
 
 void frmPelimo::emptySendPanel() {
@@ -126,7 +126,7 @@ void frmPelimo::mAddUserToSendUserList(qint16 Index) {
     }
     try {
         const QString name = ContactList[Index].UserName;
-        txtSendUserList->setPlainText(gAppendToAddresseeList(txtSendUserList->toPlainText(), name));
+        txtSendUserList->setPlainText(Addressees::append(txtSendUserList->toPlainText(), name));
     } catch (...) {
         // A position outside the table adds nothing.
     }

@@ -52,8 +52,9 @@ void frmPelimo::mDisplaySendSize() {
         lblLabSendSize->clear();
         return;
     }
-    const SendSize size = gFctSendSize(gComputerName, txtSendUserList->toPlainText(),
-                                       attachment.isEmpty() ? kKindPlain : kKindAttachment,
-                                       attachment, txtSendMessage->text(), gMessageChannel());
-    lblLabSendSize->setText(gFctSendSizeLine(size));
+    const SendSize size =
+        SendSizeLine::size(gComputerName, txtSendUserList->toPlainText(),
+                           attachment.isEmpty() ? kKindPlain : kKindAttachment, attachment,
+                           txtSendMessage->text(), MailslotChannel::name());
+    lblLabSendSize->setText(SendSizeLine::text(size));
 }

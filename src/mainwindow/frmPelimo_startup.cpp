@@ -92,8 +92,8 @@ void frmPelimo::Form_Load() {
              gApplicationFolder + QString::fromLatin1(kUserFileName),
              gApplicationFolder + QString::fromLatin1(kSettingsFileName)});
         // Without a mailslot the program runs without receiving, and says why.
-        if (!gFctInitMailSlot() && !gFctMailSlotFailure().isEmpty()) {
-            LanguageBox::showText(gFctMailSlotFailure(), MsgBoxButtons::Ok,
+        if (!gFctInitMailSlot() && !MailslotChannel::failure().isEmpty()) {
+            LanguageBox::showText(MailslotChannel::failure(), MsgBoxButtons::Ok,
                                   MsgBoxIcon::Exclamation);
         }
     });

@@ -5,7 +5,7 @@
 #include "stores/language_messages.h"
 #include "stores/number_text.h"
 
-QString gFctHistoricCountLine() {
+QString HistoryCountLine::text() {
     qint32 unread = 0;
     for (qint32 i = 1; i <= HistoryList.Count; ++i) {
         const qint16 state = HistoryList.state(i);

@@ -3,5 +3,9 @@
 
 #include <QString>
 
+namespace HistoryCountLine {
+
 // " N <message 54>  U <message 55>": each count with the blank of its sign before it.
-QString gFctHistoricCountLine();
+QString text();
+
+}  // namespace HistoryCountLine

@@ -8,11 +8,11 @@
 #include "platform/ansi_codec.h"
 #include "stores/history_file.h"
 
-QString gHistoryNumberText(qint32 number) {
+QString HistoryCells::numberText(qint32 number) {
     return QStringLiteral("%1").arg(number, 4, 10, QChar(u'0'));
 }
 
-QString gFirstLineText(const QString& text) {
+QString HistoryCells::firstLine(const QString& text) {
     qsizetype end = 0;
     while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
         ++end;
@@ -318,7 +318,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
             return DisplayText::singleLine(HistoryList.text(number, HistoryText::Sender));
         case HistoryColumn::Text:
             return DisplayText::singleLine(
-                gFirstLineText(HistoryList.text(number, HistoryText::Text)));
+                HistoryCells::firstLine(HistoryList.text(number, HistoryText::Text)));
         case HistoryColumn::Addressee:
             return DisplayText::singleLine(HistoryList.text(number, HistoryText::Addressee));
         case HistoryColumn::Received:
@@ -326,7 +326,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
                                            QStringLiteral(" - ") +
                                            HistoryList.text(number, HistoryText::ReceivedTime));
         case HistoryColumn::Number:
-            return gHistoryNumberText(number);
+            return HistoryCells::numberText(number);
         default:
             return {};
     }

@@ -20,11 +20,15 @@ inline constexpr int Number = 5;
 inline constexpr int Count = 6;
 }  // namespace HistoryColumn
 
+namespace HistoryCells {
+
 // The entry number as column 5 shows it: at least four digits with leading zeros.
-QString gHistoryNumberText(qint32 number);
+QString numberText(qint32 number);
 
 // The first line of a text, for a one-line cell: up to the first CR or LF.
-QString gFirstLineText(const QString& text);
+QString firstLine(const QString& text);
+
+}  // namespace HistoryCells
 
 class HistoryTableModel final : public QAbstractTableModel {
     Q_OBJECT

@@ -21,23 +21,24 @@ QLocale dateLocale() {
 
 }  // namespace
 
-QString gArrivalDateText(const QDate& date) {
+QString MessageDates::arrivalDate(const QDate& date) {
     return date.toString(kArrivalDateFormat);
 }
 
-QString gArrivalTimeText(const QTime& time) {
+QString MessageDates::arrivalTime(const QTime& time) {
     return time.toString(QStringLiteral("HH:mm:ss"));
 }
 
-QString gLongDateText(const QDate& date) {
+QString MessageDates::longDate(const QDate& date) {
     return dateLocale().toString(date, QStringLiteral("dddd dd MMMM yyyy"));
 }
 
-QString gClockLineText(const QDateTime& now) {
-    return gLongDateText(now.date()) + QStringLiteral(" - ") + gArrivalTimeText(now.time());
+QString MessageDates::clockLine(const QDateTime& now) {
+    return MessageDates::longDate(now.date()) + QStringLiteral(" - ") +
+           MessageDates::arrivalTime(now.time());
 }
 
-QString gArrivalDateLine(const QString& arrivalDate, const QString& arrivalTime) {
+QString MessageDates::arrivalDateLine(const QString& arrivalDate, const QString& arrivalTime) {
     const QDate date = QDate::fromString(arrivalDate, kArrivalDateFormat);
-    return (date.isValid() ? gLongDateText(date) : arrivalDate) + u' ' + arrivalTime;
+    return (date.isValid() ? MessageDates::longDate(date) : arrivalDate) + u' ' + arrivalTime;
 }

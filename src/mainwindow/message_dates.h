@@ -8,13 +8,17 @@
 #include <QString>
 #include <QTime>
 
-QString gArrivalDateText(const QDate& date);  // "dd/mm/yyyy"
-QString gArrivalTimeText(const QTime& time);  // "hh:mm:ss", hours 00 to 23
-QString gLongDateText(const QDate& date);     // "dddd dd mmmm yyyy"
+namespace MessageDates {
+
+QString arrivalDate(const QDate& date);  // "dd/mm/yyyy"
+QString arrivalTime(const QTime& time);  // "hh:mm:ss", hours 00 to 23
+QString longDate(const QDate& date);     // "dddd dd mmmm yyyy"
 
 // The clock line: the long date, " - ", the time.
-QString gClockLineText(const QDateTime& now);
+QString clockLine(const QDateTime& now);
 
 // The read panel's date line for a stored arrival date and time: the long date, a blank, the
 // time. A date that is not "dd/mm/yyyy" is shown as it is.
-QString gArrivalDateLine(const QString& arrivalDate, const QString& arrivalTime);
+QString arrivalDateLine(const QString& arrivalDate, const QString& arrivalTime);
+
+}  // namespace MessageDates

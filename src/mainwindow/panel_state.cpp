@@ -2,6 +2,6 @@
 
 qint16 gCurrentPanel = kPanelSend;
 
-void gResetPanelState() {
+void PanelState::reset() {
     gCurrentPanel = kPanelSend;
 }

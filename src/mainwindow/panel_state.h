@@ -12,5 +12,9 @@ enum MainPanel : qint16 {
 // 1 send panel, 2 read panel, 3 history panel.
 extern qint16 gCurrentPanel;
 
+namespace PanelState {
+
 // Back to the send panel (tests call it between cases).
-void gResetPanelState();
+void reset();
+
+}  // namespace PanelState

@@ -5,7 +5,7 @@
 #include "stores/history_file.h"
 #include "transport/mailslot_channel.h"
 
-void gRecordPresence(const QString& senderComputerName) {
+void Presence::record(const QString& senderComputerName) {
     // A datagram without a sender names no computer: it cannot be a contact.
     if (senderComputerName.isEmpty())
         return;
@@ -27,7 +27,7 @@ void gRecordPresence(const QString& senderComputerName) {
     ContactList[index].Ready = true;
 }
 
-void gMarkNewestHistoryEntryRead() {
+void Presence::markNewestHistoryEntryRead() {
     if (HistoryList.Count <= 0)
         return;
     const qint32 newest = HistoryList.Count;

@@ -6,8 +6,12 @@
 
 #include <QString>
 
-void gRecordPresence(const QString& senderComputerName);
+namespace Presence {
+
+void record(const QString& senderComputerName);
 
 // The newest history entry becomes read (1, or 3 with an attachment); nothing when the history
 // is empty.
-void gMarkNewestHistoryEntryRead();
+void markNewestHistoryEntryRead();
+
+}  // namespace Presence

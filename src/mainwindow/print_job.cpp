@@ -19,11 +19,12 @@ QString printerDescription(const QPrinter& printer) {
 
 }  // namespace
 
-void gSetPrinterPreparation(PrinterPreparation prepare) {
+void PrintJob::setPrinterPreparation(PrinterPreparation prepare) {
     preparation() = std::move(prepare);
 }
 
-bool gPrintThroughDialog(QWidget* parent, const std::function<void(PrintSurface&)>& layout) {
+bool PrintJob::printThroughDialog(QWidget* parent,
+                                  const std::function<void(PrintSurface&)>& layout) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setCopyCount(1);
     if (preparation())
@@ -31,13 +32,13 @@ bool gPrintThroughDialog(QWidget* parent, const std::function<void(PrintSurface&
     if (!DialogSeam::execPrintDialog(&printer, parent))
         return false;
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
-        gRaiseError(RunTimeErrorNumber::PrinterError,
-                    QStringLiteral("Printer error: no printer is available and no file was "
-                                   "chosen to print into."));
+        RunTimeError::raise(RunTimeErrorNumber::PrinterError,
+                            QStringLiteral("Printer error: no printer is available and no file was "
+                                           "chosen to print into."));
     }
     if (printer.outputFormat() == QPrinter::NativeFormat && printer.printerName().isEmpty())
-        gRaiseError(RunTimeErrorNumber::PrinterError,
-                    QStringLiteral("Printer error: no printer is available."));
+        RunTimeError::raise(RunTimeErrorNumber::PrinterError,
+                            QStringLiteral("Printer error: no printer is available."));
     {
         PrintSurface surface(printer, printerDescription(printer));
         try {
@@ -48,9 +49,9 @@ bool gPrintThroughDialog(QWidget* parent, const std::function<void(PrintSurface&
         }
     }
     if (printer.printerState() == QPrinter::Error) {
-        gRaiseError(RunTimeErrorNumber::PrinterError,
-                    QStringLiteral("Printer error: the job was refused by \"%1\".")
-                        .arg(printerDescription(printer)));
+        RunTimeError::raise(RunTimeErrorNumber::PrinterError,
+                            QStringLiteral("Printer error: the job was refused by \"%1\".")
+                                .arg(printerDescription(printer)));
     }
     return true;
 }

@@ -10,9 +10,13 @@ class QWidget;
 
 // Called on each new printer before its dialog is shown (tests choose a PDF file here).
 using PrinterPreparation = std::function<void(QPrinter&)>;
-void gSetPrinterPreparation(PrinterPreparation preparation);
+namespace PrintJob {
+
+void setPrinterPreparation(PrinterPreparation preparation);
 
 // Shows the printer dialog; when it is accepted, prints `layout` on the chosen printer and returns
 // true. Cancelling prints nothing and returns false. A missing printer, a page or a job that
 // fails raise run-time error 482 with a text that names what failed.
-bool gPrintThroughDialog(QWidget* parent, const std::function<void(PrintSurface&)>& layout);
+bool printThroughDialog(QWidget* parent, const std::function<void(PrintSurface&)>& layout);
+
+}  // namespace PrintJob

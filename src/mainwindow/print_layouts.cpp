@@ -56,12 +56,12 @@ QString mFctTruncateStringAtFirstLineFeed(const QString& text) {
     return result;
 }
 
-QString gPrintedDate(const QString& storedDate) {
+QString PrintLayouts::printedDate(const QString& storedDate) {
     const QDate date = QDate::fromString(storedDate, QStringLiteral("d/M/yyyy"));
     return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : storedDate;
 }
 
-QString gPrintedTime(const QString& storedTime) {
+QString PrintLayouts::printedTime(const QString& storedTime) {
     QTime time = QTime::fromString(storedTime, QStringLiteral("h:m:s"));
     if (!time.isValid())
         time = QTime::fromString(storedTime, QStringLiteral("h:m"));
@@ -76,8 +76,8 @@ void gFctMessagePrint(PrintSurface& printer, const Letterhead& letterhead,
     const std::pair<int, QString> lines[] = {
         {Msg::Sender, message.Sender},
         {Msg::Addressee, message.Addressee},
-        {Msg::Date, gPrintedDate(message.ReceivedDate) + QStringLiteral(" - ") +
-                        gPrintedTime(message.ReceivedTime)},
+        {Msg::Date, PrintLayouts::printedDate(message.ReceivedDate) + QStringLiteral(" - ") +
+                        PrintLayouts::printedTime(message.ReceivedTime)},
     };
     for (const auto& [number, value] : lines) {
         printer.setX(0);
@@ -128,8 +128,8 @@ void gFctHistoriquePrint(PrintSurface& printer, const Letterhead& letterhead,
         cell(printer, 0, kAddresseeColumnX, DisplayText::singleLine(entry.Sender));
         cell(printer, kAddresseeColumnX, kDateColumnX, DisplayText::singleLine(entry.Addressee));
         cell(printer, kDateColumnX, kTextColumnX,
-             DisplayText::singleLine(gPrintedDate(entry.ReceivedDate) + u' ' +
-                                     gPrintedTime(entry.ReceivedTime)));
+             DisplayText::singleLine(PrintLayouts::printedDate(entry.ReceivedDate) + u' ' +
+                                     PrintLayouts::printedTime(entry.ReceivedTime)));
         printer.setX(kTextColumnX);
         // Only the first line, wrapped in its column; a lone line break left in it is shown as a
         // blank.

@@ -20,10 +20,14 @@ struct Letterhead {
 // The text up to its first CR LF pair; a lone CR or LF does not end it.
 QString mFctTruncateStringAtFirstLineFeed(const QString& text);
 
+namespace PrintLayouts {
+
 // A stored "dd/mm/yyyy" date as "DD/MM/YYYY" and a stored "hh:mm:ss" time as "HH:MM"; a value
 // in another form is printed as stored.
-QString gPrintedDate(const QString& storedDate);
-QString gPrintedTime(const QString& storedTime);
+QString printedDate(const QString& storedDate);
+QString printedTime(const QString& storedTime);
+
+}  // namespace PrintLayouts
 
 // Prints `message`: sender, addressee, date lines, then its text line by line, each wrapped at the
 // right margin; ends the document.

@@ -217,6 +217,6 @@ void PrintSurface::endDoc() {
 }
 
 void PrintSurface::fail(const QString& what) const {
-    gRaiseError(RunTimeErrorNumber::PrinterError,
-                QStringLiteral("Printer error: %1 on \"%2\".").arg(what, deviceName_));
+    RunTimeError::raise(RunTimeErrorNumber::PrinterError,
+                        QStringLiteral("Printer error: %1 on \"%2\".").arg(what, deviceName_));
 }

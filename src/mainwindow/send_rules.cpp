@@ -5,7 +5,7 @@
 #include "stores/language_file.h"
 #include "stores/language_messages.h"
 
-int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
+int SendRules::refusal(const QString& messageText, const QString& addresseeList) {
     if (messageText.isEmpty())
         return Msg::EmptyMessage;
     if (messageText.size() > kMaxMessageLength)
@@ -15,7 +15,7 @@ int gFctSendRefusal(const QString& messageText, const QString& addresseeList) {
     return 0;
 }
 
-AttachmentConversion gConvertAttachment(const QString& typedPath) {
+AttachmentConversion SendRules::convertAttachment(const QString& typedPath) {
     if (pelimo::platform::parseNetworkPath(typedPath))
         return {.path = typedPath, .warning = {}};
     const QString network = gFctGetUNCName(typedPath);

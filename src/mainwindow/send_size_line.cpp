@@ -29,14 +29,15 @@ QString resolvedAddressee(const QString& item) {
 
 }  // namespace
 
-SendSize gFctSendSize(const QString& sender, const QString& addresseeList, qint16 kind,
-                      const QString& attachmentPath, const QString& text, const QString& channel) {
+SendSize SendSizeLine::size(const QString& sender, const QString& addresseeList, qint16 kind,
+                            const QString& attachmentPath, const QString& text,
+                            const QString& channel) {
     qsizetype longestAddressee = 0;
-    for (const QString& item : gSplitAddresseeList(addresseeList))
+    for (const QString& item : Addressees::split(addresseeList))
         longestAddressee = std::max(longestAddressee, ansiSize(resolvedAddressee(item)));
     // sender NUL addressee NUL payload NUL
     const qsizetype data = ansiSize(sender) + 1 + longestAddressee + 1 +
-                           ansiSize(gFctMessagePayload(kind, attachmentPath, text)) + 1;
+                           ansiSize(MessageCodec::payload(kind, attachmentPath, text)) + 1;
     const QByteArray mailslotName =
         QByteArray(pelimo::platform::kMailslotPrefix) + pelimo::platform::unicodeToAnsi(channel);
     const auto size = pelimo::platform::mailslotDatagramSize(
@@ -49,7 +50,7 @@ SendSize gFctSendSize(const QString& sender, const QString& addresseeList, qint1
     return result;
 }
 
-QString gFctSendSizeLine(const SendSize& size) {
+QString SendSizeLine::text(const SendSize& size) {
     using namespace Msg;
     QString line = gFctGetMessage(SizeInBytes) +
                    QStringLiteral(" %1/%2 ")

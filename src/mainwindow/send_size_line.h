@@ -14,11 +14,15 @@ struct SendSize {
     bool beyondWindows = false;
 };
 
+namespace SendSizeLine {
+
 // The size of the largest datagram a send of this panel content would write. The channel is the
-// mailslot's (gMessageChannel()); an empty addressee list counts an empty addressee.
-SendSize gFctSendSize(const QString& sender, const QString& addresseeList, qint16 kind,
-                      const QString& attachmentPath, const QString& text, const QString& channel);
+// mailslot's (MailslotChannel::name()); an empty addressee list counts an empty addressee.
+SendSize size(const QString& sender, const QString& addresseeList, qint16 kind,
+              const QString& attachmentPath, const QString& text, const QString& channel);
 
 // "Size in bytes: D/576 <106>, S/512 <107>", followed by which receivers will not get the
 // message when a limit is passed.
-QString gFctSendSizeLine(const SendSize& size);
+QString text(const SendSize& size);
+
+}  // namespace SendSizeLine

@@ -173,7 +173,7 @@ void frmSetUp::mDisplayLanguage() {
     if (gSetUpMode != kSetUpPreferences) {
         lblLabAboutTitle->setText(gFctGetMessage(Msg::About));
         cmdQuitAbout->setText(gFctGetMessage(Msg::Quit));
-        lblVersionResult->setText(gFctAboutVersionText());
+        lblVersionResult->setText(SetUpWindow::aboutVersionText());
         WindowParts::setLanguageText(Label1, Msg::SetUpTagline);
         return;
     }
@@ -246,10 +246,10 @@ void frmSetUp::mColorLabelAboutQuit() {
     LabelButtons::runReset(this, "mColorLabelAboutQuit");
 }
 
-QString gFctAboutVersionText() {
+QString SetUpWindow::aboutVersionText() {
     return QStringLiteral(": %1.%2").arg(kVersionMajor).arg(kVersionMinor);
 }
 
-void gResetSetUp() {
+void SetUpWindow::reset() {
     gSetUpMode = 0;
 }

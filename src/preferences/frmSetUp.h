@@ -65,7 +65,11 @@ private:
     void buildAboutPanel();
 };
 
-// The version as the About panel shows it: ": " then major.minor.
-QString gFctAboutVersionText();
+namespace SetUpWindow {
 
-void gResetSetUp();
+// The version as the About panel shows it: ": " then major.minor.
+QString aboutVersionText();
+
+void reset();
+
+}  // namespace SetUpWindow

@@ -59,7 +59,7 @@ std::unique_ptr<WaveDevice>& device() {
 
 }  // namespace
 
-bool gIsWaveFile(const QString& path) {
+bool WavePlayer::isWaveFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -109,7 +109,7 @@ bool gFctPlayWave(const QString& path) {
     try {
         gCloseWave();
         const QString shortPath = gFctShortPathName(path);
-        if (shortPath.isEmpty() || !gIsWaveFile(shortPath))
+        if (shortPath.isEmpty() || !WavePlayer::isWaveFile(shortPath))
             return false;
         WaveDevice& wave = *device();
         if (!wave.open(shortPath))
@@ -120,11 +120,11 @@ bool gFctPlayWave(const QString& path) {
     }
 }
 
-void gSetWaveDevice(std::unique_ptr<WaveDevice> replacement) {
+void WavePlayer::setDevice(std::unique_ptr<WaveDevice> replacement) {
     gCloseWave();
     device() = std::move(replacement);
 }
 
-void gResetWavePlayer() {
-    gSetWaveDevice(nullptr);
+void WavePlayer::reset() {
+    WavePlayer::setDevice(nullptr);
 }

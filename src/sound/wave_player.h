@@ -27,12 +27,16 @@ public:
     virtual void close() = 0;
 };
 
+namespace WavePlayer {
+
 // Replaces the device (nullptr: back to the Qt Multimedia device), closing the current one.
-void gSetWaveDevice(std::unique_ptr<WaveDevice> device);
+void setDevice(std::unique_ptr<WaveDevice> device);
 
 // True when `path` names a readable RIFF/WAVE file of uncompressed samples (integer PCM of 8 to
 // 32 bits or 32-bit floats); false for compressed ones, which cannot be played.
-bool gIsWaveFile(const QString& path);
+bool isWaveFile(const QString& path);
 
 // Closes the sound and goes back to the Qt Multimedia device (tests, shutdown).
-void gResetWavePlayer();
+void reset();
+
+}  // namespace WavePlayer

@@ -65,13 +65,13 @@ qint16 searchContact(const QString& name, ContactField field) {
 
 Contact& ContactListData::operator[](int position) {
     if (position < 1 || position > kMaxContacts)
-        gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
+        RunTimeError::raise(RunTimeErrorNumber::SubscriptOutOfRange);
     return Slots[static_cast<std::size_t>(position - 1)];
 }
 
 const Contact& ContactListData::operator[](int position) const {
     if (position < 1 || position > kMaxContacts)
-        gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
+        RunTimeError::raise(RunTimeErrorNumber::SubscriptOutOfRange);
     return Slots[static_cast<std::size_t>(position - 1)];
 }
 

@@ -80,7 +80,7 @@ HistoryListData::~HistoryListData() = default;
 
 const HistoryListData::Slot& HistoryListData::slot(qint32 number) const {
     if (number < 1 || static_cast<std::size_t>(number) > slots_.size())
-        gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
+        RunTimeError::raise(RunTimeErrorNumber::SubscriptOutOfRange);
     return slots_[static_cast<std::size_t>(number - 1)];
 }
 
@@ -198,7 +198,7 @@ void HistoryListData::settle() {
 
 void HistoryListData::append(const Slot& added) {
     if (Count == std::numeric_limits<qint32>::max())
-        gRaiseError(RunTimeErrorNumber::Overflow);
+        RunTimeError::raise(RunTimeErrorNumber::Overflow);
     if (slots_.size() < static_cast<std::size_t>(Count) + 1) {
         slots_.push_back(added);
     } else {
@@ -278,7 +278,7 @@ quint32 HistoryListData::textKey(qint32 number, HistoryText field) {
             return entrySlot.date;
         default:
             // Only the shared texts have keys.
-            gRaiseError(RunTimeErrorNumber::InvalidProcedureCall);
+            RunTimeError::raise(RunTimeErrorNumber::InvalidProcedureCall);
     }
 }
 

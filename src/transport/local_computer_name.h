@@ -17,4 +17,9 @@ qint32 gFctGetComputerName(QString& name);
 // Resolves computer names to IPv4 addresses as the sender does (learnt names, a name query, the
 // system resolver). The function may be called on any thread and blocks for a moment.
 using ComputerNameResolver = std::function<std::optional<std::uint32_t>(const QString& name)>;
-ComputerNameResolver gComputerNameResolver();
+
+namespace LocalComputerName {
+
+ComputerNameResolver resolver();
+
+}  // namespace LocalComputerName

@@ -57,7 +57,7 @@ constexpr char kComputerNameFailedText[] =
 // The transport's threads and what they share. Destroyed at exit before the records above, so
 // the threads stop while everything they use still exists.
 struct Transport {
-    std::optional<MailslotTransportConfig> config;  // set by gSetMailslotTransportConfig
+    std::optional<MailslotTransportConfig> config;  // set by MailslotChannel::setTransportConfig
     std::shared_ptr<NetbiosNameCache> names = std::make_shared<NetbiosNameCache>();
     // The mailslot taken from the router, which also sends for us.
     std::unique_ptr<RouterClient> client;
@@ -269,12 +269,12 @@ QString mailslotFailureText(const RouterClient::Outcome& outcome,
                             const MailslotTransportConfig& config) {
     switch (outcome.status) {
         case RouterClient::Status::Taken:
-            return gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelTaken) + u' ' + MailslotChannel::name();
         case RouterClient::Status::Untrusted:
             return gFctGetMessage(Msg::RouterUntrusted) +
                    QStringLiteral(" %1 (uid %2)").arg(outcome.routerPid).arg(outcome.routerUid);
         case RouterClient::Status::Refused:
-            return gFctGetMessage(Msg::ChannelRefused) + u' ' + gMessageChannel();
+            return gFctGetMessage(Msg::ChannelRefused) + u' ' + MailslotChannel::name();
         default:
             return gFctGetMessage(Msg::RouterMissing) + u' ' + routerProgramPath(config) +
                    QStringLiteral(" (%1)").arg(
@@ -347,11 +347,11 @@ void cutFields(QByteArrayView message, QString& sender, QString& addressee, QStr
 
 }  // namespace
 
-void gSetMailslotIntakePresenter(MailslotIntakePresenter presenter) {
+void MailslotIntake::setPresenter(MailslotIntakePresenter presenter) {
     intakePresenter() = std::move(presenter);
 }
 
-QString gMessageChannel() {
+QString MailslotChannel::name() {
     return Settings.MessageChannel.isEmpty() ? QString::fromLatin1(kDefaultMessageChannel)
                                              : Settings.MessageChannel;
 }
@@ -363,14 +363,14 @@ bool gFctInitMailSlot() {
         closeMailslot();
         state.mailslotFailure.clear();
         state.tableOverflows = 0;
-        const QByteArray channel = pelimo::platform::unicodeToAnsi(gMessageChannel());
+        const QByteArray channel = pelimo::platform::unicodeToAnsi(MailslotChannel::name());
         const MailslotTransportConfig& config = activeConfig();
         if (!config.networkIntake) {
             gStructureMailslotControl.MailSlotHandle =
                 pelimo::platform::createLocalMailslot(channel);
             if (gStructureMailslotControl.MailSlotHandle == kInvalidHandleValue) {
                 state.mailslotFailure =
-                    gFctGetMessage(Msg::ChannelTaken) + u' ' + gMessageChannel();
+                    gFctGetMessage(Msg::ChannelTaken) + u' ' + MailslotChannel::name();
                 return false;
             }
             state.reader = std::make_unique<pelimo::platform::MailslotReader>(
@@ -393,11 +393,11 @@ bool gFctInitMailSlot() {
     }
 }
 
-QString gFctMailSlotFailure() {
+QString MailslotChannel::failure() {
     return transport().mailslotFailure;
 }
 
-QString gFctRouterProgram() {
+QString MailslotChannel::routerProgram() {
     return routerProgramPath(activeConfig());
 }
 
@@ -484,7 +484,7 @@ void gAddMessageToMailslotControl(const QString& sender, const QString& addresse
     }
 }
 
-void gReleaseMailslotEntries(qint32 index) {
+void MailslotChannel::releaseEntries(qint32 index) {
     MailslotControlData& control = gStructureMailslotControl;
     const qint32 last = std::min(index, control.MessageCount);
     while (!control.SenderList.isEmpty() &&
@@ -497,13 +497,13 @@ void gInitMailslotControl() {
     restartHeldEntries(gStructureMailslotControl, 1);
 }
 
-quint64 gFctLostDatagrams() {
+quint64 MailslotIntake::lostDatagrams() {
     const Transport& state = transport();
     return (state.client ? state.client->lost() : 0) +
            (state.reader ? state.reader->dropped() : 0) + state.tableOverflows;
 }
 
-bool gFctIntakeHoldsDatagrams() {
+bool MailslotIntake::holdsDatagrams() {
     const Transport& state = transport();
     if (!state.client)
         return false;
@@ -511,7 +511,7 @@ bool gFctIntakeHoldsDatagrams() {
     return status && status->held > 0;
 }
 
-int gFctIntakeReceiveBufferBytes() {
+int MailslotIntake::receiveBufferBytes() {
     const Transport& state = transport();
     const auto status = state.client ? state.client->status(kStatusWaitMs) : std::nullopt;
     return status ? static_cast<int>(status->receiveBufferBytes) : 0;
@@ -534,7 +534,7 @@ void queueDatagram(const QString& sender, const QString& addressee, const QStrin
     trap.step([&] {
         outgoing.sender = pelimo::platform::unicodeToAnsi(sender);
         outgoing.addressee = pelimo::platform::unicodeToAnsi(addressee);
-        outgoing.channel = pelimo::platform::unicodeToAnsi(gMessageChannel());
+        outgoing.channel = pelimo::platform::unicodeToAnsi(MailslotChannel::name());
         outgoing.ownComputerName = pelimo::platform::unicodeToAnsi(ownComputerName());
         outgoing.addresseeSource = source;
         outgoing.destinationAddress = destinationAddress;
@@ -566,13 +566,13 @@ void SendToPelimo(const QString& sender, const QString& addressee, const QString
     queueDatagram(sender, addressee, text, source, std::nullopt);
 }
 
-void gAnswerMailslotOrigin(const QString& sender, const QString& addressee, const QString& text,
-                           const MailslotOrigin& origin) {
+void MailslotChannel::answerOrigin(const QString& sender, const QString& addressee,
+                                   const QString& text, const MailslotOrigin& origin) {
     queueDatagram(sender, addressee, text, pelimo::platform::NameSource::Network,
                   origin.network ? std::optional<std::uint32_t>(origin.address) : std::nullopt);
 }
 
-bool gFctIsNetworkComputerName(const QString& name) {
+bool MailslotChannel::isNetworkComputerName(const QString& name) {
     return pelimo::platform::isNetbiosComputerName(pelimo::platform::unicodeToAnsi(name));
 }
 
@@ -586,24 +586,24 @@ qint32 gFctGetComputerName(QString& name) {
     }
 }
 
-void gSetMailslotTransportConfig(const MailslotTransportConfig& config) {
+void MailslotChannel::setTransportConfig(const MailslotTransportConfig& config) {
     Transport& state = transport();
     state.sender.reset();  // the next datagram starts a sender with the new settings
     state.config = config;
 }
 
-const MailslotTransportConfig& gMailslotTransportConfig() {
+const MailslotTransportConfig& MailslotChannel::transportConfig() {
     return activeConfig();
 }
 
-ComputerNameResolver gComputerNameResolver() {
+ComputerNameResolver LocalComputerName::resolver() {
     return [config = activeConfig(), names = transport().names](const QString& name) {
         return pelimo::platform::resolveComputerName(pelimo::platform::unicodeToAnsi(name), config,
                                                      *names);
     };
 }
 
-MailslotIntakeFigures gMailslotIntakeFigures() {
+MailslotIntakeFigures MailslotIntake::figures() {
     MailslotIntakeFigures figures;
     const Transport& state = transport();
     const auto status = state.client ? state.client->status(kStatusWaitMs) : std::nullopt;
@@ -617,7 +617,7 @@ MailslotIntakeFigures gMailslotIntakeFigures() {
     return figures;
 }
 
-bool gFlushMailslotSends(int timeoutMs) {
+bool MailslotChannel::flushSends(int timeoutMs) {
     Transport& state = transport();
     bool written = !state.sender || state.sender->flush(timeoutMs);
     for (RouterClient* link : {state.client.get(), state.sendLink.get()}) {
@@ -627,7 +627,7 @@ bool gFlushMailslotSends(int timeoutMs) {
     return written;
 }
 
-void gResetMailSlot() {
+void MailslotChannel::reset() {
     gCloseMailSlot();
     Transport& state = transport();
     state.sendLink.reset();

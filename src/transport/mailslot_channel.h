@@ -26,8 +26,8 @@ inline constexpr qint32 kInvalidHandleValue = -1;
 inline constexpr char kDefaultMessageChannel[] = "pelimo";
 
 // One list of the received-message table, indexed from 1. It holds only the entries the receive
-// loop has still to take: entries it has taken (gReleaseMailslotEntries) or that the table could
-// not keep read as empty values.
+// loop has still to take: entries it has taken (MailslotChannel::releaseEntries) or that the table
+// could not keep read as empty values.
 template <class Value>
 class MailslotList {
 public:
@@ -81,22 +81,9 @@ extern MailslotControlData gStructureMailslotControl;
 
 // Takes the local mailslot of the channel (Settings.MessageChannel, else "pelimo") from the
 // router, starting the router when none runs. True when the mailslot is ours; false (and
-// gFctMailSlotFailure says why) when another copy of this user holds the channel or no router
-// can be had. Says once what the router could not do about the network.
+// MailslotChannel::failure says why) when another copy of this user holds the channel or no
+// router can be had. Says once what the router could not do about the network.
 bool gFctInitMailSlot();
-
-// Tells the user, once, what the router could not do about the network (nothing from other
-// computers can be received). The window layer installs its box here; without one the text goes
-// through the dialog seam.
-using MailslotIntakePresenter = std::function<void(const QString& text)>;
-void gSetMailslotIntakePresenter(MailslotIntakePresenter presenter);
-
-// Why the last gFctInitMailSlot gave no mailslot, for the user; empty after a success.
-QString gFctMailSlotFailure();
-
-// The router program this process starts when none runs: the one program that needs the right
-// to bind the NetBIOS ports.
-QString gFctRouterProgram();
 
 // Reads at most one datagram: -1 when no mailslot is open, 0 when none is waiting, 1 when one was
 // read and appended to gStructureMailslotControl (entry MessageCount).
@@ -106,23 +93,8 @@ void gAddMessageToMailslotControl(
     const QString& sender, const QString& addressee, const QString& text,
     const pelimo::platform::MailslotOrigin& origin = pelimo::platform::MailslotOrigin::local());
 
-// The receive loop has taken every entry up to `index`: they leave the table.
-void gReleaseMailslotEntries(qint32 index);
-
 // MessageCount = 0 and the lists emptied.
 void gInitMailslotControl();
-
-// Datagrams for this host lost on their way in since the mailslot was opened: the network
-// intake's socket overflowed or could not hand them to a local mailslot, the mailslot's queue or
-// the received-message table was full. 0 when nothing was lost.
-quint64 gFctLostDatagrams();
-
-// Whether the router still holds datagrams read from the network and not yet handed on (asks
-// the router; waits for its answer a moment at most).
-bool gFctIntakeHoldsDatagrams();
-
-// The receive buffer the router's datagram socket was granted, in bytes (0 without one).
-int gFctIntakeReceiveBufferBytes();
 
 // Closes the local mailslot; the router goes on serving the other programs.
 void gCloseMailSlot();
@@ -134,26 +106,48 @@ void gCloseMailSlot();
 void SendToPelimo(const QString& sender, const QString& addressee, const QString& text,
                   pelimo::platform::NameSource source = pelimo::platform::NameSource::Typed);
 
+namespace MailslotChannel {
+
+// Why the last gFctInitMailSlot gave no mailslot, for the user; empty after a success.
+QString failure();
+
+// The router program this process starts when none runs: the one program that needs the right
+// to bind the NetBIOS ports.
+QString routerProgram();
+
+// The receive loop has taken every entry up to `index`: they leave the table.
+void releaseEntries(qint32 index);
+
 // Queues an answer to a received datagram (`origin` from OriginList, `addressee` its sender): to
 // the address the datagram came from when it came from the network, whatever name it claims;
 // else to `addressee` looked up as a network name.
-void gAnswerMailslotOrigin(const QString& sender, const QString& addressee, const QString& text,
-                           const pelimo::platform::MailslotOrigin& origin);
+void answerOrigin(const QString& sender, const QString& addressee, const QString& text,
+                  const pelimo::platform::MailslotOrigin& origin);
 
 // Whether a name from a received datagram can be a computer's NetBIOS name (1 to 15 characters,
 // neither an address nor a DNS name).
-bool gFctIsNetworkComputerName(const QString& name);
+bool isNetworkComputerName(const QString& name);
 
 // The channel the mailslot is (or would be) opened on.
-QString gMessageChannel();
+QString name();
 
 // Replaces the transport's ports and destinations. Without a call the transport uses the NetBIOS
 // ports of the network, except in the dialog seam's scripted mode (tests), where it uses
 // MailslotTransportConfig::offline() so a test never reaches the network by accident. Tests that
 // want the network path call this with MailslotTransportConfig::loopback(...). Takes effect for
 // the next gFctInitMailSlot and the next datagram sent.
-void gSetMailslotTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
-const pelimo::platform::MailslotTransportConfig& gMailslotTransportConfig();
+void setTransportConfig(const pelimo::platform::MailslotTransportConfig& config);
+const pelimo::platform::MailslotTransportConfig& transportConfig();
+
+// Waits until every datagram queued by SendToPelimo has been written (or the timeout passed);
+// true when the queue is empty. For tools that exit after sending, and tests.
+bool flushSends(int timeoutMs);
+
+// Closes the mailslot, stops intake and sender, empties the table and gComputerName, and forgets
+// the configuration set by setTransportConfig. Tests call it between cases.
+void reset();
+
+}  // namespace MailslotChannel
 
 // What the router's network intake has done since it started, as it tells (all zero without a
 // mailslot from the router).
@@ -164,12 +158,28 @@ struct MailslotIntakeFigures {
     quint64 dropped = 0;
     quint64 duplicates = 0;
 };
-MailslotIntakeFigures gMailslotIntakeFigures();
 
-// Waits until every datagram queued by SendToPelimo has been written (or the timeout passed);
-// true when the queue is empty. For tools that exit after sending, and tests.
-bool gFlushMailslotSends(int timeoutMs);
+// Tells the user, once, what the router could not do about the network (nothing from other
+// computers can be received). The window layer installs its box here; without one the text goes
+// through the dialog seam.
+using MailslotIntakePresenter = std::function<void(const QString& text)>;
 
-// Closes the mailslot, stops intake and sender, empties the table and gComputerName, and forgets
-// the configuration set by gSetMailslotTransportConfig. Tests call it between cases.
-void gResetMailSlot();
+namespace MailslotIntake {
+
+void setPresenter(MailslotIntakePresenter presenter);
+
+// Datagrams for this host lost on their way in since the mailslot was opened: the network
+// intake's socket overflowed or could not hand them to a local mailslot, the mailslot's queue or
+// the received-message table was full. 0 when nothing was lost.
+quint64 lostDatagrams();
+
+// Whether the router still holds datagrams read from the network and not yet handed on (asks
+// the router; waits for its answer a moment at most).
+bool holdsDatagrams();
+
+// The receive buffer the router's datagram socket was granted, in bytes (0 without one).
+int receiveBufferBytes();
+
+MailslotIntakeFigures figures();
+
+}  // namespace MailslotIntake

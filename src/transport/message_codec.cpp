@@ -65,7 +65,7 @@ bool buildIdentification(const QString& computerName, qint16 kind, const char* b
 
 }  // namespace
 
-QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QString& body) {
+QString MessageCodec::payload(qint16 kind, const QString& attachmentPath, const QString& body) {
     if (kind < kKindPlain || kind > kKindIdentificationAnswer)
         return {};
     QString payload = QString::number(kind);
@@ -83,7 +83,7 @@ void gEncodeMessage(const QString& body) {
     const qint16 kind = DecodedMessage.Kind;
     if (kind < kKindPlain || kind > kKindIdentificationAnswer)
         return;
-    DecodedMessage.Text = gFctMessagePayload(kind, DecodedMessage.AttachmentPath, body);
+    DecodedMessage.Text = MessageCodec::payload(kind, DecodedMessage.AttachmentPath, body);
 }
 
 void gDecodeMessage(const QString& payload) {
@@ -123,7 +123,8 @@ void gSendIdentificationRequest(const QString& computerName) {
 void gSendIdentificationAnswer(const QString& computerName,
                                const pelimo::platform::MailslotOrigin& origin) {
     if (buildIdentification(computerName, kKindIdentificationAnswer, kIdentificationAnswerText))
-        gAnswerMailslotOrigin(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text, origin);
+        MailslotChannel::answerOrigin(gComputerName, DecodedMessage.Addressee, DecodedMessage.Text,
+                                      origin);
 }
 
 void gClearCurrentMessage() {
@@ -134,7 +135,7 @@ void gClearCurrentMessage() {
     DecodedMessage.AttachmentPath.clear();
 }
 
-void gResetMessageCodec() {
+void MessageCodec::reset() {
     DecodedMessage = DecodedMessageData{};
     ShownMessage = DecodedMessageData{};
 }

@@ -14,9 +14,13 @@ inline constexpr char kIdentificationAnswerText[] = "Pelimo : Identification Ans
 // `body`. A Kind outside 1 to 4 leaves everything unchanged.
 void gEncodeMessage(const QString& body);
 
+namespace MessageCodec {
+
 // The payload of a message of `kind` (1 to 4; else empty): the kind digit, for kind 2 the
 // four-digit length and the attachment path, then the body.
-QString gFctMessagePayload(qint16 kind, const QString& attachmentPath, const QString& body);
+QString payload(qint16 kind, const QString& attachmentPath, const QString& body);
+
+}  // namespace MessageCodec
 
 // Sets Kind, Text and, by kind, AttachmentPath and State from a received payload. Sender,
 // Addressee, ReceivedDate and ReceivedTime are left alone.
@@ -26,8 +30,8 @@ void gDecodeMessage(const QString& payload);
 // nothing when the name is empty.
 void gSendIdentificationRequest(const QString& computerName);
 // A kind-4 datagram from gComputerName to `computerName`, the sender of the request, which came
-// from `origin`: sent to the address the request came from (gAnswerMailslotOrigin); nothing when
-// the name is empty.
+// from `origin`: sent to the address the request came from (MailslotChannel::answerOrigin); nothing
+// when the name is empty.
 void gSendIdentificationAnswer(
     const QString& computerName,
     const pelimo::platform::MailslotOrigin& origin = pelimo::platform::MailslotOrigin::local());
@@ -35,6 +39,10 @@ void gSendIdentificationAnswer(
 // Empties Sender, Addressee, ReceivedDate, ReceivedTime and AttachmentPath.
 void gClearCurrentMessage();
 
+namespace MessageCodec {
+
 // Every field of DecodedMessage and ShownMessage back to its initial value. Tests call it between
 // cases.
-void gResetMessageCodec();
+void reset();
+
+}  // namespace MessageCodec

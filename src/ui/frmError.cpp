@@ -75,7 +75,7 @@ void frmError::Form_Load() {
                        "Want to send this report later? just copy text below and send it to : ") +
         QString::fromLatin1(kSupportAddress));
     // The box holds exactly the six report lines; it keeps line ends as LF.
-    QString report = gBuildErrorReport(ErrorRecord, QDateTime::currentDateTime());
+    QString report = ErrorReport::build(ErrorRecord, QDateTime::currentDateTime());
     txtError->setPlainText(report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
@@ -84,7 +84,7 @@ void frmError::cmdsendMail_Click() {
     QString report = txtError->toPlainText();
     report.replace(u'\n', QStringLiteral("\r\n"));
     try {
-        urlOpener()(QUrl(gBuildErrorMailUrl(report), QUrl::StrictMode));
+        urlOpener()(QUrl(ErrorReport::mailUrl(report), QUrl::StrictMode));
     } catch (const std::exception&) {
         DialogSeam::messageBox(QStringLiteral("You can't send mail, sorry"), MsgBoxButtons::Ok,
                                MsgBoxIcon::None, QStringLiteral("Information"));

@@ -25,7 +25,7 @@ protected:
     AddressBook() {
         ContactStore::reset();
         NetworkWalkState::reset();
-        gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
+        MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
         QByteArray language = "[Langage]\r\nNbMessage=101\r\n";
         for (int i = 1; i <= 101; ++i)
             language += QByteArray::number(i).rightJustified(5, '0') + "=T" +
@@ -213,9 +213,9 @@ TEST_F(AddressBook, CopiesThatAnswerDuringTheWalkAreFoundWithoutAnyBrowser) {
     // The answers to the request to the workgroup arrive while the network is walked; our own
     // request comes back too.
     network_.onOpen = [](const QString&) {
-        gRecordPresence(gComputerName.toLower());
-        gRecordPresence(QStringLiteral("PEER"));
-        gRecordPresence(QStringLiteral("PC1"));
+        Presence::record(gComputerName.toLower());
+        Presence::record(QStringLiteral("PEER"));
+        Presence::record(QStringLiteral("PC1"));
     };
     QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
     EXPECT_TRUE(DialogSeam::shown().empty()) << "no 'nothing found' while copies answered";
@@ -250,7 +250,7 @@ TEST_F(AddressBook, QuitOrTheProgramEndingStopsADetectionAndKeepsTheEdits) {
     network_.onOpen = [&](const QString& name) {
         if (name != QStringLiteral("WG"))
             return;
-        gRecordPresence(QStringLiteral("PEER"));
+        Presence::record(QStringLiteral("PEER"));
         second.close();
         writtenAtClose = folder_.read("User.dat");
     };
@@ -263,7 +263,7 @@ TEST_F(AddressBook, QuitOrTheProgramEndingStopsADetectionAndKeepsTheEdits) {
 
 TEST_F(AddressBook, StrangersNeverOpenABoxFromTheReceiver) {
     addContacts(kMaxContacts);
-    gRecordPresence(QStringLiteral("STRANGER"));
+    Presence::record(QStringLiteral("STRANGER"));
     EXPECT_EQ(ContactList.Count, kMaxContacts);
     EXPECT_TRUE(DialogSeam::shown().empty());
 }

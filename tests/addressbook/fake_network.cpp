@@ -18,7 +18,7 @@ public:
         if (network_.onOpen)
             network_.onOpen(name);
         if (network_.failing.contains(name))
-            gRaiseError(RunTimeErrorNumber::SubscriptOutOfRange);
+            RunTimeError::raise(RunTimeErrorNumber::SubscriptOutOfRange);
         if (!network_.children.contains(name) && network_.generate)
             children = network_.generate(name);
         else

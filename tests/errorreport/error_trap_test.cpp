@@ -27,10 +27,10 @@ class ErrorTrapTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DialogSeam::clearShown();
-        gResetErrorRecord();
-        gSetErrorReportPresenter({});
+        ErrorReport::resetRecord();
+        ErrorReport::setPresenter({});
     }
-    void TearDown() override { gSetErrorReportPresenter({}); }
+    void TearDown() override { ErrorReport::setPresenter({}); }
 };
 
 }  // namespace
@@ -40,7 +40,7 @@ TEST_F(ErrorTrapTest, AFailingStepIsReportedAndTheProcedureGoesOn) {
     ErrorTrap trap("ModMailSlot", "SendToPelimo");
     trap.step([&] { ran.push_back(1); });
     trap.step([&] {
-        gRaiseError(RunTimeErrorNumber::FileNotFound);
+        RunTimeError::raise(RunTimeErrorNumber::FileNotFound);
         ran.push_back(99);
     });
     trap.step([&] { ran.push_back(3); });
@@ -58,7 +58,7 @@ TEST_F(ErrorTrapTest, AFailingStepIsReportedAndTheProcedureGoesOn) {
 TEST_F(ErrorTrapTest, TheSameFailureInALoopIsReportedEachTime) {
     ErrorTrap trap("frmPelimo", "TimerMailSlot_Timer");
     for (int i = 0; i < 3; ++i) {
-        trap.stepAt(10, [] { gRaiseError(RunTimeErrorNumber::TypeMismatch); });
+        trap.stepAt(10, [] { RunTimeError::raise(RunTimeErrorNumber::TypeMismatch); });
     }
     EXPECT_EQ(trap.failures(), 3);
     EXPECT_EQ(reportsShown().size(), 3u);
@@ -81,7 +81,7 @@ TEST_F(ErrorTrapTest, StandardExceptionsGetClassicNumbers) {
 TEST(ErrorReport, SixLinesWithSignedNumbers) {
     ErrorRecordData record{53, "File not found", 7, "frmPelimo", "Form_Load"};
     const QDateTime when(QDate(2026, 3, 4), QTime(13, 5, 9));
-    EXPECT_EQ(gBuildErrorReport(record, when),
+    EXPECT_EQ(ErrorReport::build(record, when),
               "Date:03-04-2026 - Time:13:05:09\r\n"
               " - Mod\t: frmPelimo\r\n"
               " - Fct\t: Form_Load\r\n"
@@ -90,20 +90,20 @@ TEST(ErrorReport, SixLinesWithSignedNumbers) {
               " - Sub\t:  7\r\n");
     record.ErrorNumber = -5;
     record.ErrorLine = 0;
-    const QString report = gBuildErrorReport(record, when);
+    const QString report = ErrorReport::build(record, when);
     EXPECT_TRUE(report.contains(" - Cod\t: -5\r\n"));
     EXPECT_TRUE(report.contains(" - Sub\t:  0\r\n"));
 }
 
 TEST(ErrorReport, MailUrlIsPercentEncoded) {
-    const QString url = gBuildErrorMailUrl("a b\r\n\tc&d=e?");
+    const QString url = ErrorReport::mailUrl("a b\r\n\tc&d=e?");
     EXPECT_EQ(url, QString("mailto:") + kSupportAddress +
                        "?subject=Error%20Trapping%3F&body=a%20b%0D%0A%09c%26d%3De%3F");
     EXPECT_TRUE(QUrl(url, QUrl::StrictMode).isValid());
 }
 
 TEST_F(ErrorTrapTest, ReportWindowShowsTheRecordAndResumeClosesIt) {
-    gSetErrorReportPresenter(&frmError::present);
+    ErrorReport::setPresenter(&frmError::present);
     QUrl mailed;
     frmError::setUrlOpener([&](const QUrl& url) {
         mailed = url;
@@ -126,7 +126,7 @@ TEST_F(ErrorTrapTest, ReportWindowShowsTheRecordAndResumeClosesIt) {
     }});
     int after = 0;
     ErrorTrap trap("frmSetUp", "cmdValide_Click");
-    trap.step([] { gRaiseError(-5, "Custom failure"); });
+    trap.step([] { RunTimeError::raise(-5, "Custom failure"); });
     trap.step([&] { after = 1; });
     EXPECT_EQ(after, 1);
 

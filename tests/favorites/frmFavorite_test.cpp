@@ -19,8 +19,8 @@ protected:
         gWriteNumberedLanguage(folder_);
         gLoadLanguageFile(folder_.path(QStringLiteral("orglng.lng")));
         QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
-        gResetFavorites();
-        gResetErrorRecord();
+        FavoriteWindow::reset();
+        ErrorReport::resetRecord();
     }
     ~FavoriteTest() override { LanguageStore::reset(); }
 

@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const qsizetype cut = text.indexOf(u' ');
     const QString dateLine =
-        gArrivalDateLine(text.left(cut < 0 ? text.size() : cut), text.mid(cut + 1));
+        MessageDates::arrivalDateLine(text.left(cut < 0 ? text.size() : cut), text.mid(cut + 1));
     check(dateLine.endsWith(text.mid(cut + 1)));
 
-    const QStringList items = gSplitAddresseeList(text);
+    const QStringList items = Addressees::split(text);
     check(!items.isEmpty());
     check(items.size() <= text.count(u';') + 1);
     for (const QString& item : items) {
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(item == item.trimmed());
     }
     const QStringList extended =
-        gSplitAddresseeList(gAppendToAddresseeList(text, QStringLiteral("NAME")));
+        Addressees::split(Addressees::append(text, QStringLiteral("NAME")));
     check(extended.last() == QStringLiteral("NAME"));
     return 0;
 }

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Values no decoded payload can hold (the code page has no snowman).
     const QString previousPath = QString::fromUtf8("\u2603 path");
     const QString previousText = QString::fromUtf8("\u2603 text");
-    gResetMessageCodec();
+    MessageCodec::reset();
     DecodedMessage.AttachmentPath = previousPath;
     DecodedMessage.Text = previousText;
     gDecodeMessage(payload);

@@ -21,7 +21,7 @@ protected:
     QStringList resolve(const QString& list) {
         qint32 count = -1;
         QStringList names{QStringLiteral("stale")};
-        gResolveAddresseeList(list, count, names);
+        Addressees::resolve(list, count, names);
         EXPECT_EQ(count, names.size());
         return names;
     }
@@ -64,21 +64,21 @@ TEST_F(AddresseeListTest, AnEmptyItemIsKeptAndReported) {
 }
 
 TEST_F(AddresseeListTest, SplittingKeepsTheItemsInOrder) {
-    EXPECT_EQ(gSplitAddresseeList(QStringLiteral("a;b ;; c")), (QStringList{"a", "b", "", "c"}));
-    EXPECT_EQ(gSplitAddresseeList(QStringLiteral(";")), (QStringList{""}));
-    EXPECT_TRUE(gSplitAddresseeList(QString()).size() == 1);
+    EXPECT_EQ(Addressees::split(QStringLiteral("a;b ;; c")), (QStringList{"a", "b", "", "c"}));
+    EXPECT_EQ(Addressees::split(QStringLiteral(";")), (QStringList{""}));
+    EXPECT_TRUE(Addressees::split(QString()).size() == 1);
 }
 
 TEST_F(AddresseeListTest, PickingContactsClosesEveryItem) {
-    QString list = gAppendToAddresseeList(QString(), QStringLiteral("A"));
+    QString list = Addressees::append(QString(), QStringLiteral("A"));
     EXPECT_EQ(list, QStringLiteral("A; "));
-    list = gAppendToAddresseeList(list, QStringLiteral("B"));
+    list = Addressees::append(list, QStringLiteral("B"));
     EXPECT_EQ(list, QStringLiteral("A; B; "));
-    EXPECT_EQ(gAppendToAddresseeList(QStringLiteral("PC1"), QStringLiteral("A")),
+    EXPECT_EQ(Addressees::append(QStringLiteral("PC1"), QStringLiteral("A")),
               QStringLiteral("PC1; A; "));
-    EXPECT_EQ(gAppendToAddresseeList(QStringLiteral("PC1 ;  "), QStringLiteral("A")),
+    EXPECT_EQ(Addressees::append(QStringLiteral("PC1 ;  "), QStringLiteral("A")),
               QStringLiteral("PC1 ;  A; "));
-    EXPECT_EQ(resolve(gAppendToAddresseeList(QStringLiteral("Alice; "), QStringLiteral("Bob"))),
+    EXPECT_EQ(resolve(Addressees::append(QStringLiteral("Alice; "), QStringLiteral("Bob"))),
               (QStringList{"PC7", "PC8"}));
 }
 

@@ -64,7 +64,7 @@ protected:
                 std::as_const(HistoryList)[cell(row, HistoryColumn::Number).toInt()];
             EXPECT_EQ(cell(row, HistoryColumn::Sender), shown.Sender) << row;
             EXPECT_EQ(cell(row, HistoryColumn::Addressee), shown.Addressee) << row;
-            EXPECT_EQ(cell(row, HistoryColumn::Text), gFirstLineText(shown.Text)) << row;
+            EXPECT_EQ(cell(row, HistoryColumn::Text), HistoryCells::firstLine(shown.Text)) << row;
         }
     }
 };

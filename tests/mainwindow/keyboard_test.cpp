@@ -44,7 +44,7 @@ TEST_F(MainWindowTest, EverythingIsDoneFromTheKeyboard) {
     press(Qt::Key_Space);
     EXPECT_EQ(shownMessageTexts(), std::vector<QString>{QStringLiteral("T86")});
     press(Qt::Key_Return, Qt::ControlModifier);
-    ASSERT_TRUE(gFlushMailslotSends(2000));
+    ASSERT_TRUE(MailslotChannel::flushSends(2000));
     ASSERT_TRUE(QTest::qWaitFor([] { return HistoryList.Count == 2; }, 5000));
 
     press(Qt::Key_F4);

@@ -186,14 +186,14 @@ void execute(frmPelimo& window, const QString& line) {
         part<LimitedTextBox>(window, "txtSendMessage")->setText(typedText(fields.value(2)));
         report({QStringLiteral("size"), part<QLabel>(window, "lblLabSendSize")->text()});
     } else if (command == QStringLiteral("intake")) {
-        const MailslotIntakeFigures figures = gMailslotIntakeFigures();
+        const MailslotIntakeFigures figures = MailslotIntake::figures();
         report({QStringLiteral("intake"), QString::number(figures.routing),
                 QString::number(figures.readingNmbd), QString::number(figures.delivered),
                 QString::number(figures.dropped), QString::number(figures.duplicates)});
     } else if (command == QStringLiteral("stats")) {
         report({QStringLiteral("stats"), QString::number(window.longestReceiveTickNs() / 1000),
-                QString::number(gFctLostDatagrams()),
-                QString::number(gFctIntakeReceiveBufferBytes()),
+                QString::number(MailslotIntake::lostDatagrams()),
+                QString::number(MailslotIntake::receiveBufferBytes()),
                 part<QLabel>(window, "lblInfo1")->text()});
         window.resetReceiveTickStatistics();
     } else if (command == QStringLiteral("ping")) {
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
     DialogSeam::setScripted(true);
     // A host of the namespace test: the real NetBIOS ports of its own network, not the
     // offline transport that scripted mode chooses by default.
-    gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig{});
+    MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig{});
 
     frmPelimo window;
     QObject::connect(

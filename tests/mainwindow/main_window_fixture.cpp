@@ -53,12 +53,12 @@ void gResetAllModules() {
     ContactStore::reset();
     LanguageStore::reset();
     HistoryStore::reset();
-    gResetMailSlot();
-    gResetMessageCodec();
-    gResetWavePlayer();
+    MailslotChannel::reset();
+    MessageCodec::reset();
+    WavePlayer::reset();
     UncNames::reset();
-    gResetPanelState();
-    gResetErrorRecord();
+    PanelState::reset();
+    ErrorReport::resetRecord();
     frmPelimo::setStepProbe({});
 }
 
@@ -69,8 +69,8 @@ QImage shownImage(const QLabel* label) {
 MainWindowTest::MainWindowTest() {
     gResetAllModules();
     channel_ = QStringLiteral("pmtest%1x%2").arg(::getpid()).arg(++gChannelCounter);
-    gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
-    gSetWaveDevice(std::make_unique<RecordingWaveDevice>(sounds_));
+    MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
+    WavePlayer::setDevice(std::make_unique<RecordingWaveDevice>(sounds_));
     frmPelimo::setTrayAvailability([this] { return trayAvailable_; });
     writeSettings(0, 1, 0);
     constexpr int kMessages = 219;

@@ -36,37 +36,38 @@ TEST_F(CoreRulesTest, CountLineGivesTotalAndUnreadWithTheBlanksOfTheirSigns) {
     folder_.write(QStringLiteral("l.lng"),
                   "[Langage]\r\nNbMessage=60\r\n00054=messages\r\n00055=unread\r\n");
     gLoadLanguageFile(folder_.path(QStringLiteral("l.lng")));
-    EXPECT_EQ(gFctHistoricCountLine(), QStringLiteral(" 0 messages  0 unread"));
+    EXPECT_EQ(HistoryCountLine::text(), QStringLiteral(" 0 messages  0 unread"));
     addEntry(kStateUnread);
     addEntry(kStateRead);
     addEntry(kStateUnreadWithAttachment, QStringLiteral("\\\\PC\\s\\f"));
-    EXPECT_EQ(gFctHistoricCountLine(), QStringLiteral(" 3 messages  2 unread"));
+    EXPECT_EQ(HistoryCountLine::text(), QStringLiteral(" 3 messages  2 unread"));
     // Removed entries no longer count, though their slots stay.
     gDeleteHistoricMessage(1);
-    EXPECT_EQ(gFctHistoricCountLine(), QStringLiteral(" 2 messages  1 unread"));
+    EXPECT_EQ(HistoryCountLine::text(), QStringLiteral(" 2 messages  1 unread"));
 }
 
 TEST_F(CoreRulesTest, CountLineWithoutLanguageFileStillCounts) {
     addEntry(kStateUnread);
-    EXPECT_EQ(gFctHistoricCountLine(),
+    EXPECT_EQ(HistoryCountLine::text(),
               QStringLiteral(" 1 Error Getting Message  1 Error Getting Message"));
 }
 
 TEST_F(CoreRulesTest, ArrivalStampsAndTheirLongForm) {
     const QDateTime moment(QDate(2024, 3, 5), QTime(7, 8, 9));
-    EXPECT_EQ(gArrivalDateText(moment.date()), QStringLiteral("05/03/2024"));
-    EXPECT_EQ(gArrivalTimeText(QTime(23, 59, 1)), QStringLiteral("23:59:01"));
+    EXPECT_EQ(MessageDates::arrivalDate(moment.date()), QStringLiteral("05/03/2024"));
+    EXPECT_EQ(MessageDates::arrivalTime(QTime(23, 59, 1)), QStringLiteral("23:59:01"));
     const QString longDate =
         QLocale::system().toString(QDate(2024, 3, 5), QStringLiteral("dddd dd MMMM yyyy"));
-    EXPECT_EQ(gLongDateText(moment.date()), longDate);
-    EXPECT_EQ(gClockLineText(moment), longDate + QStringLiteral(" - 07:08:09"));
+    EXPECT_EQ(MessageDates::longDate(moment.date()), longDate);
+    EXPECT_EQ(MessageDates::clockLine(moment), longDate + QStringLiteral(" - 07:08:09"));
     // The stored date is read as day, month, year.
-    EXPECT_EQ(gArrivalDateLine(QStringLiteral("05/03/2024"), QStringLiteral("07:08:09")),
-              longDate + QStringLiteral(" 07:08:09"));
+    EXPECT_EQ(
+        MessageDates::arrivalDateLine(QStringLiteral("05/03/2024"), QStringLiteral("07:08:09")),
+        longDate + QStringLiteral(" 07:08:09"));
     // A stored date in another form is shown as it is rather than failing.
-    EXPECT_EQ(gArrivalDateLine(QStringLiteral("2024-03-05"), QStringLiteral("x")),
+    EXPECT_EQ(MessageDates::arrivalDateLine(QStringLiteral("2024-03-05"), QStringLiteral("x")),
               QStringLiteral("2024-03-05 x"));
-    EXPECT_EQ(gArrivalDateLine(QString(), QString()), QStringLiteral(" "));
+    EXPECT_EQ(MessageDates::arrivalDateLine(QString(), QString()), QStringLiteral(" "));
 }
 
 TEST_F(CoreRulesTest, DisplayTextsNeutraliseControlCharacters) {
@@ -83,17 +84,17 @@ TEST_F(CoreRulesTest, DisplayTextsNeutraliseControlCharacters) {
 
 TEST_F(CoreRulesTest, PresenceMarksKnownSendersAndAddsUnknownOnes) {
     gFctAddContact(QStringLiteral("Alice"), QStringLiteral("PC7"), {}, {});
-    gRecordPresence(QStringLiteral("pc7"));
+    Presence::record(QStringLiteral("pc7"));
     EXPECT_TRUE(ContactList[1].Connected);
     EXPECT_TRUE(ContactList[1].Ready);
-    gRecordPresence(QStringLiteral("PC9"));
+    Presence::record(QStringLiteral("PC9"));
     ASSERT_EQ(ContactList.Count, 2);
     EXPECT_EQ(ContactList[2].UserName, QStringLiteral("PC9"));
     EXPECT_EQ(ContactList[2].UserComputerName, QStringLiteral("PC9"));
     EXPECT_TRUE(ContactList[2].UserPicturePath.isEmpty());
     EXPECT_TRUE(ContactList[2].Connected && ContactList[2].Ready);
     // A datagram without a sender names nobody.
-    gRecordPresence(QString());
+    Presence::record(QString());
     EXPECT_EQ(ContactList.Count, 2);
 }
 
@@ -102,7 +103,7 @@ TEST_F(CoreRulesTest, PresenceWithAFullTableMarksNobody) {
         gFctAddContact(QStringLiteral("U%1").arg(i), QStringLiteral("PC%1").arg(i), {}, {});
     }
     DialogSeam::clearShown();
-    gRecordPresence(QStringLiteral("STRANGER"));
+    Presence::record(QStringLiteral("STRANGER"));
     EXPECT_EQ(ContactList.Count, kMaxContacts);
     for (int i = 1; i <= kMaxContacts; ++i)
         EXPECT_FALSE(ContactList[i].Connected || ContactList[i].Ready);
@@ -111,14 +112,14 @@ TEST_F(CoreRulesTest, PresenceWithAFullTableMarksNobody) {
 }
 
 TEST_F(CoreRulesTest, MarkingReadTouchesOnlyTheNewestEntry) {
-    gMarkNewestHistoryEntryRead();  // empty history: nothing to do
+    Presence::markNewestHistoryEntryRead();  // empty history: nothing to do
     addEntry(kStateUnread);
     addEntry(kStateUnreadWithAttachment, QStringLiteral("\\\\PC\\s\\f"));
-    gMarkNewestHistoryEntryRead();
+    Presence::markNewestHistoryEntryRead();
     EXPECT_EQ(HistoryList[1].State, kStateUnread);
     EXPECT_EQ(HistoryList[2].State, kStateReadWithAttachment);
     addEntry(kStateUnread);
-    gMarkNewestHistoryEntryRead();
+    Presence::markNewestHistoryEntryRead();
     EXPECT_EQ(HistoryList[3].State, kStateRead);
 }
 

@@ -22,12 +22,12 @@ namespace {
 class PrintingTest : public MainWindowTest {
 protected:
     PrintingTest() {
-        gSetPrinterPreparation([this](QPrinter& printer) {
+        PrintJob::setPrinterPreparation([this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf_);
         });
     }
-    ~PrintingTest() override { gSetPrinterPreparation({}); }
+    ~PrintingTest() override { PrintJob::setPrinterPreparation({}); }
 
     static void click(LabelButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     static void acceptPrintDialog(bool accepted = true) {
@@ -80,7 +80,7 @@ TEST_F(PrintingTest, TheSendPanelPrintsTheMessageBeingComposed) {
               QStringLiteral("T20: Alice;PC9"));
     EXPECT_TRUE(gLinesWith(text, QStringLiteral("T21:"))
                     .value(0)
-                    .contains(gArrivalDateText(QDate::currentDate())));
+                    .contains(MessageDates::arrivalDate(QDate::currentDate())));
     EXPECT_EQ(gLinesWith(text, QStringLiteral("draft text")).size(), 1);
 }
 
@@ -192,9 +192,10 @@ TEST(PrintedTexts, CutAtTheFirstCrLfAndDatesReadAsDayMonthYear) {
     EXPECT_EQ(mFctTruncateStringAtFirstLineFeed(QStringLiteral("a\nb\rc\r\nd\r\ne")),
               QStringLiteral("a\nb\rc"));
     EXPECT_EQ(mFctTruncateStringAtFirstLineFeed(QStringLiteral("whole")), QStringLiteral("whole"));
-    EXPECT_EQ(gPrintedDate(QStringLiteral("3/4/2025")), QStringLiteral("03/04/2025"));
-    EXPECT_EQ(gPrintedDate(QStringLiteral("not a date")), QStringLiteral("not a date"));
-    EXPECT_EQ(gPrintedTime(QStringLiteral("23:59:58")), QStringLiteral("23:59"));
+    EXPECT_EQ(PrintLayouts::printedDate(QStringLiteral("3/4/2025")), QStringLiteral("03/04/2025"));
+    EXPECT_EQ(PrintLayouts::printedDate(QStringLiteral("not a date")),
+              QStringLiteral("not a date"));
+    EXPECT_EQ(PrintLayouts::printedTime(QStringLiteral("23:59:58")), QStringLiteral("23:59"));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ protected:
     }
     // Waits until `count` messages sent to this computer have come back through the mailslot.
     void waitForArrivals(qint32 count) {
-        ASSERT_TRUE(gFlushMailslotSends(2000));
+        ASSERT_TRUE(MailslotChannel::flushSends(2000));
         ASSERT_TRUE(QTest::qWaitFor([count] { return HistoryList.Count >= count; }, 5000));
     }
 };
@@ -173,7 +173,7 @@ TEST_F(SendPanelTest, AnAttachmentOnNoShareIsRefusedAndNothingGoes) {
     EXPECT_EQ(part<QLineEdit>(window, "txtSendFiles")->text(), file);
     EXPECT_EQ(part<LimitedTextBox>(window, "txtSendMessage")->text(), QStringLiteral("with file"));
     // Anything sent would be in the mailslot once the sender is idle: one scan finds it.
-    ASSERT_TRUE(gFlushMailslotSends(2000));
+    ASSERT_TRUE(MailslotChannel::flushSends(2000));
     window.TimerMailSlot_Timer();
     EXPECT_EQ(HistoryList.Count, 0);
 }

@@ -12,15 +12,15 @@ namespace {
 
 TEST(SendRules, RefusalsComeInTheirOrder) {
     const QString text424(424, u'x');
-    EXPECT_EQ(gFctSendRefusal(QString(), QString()), 57);
-    EXPECT_EQ(gFctSendRefusal(QString(), QStringLiteral("PC1")), 57);
-    EXPECT_EQ(gFctSendRefusal(text424 + u'x', QString()), 59);
-    EXPECT_EQ(gFctSendRefusal(text424, QString()), 58);
-    EXPECT_EQ(gFctSendRefusal(text424, QStringLiteral("PC1")), 0);
+    EXPECT_EQ(SendRules::refusal(QString(), QString()), 57);
+    EXPECT_EQ(SendRules::refusal(QString(), QStringLiteral("PC1")), 57);
+    EXPECT_EQ(SendRules::refusal(text424 + u'x', QString()), 59);
+    EXPECT_EQ(SendRules::refusal(text424, QString()), 58);
+    EXPECT_EQ(SendRules::refusal(text424, QStringLiteral("PC1")), 0);
     // Only an empty text is refused: blanks are a message.
-    EXPECT_EQ(gFctSendRefusal(QStringLiteral("   "), QStringLiteral("PC1")), 0);
+    EXPECT_EQ(SendRules::refusal(QStringLiteral("   "), QStringLiteral("PC1")), 0);
     // A blank addressee list is not empty: it is parsed (and then names nobody).
-    EXPECT_EQ(gFctSendRefusal(QStringLiteral("hi"), QStringLiteral(" ")), 0);
+    EXPECT_EQ(SendRules::refusal(QStringLiteral("hi"), QStringLiteral(" ")), 0);
 }
 
 class AttachmentConversionTest : public ::testing::Test {
@@ -43,14 +43,14 @@ protected:
 
 TEST_F(AttachmentConversionTest, ASharedFileGivesItsNetworkPath) {
     const AttachmentConversion conversion =
-        gConvertAttachment(folder_.path(QStringLiteral("shared/sub/report.txt")));
+        SendRules::convertAttachment(folder_.path(QStringLiteral("shared/sub/report.txt")));
     EXPECT_EQ(conversion.path, QStringLiteral("\\\\HOST1\\docs\\sub\\report.txt"));
     EXPECT_TRUE(conversion.warning.isEmpty());
 }
 
 TEST_F(AttachmentConversionTest, AFileOnNoShareIsRefusedNamingTheFile) {
     const QString file = folder_.path(QStringLiteral("elsewhere.txt"));
-    const AttachmentConversion conversion = gConvertAttachment(file);
+    const AttachmentConversion conversion = SendRules::convertAttachment(file);
     EXPECT_TRUE(conversion.path.isEmpty());
     EXPECT_TRUE(conversion.warning.endsWith(u'\n' + file)) << qPrintable(conversion.warning);
     EXPECT_FALSE(conversion.warning.contains(QStringLiteral("Access Denied")));
@@ -68,7 +68,7 @@ TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeni
     sources.computerName = QStringLiteral("HOST1");
     UncNames::setSources(sources);
     const AttachmentConversion conversion =
-        gConvertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
+        SendRules::convertAttachment(folder_.path(QStringLiteral("elsewhere.txt")));
     EXPECT_TRUE(conversion.path.isEmpty());
     EXPECT_TRUE(conversion.warning.contains(folder_.path(QStringLiteral("elsewhere.txt"))));
     EXPECT_TRUE(
@@ -77,12 +77,12 @@ TEST_F(AttachmentConversionTest, SharesWhoseFoldersCannotBeReadGiveTheAccessDeni
 
 TEST_F(AttachmentConversionTest, ATypedNetworkPathGoesAsItIsAndAHostileOneIsRefused) {
     const QString typed = QStringLiteral("\\\\SERVER\\share\\file.txt");
-    const AttachmentConversion conversion = gConvertAttachment(typed);
+    const AttachmentConversion conversion = SendRules::convertAttachment(typed);
     EXPECT_EQ(conversion.path, typed);
     EXPECT_TRUE(conversion.warning.isEmpty());
     const QString hostile = QStringLiteral("\\\\SERVER\\share\\..\\etc\\passwd");
-    EXPECT_TRUE(gConvertAttachment(hostile).path.isEmpty());
-    EXPECT_TRUE(gConvertAttachment(QStringLiteral("relative.txt"))
+    EXPECT_TRUE(SendRules::convertAttachment(hostile).path.isEmpty());
+    EXPECT_TRUE(SendRules::convertAttachment(QStringLiteral("relative.txt"))
                     .warning.endsWith(QStringLiteral("relative.txt")));
 }
 

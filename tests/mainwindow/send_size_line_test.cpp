@@ -29,8 +29,8 @@ protected:
     // "PCA" NUL "PCBOBCOMPUTER" NUL "1" text NUL: 20 bytes beside the text; the headers with
     // \MAILSLOT\pelimo take 82 + 88 bytes.
     static SendSize plain(const QString& text, const QString& list = QStringLiteral("pc2; BOB")) {
-        return gFctSendSize(QStringLiteral("PCA"), list, kKindPlain, {}, text,
-                            QStringLiteral("pelimo"));
+        return SendSizeLine::size(QStringLiteral("PCA"), list, kKindPlain, {}, text,
+                                  QStringLiteral("pelimo"));
     }
     TestFolder folder_;
 };
@@ -39,11 +39,11 @@ TEST_F(SendSizeLineTest, CountsCodePageBytesForTheLongestAddressee) {
     const SendSize size = plain(QStringLiteral("h\u00e9\u20ac"));  // three bytes in Windows-1252
     EXPECT_EQ(size.datagramBytes, 190 + 3);
     EXPECT_EQ(size.smbBytes, 108 + 3);
-    EXPECT_EQ(gFctSendSizeLine(size), QStringLiteral("Size: 193/576 Samba, 111/512 Windows"));
+    EXPECT_EQ(SendSizeLine::text(size), QStringLiteral("Size: 193/576 Samba, 111/512 Windows"));
     // The attachment's path and its four-digit length count too.
-    const SendSize attached = gFctSendSize(QStringLiteral("PCA"), QStringLiteral("BOB"),
-                                           kKindAttachment, QStringLiteral("\\\\PCA\\s\\f"),
-                                           QStringLiteral("h"), QStringLiteral("pelimo"));
+    const SendSize attached = SendSizeLine::size(QStringLiteral("PCA"), QStringLiteral("BOB"),
+                                                 kKindAttachment, QStringLiteral("\\\\PCA\\s\\f"),
+                                                 QStringLiteral("h"), QStringLiteral("pelimo"));
     EXPECT_EQ(attached.datagramBytes, 190 + 1 + 4 + 9);
     // An empty list and an empty item count an empty addressee without asking about it.
     EXPECT_EQ(plain(QStringLiteral("x"), QString()).datagramBytes, 190 + 1 - 13);
@@ -55,11 +55,11 @@ TEST_F(SendSizeLineTest, SaysWhichReceiversMissAMessageBeyondALimit) {
     const SendSize overSamba = plain(QString(387, u'x'));
     EXPECT_TRUE(overSamba.beyondSamba);
     EXPECT_FALSE(overSamba.beyondWindows);
-    EXPECT_TRUE(gFctSendSizeLine(overSamba).endsWith(QStringLiteral(" - SAMBA MISSES IT")));
+    EXPECT_TRUE(SendSizeLine::text(overSamba).endsWith(QStringLiteral(" - SAMBA MISSES IT")));
     EXPECT_FALSE(plain(QString(404, u'x')).beyondWindows);
     const SendSize overBoth = plain(QString(405, u'x'));
     EXPECT_TRUE(overBoth.beyondWindows);
-    EXPECT_TRUE(gFctSendSizeLine(overBoth).endsWith(QStringLiteral(" - NOBODY GETS IT")));
+    EXPECT_TRUE(SendSizeLine::text(overBoth).endsWith(QStringLiteral(" - NOBODY GETS IT")));
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ void click(LabelButton* button) {
 TEST_F(MainWindowTest, TheReadPanelsCommandsActOnTheMessageItShows) {
     DownloadFolder downloads;
     const QString pdf = folder_.path(QStringLiteral("printed.pdf"));
-    gSetPrinterPreparation([&pdf](QPrinter& printer) { printer.setOutputFileName(pdf); });
-    const auto noPrinter = qScopeGuard([] { gSetPrinterPreparation({}); });
+    PrintJob::setPrinterPreparation([&pdf](QPrinter& printer) { printer.setOutputFileName(pdf); });
+    const auto noPrinter = qScopeGuard([] { PrintJob::setPrinterPreparation({}); });
     writeHistory({kStateRead});
     frmPelimo& window = start();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

@@ -55,7 +55,7 @@ TEST_F(StartupTest, StepsRunInOrderAndAFailingStepIsReportedThenTheNextRuns) {
     frmPelimo::setStepProbe([&steps](const QString& step) {
         steps.append(step);
         if (step == QStringLiteral("gFctLoadUserIni"))
-            gRaiseError(RunTimeErrorNumber::FileNotFound);
+            RunTimeError::raise(RunTimeErrorNumber::FileNotFound);
     });
     frmPelimo& window = start();
     EXPECT_EQ(steps, kStartupOrder);

@@ -30,7 +30,7 @@ protected:
     ~SetUpTest() override {
         LanguageStore::reset();
         SettingsStore::reset();
-        gResetSetUp();
+        SetUpWindow::reset();
     }
     frmSetUp& open(qint16 mode) {
         gSetUpMode = mode;

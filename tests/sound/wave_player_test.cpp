@@ -66,7 +66,7 @@ TEST(WavePlayer, ANewSoundClosesTheOldOneFirst) {
     folder.write("one.wav", waveBytes());
     folder.write("two with blanks.wav", waveBytes());
     std::vector<QString> log;
-    gSetWaveDevice(std::make_unique<FakeWaveDevice>(log));
+    WavePlayer::setDevice(std::make_unique<FakeWaveDevice>(log));
     EXPECT_TRUE(gFctPlayWave(folder.path("one.wav")));
     EXPECT_TRUE(gFctPlayWave(folder.path("two with blanks.wav")));
     EXPECT_FALSE(gFctPlayWave(folder.path("missing.wav")));
@@ -81,12 +81,12 @@ TEST(WavePlayer, ANewSoundClosesTheOldOneFirst) {
                                            "close"};
     EXPECT_EQ(log, expected);
 
-    gSetWaveDevice(std::make_unique<FakeWaveDevice>(log, false));
+    WavePlayer::setDevice(std::make_unique<FakeWaveDevice>(log, false));
     log.clear();
     EXPECT_FALSE(gFctPlayWave(folder.path("one.wav")));
     EXPECT_EQ(log, (std::vector<QString>{"close", "open " + folder.path("one.wav")}))
         << "no play after a failed open";
-    gResetWavePlayer();
+    WavePlayer::reset();
 }
 
 TEST(WavePlayer, WaveFilesAreRecognised) {
@@ -96,13 +96,13 @@ TEST(WavePlayer, WaveFilesAreRecognised) {
     folder.write("text.wav", "not a sound at all");
     folder.write("cut.wav", waveBytes().first(14));
     folder.write("nofmt.wav", "RIFF\x04\0\0\0WAVE");
-    EXPECT_TRUE(gIsWaveFile(folder.path("plain.wav")));
-    EXPECT_TRUE(gIsWaveFile(folder.path("list.wav")));
-    EXPECT_FALSE(gIsWaveFile(folder.path("text.wav")));
-    EXPECT_FALSE(gIsWaveFile(folder.path("cut.wav")));
-    EXPECT_FALSE(gIsWaveFile(folder.path("nofmt.wav")));
-    EXPECT_FALSE(gIsWaveFile(folder.path("missing.wav")));
-    EXPECT_FALSE(gIsWaveFile(folder.path()));
+    EXPECT_TRUE(WavePlayer::isWaveFile(folder.path("plain.wav")));
+    EXPECT_TRUE(WavePlayer::isWaveFile(folder.path("list.wav")));
+    EXPECT_FALSE(WavePlayer::isWaveFile(folder.path("text.wav")));
+    EXPECT_FALSE(WavePlayer::isWaveFile(folder.path("cut.wav")));
+    EXPECT_FALSE(WavePlayer::isWaveFile(folder.path("nofmt.wav")));
+    EXPECT_FALSE(WavePlayer::isWaveFile(folder.path("missing.wav")));
+    EXPECT_FALSE(WavePlayer::isWaveFile(folder.path()));
 }
 
 TEST(WavePlayer, CompressedWavesAreNotPlayed) {
@@ -110,13 +110,13 @@ TEST(WavePlayer, CompressedWavesAreNotPlayed) {
     folder.write("float.wav", waveBytes(false, 3, 32));
     folder.write("adpcm.wav", waveBytes(false, 0x11, 4));
     folder.write("mp3.wav", waveBytes(true, 0x55, 0));
-    EXPECT_TRUE(gIsWaveFile(folder.path("float.wav")));
+    EXPECT_TRUE(WavePlayer::isWaveFile(folder.path("float.wav")));
     std::vector<QString> log;
-    gSetWaveDevice(std::make_unique<FakeWaveDevice>(log));
+    WavePlayer::setDevice(std::make_unique<FakeWaveDevice>(log));
     EXPECT_FALSE(gFctPlayWave(folder.path("adpcm.wav")));
     EXPECT_FALSE(gFctPlayWave(folder.path("mp3.wav")));
     EXPECT_EQ(log, (std::vector<QString>{"close", "close"})) << "never opened";
-    gResetWavePlayer();
+    WavePlayer::reset();
 }
 
 // The real device: false for files it cannot play, and without an audio output false as well;
@@ -125,7 +125,7 @@ TEST(WavePlayer, TheQtDeviceNeverBlocks) {
     TestFolder folder;
     folder.write("plain.wav", waveBytes());
     folder.write("text.wav", "not a sound at all");
-    gResetWavePlayer();
+    WavePlayer::reset();
     QElapsedTimer timer;
     timer.start();
     EXPECT_FALSE(gFctPlayWave(folder.path("missing.wav")));
@@ -138,5 +138,5 @@ TEST(WavePlayer, TheQtDeviceNeverBlocks) {
     EXPECT_LT(timer.elapsed(), 2000);
     if (!hasOutput)
         std::printf("no audio output on this machine: playback reports false\n");
-    gResetWavePlayer();
+    WavePlayer::reset();
 }

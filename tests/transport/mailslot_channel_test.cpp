@@ -29,17 +29,17 @@ constexpr int kWaitMs = 3000;
 class MailslotChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gResetMailSlot();
+        MailslotChannel::reset();
         SettingsStore::reset();
         channel_ = uniqueChannel("chan");
         Settings.MessageChannel = QString::fromLatin1(channel_);
-        gSetMailslotTransportConfig(MailslotTransportConfig::offline());
+        MailslotChannel::setTransportConfig(MailslotTransportConfig::offline());
         gComputerName = QStringLiteral("PC1");
     }
     void TearDown() override {
-        gResetMailSlot();
+        MailslotChannel::reset();
         SettingsStore::reset();
-        gSetMailslotIntakePresenter({});
+        MailslotIntake::setPresenter({});
     }
     // Another program writing straight into our local mailslot.
     void writeRaw(const QByteArray& message) {
@@ -214,10 +214,10 @@ TEST_F(MailslotChannelTest, AnEmptyAddresseeSendsNothing) {
     LoopbackPeer datagrams(config.datagramPort);
     LoopbackPeer names(config.namePort);
     ASSERT_TRUE(datagrams.isOpen() && names.isOpen());
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot()) << "the intake cannot start: the test holds its ports";
     SendToPelimo(QStringLiteral("PC1"), QString(), QStringLiteral("1Hello"));
-    EXPECT_TRUE(gFlushMailslotSends(kWaitMs));
+    EXPECT_TRUE(MailslotChannel::flushSends(kWaitMs));
     EXPECT_FALSE(datagrams.receive(200));
     EXPECT_FALSE(names.receive(0));
     EXPECT_EQ(gFctScanMailSlot(), 0);
@@ -228,7 +228,7 @@ TEST_F(MailslotChannelTest, AnUnknownComputerIsQueriedOnceThenReachedByBroadcast
     const MailslotTransportConfig config = loopbackConfig();
     LoopbackPeer datagrams(config.datagramPort);
     LoopbackPeer names(config.namePort);
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     SendToPelimo(QStringLiteral("PC1"), QStringLiteral("nobody"), QStringLiteral("1Hello"));
     // Returns at once; the query and the datagram follow on the sender's thread.
     const auto query = names.receive(kWaitMs);
@@ -274,10 +274,10 @@ TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
     EXPECT_EQ(control.SenderList[kUntaken], QStringLiteral("PC%1").arg(kUntaken));
     EXPECT_TRUE(control.TextList[44].isEmpty());
     EXPECT_EQ(control.TextList[45], QStringLiteral("1#45"));
-    EXPECT_EQ(gFctLostDatagrams(), 44u);
+    EXPECT_EQ(MailslotIntake::lostDatagrams(), 44u);
 
     // Taken entries leave the table; the next datagram still lands at the next count.
-    gReleaseMailslotEntries(kUntaken);
+    MailslotChannel::releaseEntries(kUntaken);
     EXPECT_TRUE(control.TextList.isEmpty() && control.OriginList.isEmpty());
     EXPECT_EQ(control.HeldBytes, 0);
     writeRaw(
@@ -287,7 +287,7 @@ TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
     ASSERT_EQ(gFctScanMailSlot(), 1);
     EXPECT_EQ(control.MessageCount, kUntaken + 1);
     EXPECT_EQ(lastText(), QStringLiteral("1next"));
-    gReleaseMailslotEntries(control.MessageCount);
+    MailslotChannel::releaseEntries(control.MessageCount);
 
     // Large texts are bounded by their size too.
     const QString big(60000, u'x');
@@ -296,7 +296,8 @@ TEST_F(MailslotChannelTest, TheTableHoldsOnlyWhatTheReceiveLoopHasNotTakenYet) {
     EXPECT_LE(control.HeldBytes, kMaxHeldMailslotBytes);
     EXPECT_LT(control.TextList.heldCount(), 100);
     EXPECT_EQ(lastText(), big);
-    EXPECT_EQ(gFctLostDatagrams(), 44u + 200u - static_cast<quint64>(control.TextList.heldCount()));
+    EXPECT_EQ(MailslotIntake::lostDatagrams(),
+              44u + 200u - static_cast<quint64>(control.TextList.heldCount()));
     EXPECT_TRUE(DialogSeam::shown().empty());
 }
 
@@ -310,7 +311,7 @@ TEST_F(MailslotChannelTest, AnAnswerGoesWhereTheDatagramCameFromNeverWhereItsNam
     config.useSystemResolver = true;
     LoopbackPeer datagrams(config.datagramPort);
     ASSERT_TRUE(datagrams.isOpen());
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
 
     gSendIdentificationAnswer(QStringLiteral("PC7"), MailslotOrigin::fromNetwork(0x7F000001, 138));
     const auto packet = datagrams.receive(kWaitMs);
@@ -329,7 +330,7 @@ TEST_F(MailslotChannelTest, AnAnswerGoesWhereTheDatagramCameFromNeverWhereItsNam
     gSendIdentificationRequest(QStringLiteral("localhost"));
     // A name the user typed may reach the resolver.
     SendToPelimo(QStringLiteral("PC1"), QStringLiteral("localhost"), QStringLiteral("1typed"));
-    ASSERT_TRUE(gFlushMailslotSends(kWaitMs));
+    ASSERT_TRUE(MailslotChannel::flushSends(kWaitMs));
     const auto next = datagrams.receive(kWaitMs);
     ASSERT_TRUE(next);
     ASSERT_TRUE(decodeMailslotDatagram(*next).datagram);
@@ -369,7 +370,7 @@ TEST_F(MailslotChannelTest, AComputerThatAnswersTheQueryGetsTheDatagramDirectly)
     const MailslotTransportConfig config = loopbackConfig();
     LoopbackPeer datagrams(config.datagramPort);
     LoopbackPeer names(config.namePort);
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     SendToPelimo(QStringLiteral("PC1"), QStringLiteral("PC2"), QStringLiteral("1one"));
     std::uint16_t queryPort = 0;
     const auto query = names.receive(kWaitMs, &queryPort);
@@ -403,7 +404,7 @@ TEST_F(MailslotChannelTest, AComputerThatAnswersTheQueryGetsTheDatagramDirectly)
 
 TEST_F(MailslotChannelTest, AUsersSecondCopyOnAChannelIsRefusedAndToldWhy) {
     const MailslotTransportConfig config = loopbackConfig();
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot()) << "starts the router";
     const QByteArray prefix = routerSocketPrefix(config.datagramPort);
     RouterClient::Outcome outcome;
@@ -415,13 +416,13 @@ TEST_F(MailslotChannelTest, AUsersSecondCopyOnAChannelIsRefusedAndToldWhy) {
     EXPECT_FALSE(gFctInitMailSlot());
     EXPECT_EQ(gStructureMailslotControl.MailSlotHandle, kInvalidHandleValue);
     EXPECT_EQ(gFctScanMailSlot(), -1);
-    EXPECT_TRUE(gFctMailSlotFailure().contains(QString::fromLatin1(channel_)))
-        << gFctMailSlotFailure().toStdString();
+    EXPECT_TRUE(MailslotChannel::failure().contains(QString::fromLatin1(channel_)))
+        << MailslotChannel::failure().toStdString();
     EXPECT_TRUE(DialogSeam::shown().empty()) << "the caller says it";
 }
 
 TEST_F(MailslotChannelTest, WorkgroupAndStarGoThroughTheRouterToTheLocalMailslot) {
-    gSetMailslotTransportConfig(loopbackConfig());
+    MailslotChannel::setTransportConfig(loopbackConfig());
     ASSERT_TRUE(gFctInitMailSlot());
     SendToPelimo(QStringLiteral("PC1"), QStringLiteral("testgroup"), QStringLiteral("1to all"));
     ASSERT_EQ(scanUntilMessage(kWaitMs), 1);
@@ -437,7 +438,7 @@ TEST_F(MailslotChannelTest, WorkgroupAndStarGoThroughTheRouterToTheLocalMailslot
 
 TEST_F(MailslotChannelTest, TheRouterTakesOnlyWellFormedWritesForOurNames) {
     const MailslotTransportConfig config = loopbackConfig();
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot());
     LoopbackPeer remote(0);
     MailslotDatagram datagram;
@@ -464,7 +465,7 @@ TEST_F(MailslotChannelTest, TheRouterTakesOnlyWellFormedWritesForOurNames) {
 
 TEST_F(MailslotChannelTest, TheNameServiceAnswersForOurComputerNameOnly) {
     const MailslotTransportConfig config = loopbackConfig();
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot());
     LoopbackPeer asker(0);
     NameQueryRequest request{0x5151, {"OTHER", kSuffixWorkstation}, true};
@@ -518,7 +519,7 @@ MailslotTransportConfig withPrivilegedPorts(MailslotTransportConfig config) {
 }  // namespace
 
 TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoesOn) {
-    gSetMailslotTransportConfig(withPrivilegedPorts(loopbackConfig()));
+    MailslotChannel::setTransportConfig(withPrivilegedPorts(loopbackConfig()));
     {
         WithoutBindPrivilege drop;
         ASSERT_TRUE(gFctInitMailSlot());
@@ -540,9 +541,9 @@ TEST_F(MailslotChannelTest, MissingBindPrivilegeIsExplainedOnceAndTheProgramGoes
 }
 
 TEST_F(MailslotChannelTest, AnInstalledPresenterIsToldWhatTheIntakeCannotDoInsteadOfTheSeam) {
-    gSetMailslotTransportConfig(withPrivilegedPorts(loopbackConfig()));
+    MailslotChannel::setTransportConfig(withPrivilegedPorts(loopbackConfig()));
     QStringList told;
-    gSetMailslotIntakePresenter([&told](const QString& text) { told.append(text); });
+    MailslotIntake::setPresenter([&told](const QString& text) { told.append(text); });
     {
         WithoutBindPrivilege drop;
         ASSERT_TRUE(gFctInitMailSlot());
@@ -563,20 +564,20 @@ TEST_F(MailslotChannelTest, ComputerNameIsTheUpperCasedNetbiosName) {
 }
 
 TEST(MailslotTransportDefaults, ScriptedModeKeepsTheTransportOffTheNetwork) {
-    gResetMailSlot();
+    MailslotChannel::reset();
     ASSERT_TRUE(DialogSeam::isScripted());
-    EXPECT_FALSE(gMailslotTransportConfig().networkSend);
-    EXPECT_FALSE(gMailslotTransportConfig().networkIntake);
+    EXPECT_FALSE(MailslotChannel::transportConfig().networkSend);
+    EXPECT_FALSE(MailslotChannel::transportConfig().networkIntake);
     DialogSeam::setScripted(false);
-    const MailslotTransportConfig program = gMailslotTransportConfig();
+    const MailslotTransportConfig program = MailslotChannel::transportConfig();
     DialogSeam::setScripted(true);
     EXPECT_TRUE(program.networkSend && program.networkIntake);
     EXPECT_EQ(program.datagramPort, 138);
     EXPECT_EQ(program.namePort, 137);
     EXPECT_TRUE(program.broadcastOverride.isEmpty());
     // A configuration that was set wins until the next reset.
-    gSetMailslotTransportConfig(MailslotTransportConfig::loopback(40000, 40001));
-    EXPECT_EQ(gMailslotTransportConfig().datagramPort, 40000);
-    gResetMailSlot();
-    EXPECT_FALSE(gMailslotTransportConfig().networkSend);
+    MailslotChannel::setTransportConfig(MailslotTransportConfig::loopback(40000, 40001));
+    EXPECT_EQ(MailslotChannel::transportConfig().datagramPort, 40000);
+    MailslotChannel::reset();
+    EXPECT_FALSE(MailslotChannel::transportConfig().networkSend);
 }

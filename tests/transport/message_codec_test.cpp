@@ -14,10 +14,10 @@ namespace {
 class MessageCodecTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gResetMessageCodec();
-        gResetErrorRecord();
+        MessageCodec::reset();
+        ErrorReport::resetRecord();
     }
-    void TearDown() override { gResetMessageCodec(); }
+    void TearDown() override { MessageCodec::reset(); }
     TestFolder folder_;
 };
 
@@ -158,10 +158,10 @@ TEST_F(MessageCodecTest, BuildThenDecodeGivesBackPathAndText) {
 }
 
 TEST_F(MessageCodecTest, IdentificationDatagramsGoFromUsToTheNamedComputer) {
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
     Settings.MessageChannel = QString::fromLatin1(uniqueChannel("ident"));
-    gSetMailslotTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
+    MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
     gComputerName = QStringLiteral("PC1");
     ASSERT_TRUE(gFctInitMailSlot());
 
@@ -185,6 +185,6 @@ TEST_F(MessageCodecTest, IdentificationDatagramsGoFromUsToTheNamedComputer) {
     ASSERT_EQ(scanUntilMessage(3000), 1);
     EXPECT_EQ(gStructureMailslotControl.TextList[2],
               QStringLiteral("4Pelimo : Identification Answer"));
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
 }

@@ -257,7 +257,7 @@ TEST(UdpPortHolder, TheProgramHoldingAPortIsNamedFromProc) {
 }
 
 TEST(NmbdIntake, WithNeitherThePortNorNmbdTheProgramSaysOnceWhoHoldsThePort) {
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
     TestFolder folder;
     Settings.MessageChannel = QString::fromLatin1(uniqueChannel("deaf"));
@@ -265,16 +265,16 @@ TEST(NmbdIntake, WithNeitherThePortNorNmbdTheProgramSaysOnceWhoHoldsThePort) {
     config.nmbdUnexpectedSocket = folder.path(QStringLiteral("no-nmbd/unexpected"));
     config.routerRetryIntervalMs = 60000;
     LoopbackPeer holder(config.datagramPort);
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot());
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     const QString& text = DialogSeam::shown()[0].text;
     EXPECT_TRUE(text.contains(ownCommandName())) << text.toStdString();
     EXPECT_TRUE(text.contains(*config.nmbdUnexpectedSocket)) << text.toStdString();
-    EXPECT_FALSE(gMailslotIntakeFigures().routing);
+    EXPECT_FALSE(MailslotIntake::figures().routing);
     gCloseMailSlot();
     ASSERT_TRUE(gFctInitMailSlot());
     EXPECT_EQ(DialogSeam::shown().size(), 1u) << "said once";
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
 }

@@ -36,12 +36,12 @@ SendRun runPelimoSend(const QStringList& arguments) {
 
 TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     TestFolder folder;
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
     const QByteArray channel = uniqueChannel("cli");
     Settings.MessageChannel = QString::fromLatin1(channel);
     const auto config = loopbackOnFreePorts();
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     ASSERT_TRUE(gFctInitMailSlot());
 
     const SendRun run =
@@ -68,7 +68,7 @@ TEST(PelimoSend, SendsOnePlainMessageToTheWorkgroupOnLoopback) {
     EXPECT_EQ(toUs.exitCode, 0) << toUs.errors.toStdString();
     ASSERT_EQ(scanUntilMessage(5000), 1);
     EXPECT_EQ(gStructureMailslotControl.TextList[2], QStringLiteral("1through the router"));
-    gResetMailSlot();
+    MailslotChannel::reset();
     SettingsStore::reset();
 }
 

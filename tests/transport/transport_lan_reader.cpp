@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     // The build's router, which this receiver starts when none runs.
     pelimo::platform::MailslotTransportConfig config;
     config.routerProgram = QStringLiteral(PELIMO_ROUTER_PATH);
-    gSetMailslotTransportConfig(config);
+    MailslotChannel::setTransportConfig(config);
     gFctGetComputerName(gComputerName);
     gInitMailslotControl();
     if (!gFctInitMailSlot()) {
@@ -74,11 +74,11 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(answer) && DecodedMessage.Kind == kKindIdentificationRequest) {
             gSendIdentificationAnswer(sender, gStructureMailslotControl.OriginList[last]);
         }
-        gReleaseMailslotEntries(last);
+        MailslotChannel::releaseEntries(last);
         ++read;
         const bool answered = DecodedMessage.Kind == kKindIdentificationAnswer;
         if (parser.isSet(request) ? answered : read >= wanted) {
-            gFlushMailslotSends(kFlushMs);
+            MailslotChannel::flushSends(kFlushMs);
             gCloseMailSlot();
             return 0;
         }

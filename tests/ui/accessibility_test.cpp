@@ -127,7 +127,7 @@ TEST_F(AccessibilityTest, MainWindowCommandsArePushButtonsAndPressRunsTheCommand
     send->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
     EXPECT_EQ(sendClicked.count(), 0);
-    gResetPanelState();
+    PanelState::reset();
 }
 
 TEST_F(AccessibilityTest, SecondaryWindowsNameTheirCommandsBoxesAndLists) {
@@ -141,7 +141,7 @@ TEST_F(AccessibilityTest, SecondaryWindowsNameTheirCommandsBoxesAndLists) {
     EXPECT_EQ(unnamedTextControls(&setUp), QStringList());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(setUp.txtSign)->text(QAccessible::Name),
               QStringLiteral("T41"));
-    gResetSetUp();
+    SetUpWindow::reset();
 
     frmAddressBook addressBook;
     expectNamedPushButtons(&addressBook);
