@@ -187,7 +187,7 @@ frmAddressBook::frmAddressBook(QWidget* parent)
             &frmAddressBook::lblCmdSoundListen_Click);
     connect(lblCmdDelete, &LabelButton::clicked, this, &frmAddressBook::lblCmdDelete_Click);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmAddressBook::lblCmdQuit_Click);
-    mAddDiagnosisCommand();
+    addDiagnosisCommand();
     LabelButtons::install(this, LabelButtonTables::addressBook());
 
     Form_Load();

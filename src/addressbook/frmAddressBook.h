@@ -73,7 +73,7 @@ public:
     void mRequestPelimoIdentification();
     void mColorLabelAddressStop();
     // Opens "Why can't I reach it?" for the selected contact's computer.
-    void lblCmdDiagnose_Click();
+    void diagnoseSelectedContact();
 
     bool isDetecting() const { return detecting_; }
 
@@ -112,7 +112,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void buildCard(int index);
-    void mAddDiagnosisCommand();
+    void addDiagnosisCommand();
     void fillCard(int index, int position);
     void setCardBackground(int index, const QColor& colour);
     void appendProgress();

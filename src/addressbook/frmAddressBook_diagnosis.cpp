@@ -1,7 +1,7 @@
 // The address book's "Reachable?" command: opens the diagnosis of the selected contact's computer.
 // It stands in the gap of the command row between Delete and Quit.
 #include "addressbook/frmAddressBook.h"
-#include "diagnosis/frmDiagnosis.h"
+#include "diagnosis/diagnosis_dialog.h"
 #include "seam/dialog_seam.h"
 #include "stores/contacts.h"
 #include "stores/language_box.h"
@@ -12,20 +12,20 @@
 
 namespace {}  // namespace
 
-void frmAddressBook::mAddDiagnosisCommand() {
+void frmAddressBook::addDiagnosisCommand() {
     lblCmdDiagnose = WindowParts::commandLabel(this, "lblCmdDiagnose", 5820, 450, 990, 570);
     lblCmdDiagnose->setFocusPolicy(lblCmdQuit->focusPolicy());
     lblCmdDiagnose->setText(gFctGetMessage(Msg::ReachableCommand));
     lblCmdDiagnose->raise();
-    connect(lblCmdDiagnose, &LabelButton::clicked, this, &frmAddressBook::lblCmdDiagnose_Click);
+    connect(lblCmdDiagnose, &LabelButton::clicked, this, &frmAddressBook::diagnoseSelectedContact);
 }
 
-void frmAddressBook::lblCmdDiagnose_Click() {
+void frmAddressBook::diagnoseSelectedContact() {
     if (isDetecting())
         return;
     if (mSelectedUser == 0) {
         LanguageBox::show(Msg::NoContactSelected, MsgBoxButtons::Ok, MsgBoxIcon::Information);
         return;
     }
-    DiagnosisWindow::show(this, ContactList[mSelectedUser].UserComputerName);
+    DiagnosisDialog::open(this, ContactList[mSelectedUser].UserComputerName);
 }

@@ -95,7 +95,7 @@ frmFavorite::frmFavorite(QWidget* parent) : QDialog(parent) {
             &frmFavorite::lblCmdSelectionner_Click);
     connect(lblCmdNouveau, &LabelButton::clicked, this, &frmFavorite::lblCmdNouveau_Click);
     connect(lblCmdEnregistrer, &LabelButton::clicked, this, &frmFavorite::lblCmdEnregistrer_Click);
-    connect(lblCmdSupprimer, &LabelButton::clicked, this, &frmFavorite::lblCmdSupprimer_Click);
+    connect(lblCmdSupprimer, &LabelButton::clicked, this, &frmFavorite::deleteFavorite);
     connect(lblCmdQuit, &LabelButton::clicked, this, &frmFavorite::lblCmdQuit_Click);
     LabelButtons::install(this, LabelButtonTables::favorite());
     Form_Load();
@@ -214,7 +214,7 @@ void frmFavorite::lblCmdEnregistrer_Click() {
     trap.step([this] { mInitFavorisDirectory(); });
 }
 
-void frmFavorite::lblCmdSupprimer_Click() {
+void frmFavorite::deleteFavorite() {
     if (mFavoriteFileName.isEmpty()) {
         LanguageBox::show(Msg::FavoriteDeleteNoSelection, MsgBoxButtons::Ok,
                           MsgBoxIcon::Information);

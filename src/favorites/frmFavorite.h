@@ -35,7 +35,7 @@ public:
     void lblCmdNouveau_Click();
     void lblCmdEnregistrer_Click();
     // Deletes the file whose text is shown, after a question.
-    void lblCmdSupprimer_Click();
+    void deleteFavorite();
     void lblCmdQuit_Click();
     void mColorLabelFavoriteStop();
 

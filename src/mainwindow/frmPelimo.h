@@ -91,31 +91,31 @@ public:
     void lblLabReceiveFrom_Click();
     // At shutdown: every datagram still waiting is stored in the history (ordinary messages) or
     // dropped (identification kinds).
-    void mDrainMailSlot();
+    void drainMailSlot();
     // The longest receive tick so far, in nanoseconds (for measurements).
     qint64 longestReceiveTickNs() const { return longestTickNs_; }
     void resetReceiveTickStatistics() { longestTickNs_ = 0; }
 
     // --- the tray icon as a StatusNotifierItem, where a desktop has a watcher for one
-    void mStartStatusNotifierItem();
+    void startStatusNotifierItem();
     StatusNotifierItem* statusItem() const { return statusItem_; }
 
     // --- "Why can't I reach it?" from the addressee box's context menu
-    void mConnectAddresseeDiagnosis();
+    void connectAddresseeDiagnosis();
     // The computer the addressee item at `position` of the addressee box names; empty when the
     // item cannot be diagnosed (a workgroup wildcard, nothing typed).
-    QString mAddresseeComputerAt(int position) const;
+    QString addresseeComputerAt(int position) const;
 
     // --- desktop notifications
     // Whether the user has the window in front: shown, not minimised and active.
-    bool mWindowInFront() const;
+    bool windowInFront() const;
     // Tells of `newest`, the last of the `messagesInTick` messages of a receive tick, in a desktop
     // notification (when the preference allows it).
-    void mNotifyArrival(const DecodedMessageData& newest, int messagesInTick);
+    void notifyArrivals(const DecodedMessageData& newest, int messagesInTick);
     // The notification's actions: the window in front on the read panel with the notified
     // message; the same, then the reply to its sender.
-    void mOpenNotifiedMessage();
-    void mReplyToNotifiedMessage();
+    void openNotifiedMessage();
+    void replyToNotifiedMessage();
     // The notifier, created with the first notification; nullptr before.
     DesktopNotifier* notifier() const { return notifier_; }
 
@@ -130,7 +130,7 @@ public:
     // Opens the address book to pick a recipient.
     void lblCmdSendSelectUser_Click();
     // Recounts the size line from the panel's boxes.
-    void mDisplaySendSize();
+    void displaySendSize();
 
     // --- history panel and printing
     void lblMenuHistoric_Click();
@@ -271,7 +271,7 @@ private:
     void connectHandlers();
     void connectKeyboard();
     // Gives the focus to the first box of the panel shown.
-    void mFocusCurrentPanel();
+    void focusCurrentPanel();
     void connectAttachmentHandlers();
     void Form_Resize();
     void showDefaultPhoto();
@@ -285,8 +285,8 @@ private:
     void buildHistoricGrid();
     void connectHistoricHandlers();
     // The entry number shown in the history grid's current row; 0 for none.
-    qint32 mCurrentHistoricNumber() const;
-    Letterhead mLetterhead() const;
+    qint32 currentHistoryNumber() const;
+    Letterhead letterheadForPrinting() const;
     // Runs one named step of start-up or shutdown in `trap`.
     template <class Statement>
     void runStep(ErrorTrap& trap, const char* name, Statement&& statement);
@@ -299,7 +299,7 @@ private:
     StatusNotifierItem* statusItem_ = nullptr;
     // Chooses the icon shown (the item, else the X11 tray's) and brings back a window hidden in
     // a tray that went away.
-    void mTrayChanged();
+    void trayChanged();
     DecodedMessageData notifiedMessage_;
 };
 

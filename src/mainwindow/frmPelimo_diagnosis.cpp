@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
-#include "diagnosis/frmDiagnosis.h"
+#include "diagnosis/diagnosis_dialog.h"
 #include "mainwindow/addressee_list.h"
 #include "mainwindow/frmPelimo.h"
 #include "stores/language_file.h"
@@ -12,7 +12,7 @@
 
 namespace {}  // namespace
 
-QString frmPelimo::mAddresseeComputerAt(int position) const {
+QString frmPelimo::addresseeComputerAt(int position) const {
     const QString list = txtSendUserList->toPlainText();
     const QStringList items = Addressees::split(list);
     const QString item = items.value(list.left(position).count(u';'));
@@ -24,14 +24,14 @@ QString frmPelimo::mAddresseeComputerAt(int position) const {
     return Reachability::diagnosableName(computers.value(0));
 }
 
-void frmPelimo::mConnectAddresseeDiagnosis() {
+void frmPelimo::connectAddresseeDiagnosis() {
     txtSendUserList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(txtSendUserList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = txtSendUserList->createStandardContextMenu(at);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->setObjectName(QStringLiteral("mnuAddressee"));
         const QString computer =
-            mAddresseeComputerAt(txtSendUserList->cursorForPosition(at).position());
+            addresseeComputerAt(txtSendUserList->cursorForPosition(at).position());
         menu->addSeparator();
         const QString caption = gFctGetMessage(Msg::Diagnosis).replace(u'&', QStringLiteral("&&"));
         QAction* diagnose = menu->addAction(
@@ -39,7 +39,7 @@ void frmPelimo::mConnectAddresseeDiagnosis() {
         diagnose->setObjectName(QStringLiteral("mnuAddresseeDiagnose"));
         diagnose->setEnabled(!computer.isEmpty());
         connect(diagnose, &QAction::triggered, this,
-                [this, computer] { DiagnosisWindow::show(this, computer); });
+                [this, computer] { DiagnosisDialog::open(this, computer); });
         menu->popup(txtSendUserList->viewport()->mapToGlobal(at));
     });
 }

@@ -115,7 +115,7 @@ void frmPelimo::mDisplayHistoric() {
     });
 }
 
-qint32 frmPelimo::mCurrentHistoricNumber() const {
+qint32 frmPelimo::currentHistoryNumber() const {
     const QModelIndex current = MSFlexGrid1->currentIndex();
     if (!current.isValid())
         return 0;
@@ -127,7 +127,7 @@ qint32 frmPelimo::mCurrentHistoricNumber() const {
 void frmPelimo::CmdHistoricRead_Click() {
     ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("CmdHistoricRead_Click"));
     qint32 n = 0;
-    trap.step([this, &n] { n = mCurrentHistoricNumber(); });
+    trap.step([this, &n] { n = currentHistoryNumber(); });
     if (n == 0)
         return;
     trap.step([n] {
@@ -183,7 +183,7 @@ void frmPelimo::lblCmdDeleteHistoric_Click() {
 }
 
 void frmPelimo::MHide2DelOne_Click() {
-    const qint32 n = mCurrentHistoricNumber();
+    const qint32 n = currentHistoryNumber();
     if (n == 0)
         return;
     gDeleteHistoricMessage(n);

@@ -74,7 +74,7 @@ void frmPelimo::connectKeyboard() {
     MenuQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
-void frmPelimo::mFocusCurrentPanel() {
+void frmPelimo::focusCurrentPanel() {
     switch (gCurrentPanel) {
         case kPanelSend:
             txtSendUserList->setFocus();

@@ -81,7 +81,7 @@ void frmPelimo::connectHandlers() {
     connect(MenuAbout, &QAction::triggered, this, &frmPelimo::MenuAbout_Click);
     connect(MHideAbout, &QAction::triggered, this, &frmPelimo::MHideAbout_Click);
     LabelButtons::install(this, LabelButtonTables::mainWindow());
-    mConnectAddresseeDiagnosis();
+    connectAddresseeDiagnosis();
     connectKeyboard();
 }
 

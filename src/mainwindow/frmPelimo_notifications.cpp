@@ -26,26 +26,26 @@ bool sameMessage(const HistoryEntry& entry, const DecodedMessageData& message) {
 
 }  // namespace
 
-bool frmPelimo::mWindowInFront() const {
+bool frmPelimo::windowInFront() const {
     return isVisible() && !(windowState() & Qt::WindowMinimized) && isActiveWindow();
 }
 
-void frmPelimo::mNotifyArrival(const DecodedMessageData& newest, int messagesInTick) {
+void frmPelimo::notifyArrivals(const DecodedMessageData& newest, int messagesInTick) {
     if (Settings.Notifications != 1)
         return;
     if (notifier_ == nullptr) {
         notifier_ = new DesktopNotifier(this);
-        connect(notifier_, &DesktopNotifier::openRequested, this, &frmPelimo::mOpenNotifiedMessage);
+        connect(notifier_, &DesktopNotifier::openRequested, this, &frmPelimo::openNotifiedMessage);
         connect(notifier_, &DesktopNotifier::replyRequested, this,
-                &frmPelimo::mReplyToNotifiedMessage);
+                &frmPelimo::replyToNotifiedMessage);
     }
     notifiedMessage_ = newest;
     notifier_->notifyArrival({senderName(newest.Sender), newest.Text}, messagesInTick,
                              windowIcon().pixmap(kNotificationIconSize).toImage());
 }
 
-void frmPelimo::mOpenNotifiedMessage() {
-    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mOpenNotifiedMessage"));
+void frmPelimo::openNotifiedMessage() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("openNotifiedMessage"));
     if (unloaded_ || notifiedMessage_.Sender.isEmpty())
         return;
     trap.step([this] {
@@ -65,8 +65,8 @@ void frmPelimo::mOpenNotifiedMessage() {
     });
 }
 
-void frmPelimo::mReplyToNotifiedMessage() {
-    mOpenNotifiedMessage();
+void frmPelimo::replyToNotifiedMessage() {
+    openNotifiedMessage();
     if (unloaded_ || notifiedMessage_.Sender.isEmpty())
         return;
     lblLabReceiveAnswer_Click();

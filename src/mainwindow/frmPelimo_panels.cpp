@@ -44,7 +44,7 @@ void gDisplayIconTray(frmPelimo* form) {
     ErrorTrap trap(QStringLiteral("ModGlobal"), QStringLiteral("gDisplayIconTray"));
     // The StatusNotifierItem first: whether a watcher runs now decides whether Qt's icon may be
     // shown at all (with a watcher, Qt's icon would be a second item).
-    trap.step([form] { form->mStartStatusNotifierItem(); });
+    trap.step([form] { form->startStatusNotifierItem(); });
     trap.step([form] {
         if (form->trayIcon != nullptr)
             return;
@@ -86,7 +86,7 @@ void frmPelimo::mDisplayWindows() {
     }
     for (QWidget* panel : {picSendMessage, picReadMessage, picHistoric})
         panel->setVisible(panel == shown);
-    mFocusCurrentPanel();
+    focusCurrentPanel();
 }
 
 void frmPelimo::lblMenuSendMessage_Click() {
@@ -146,7 +146,7 @@ void frmPelimo::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
     // The user looks at the window: the notification of the messages it shows goes.
-    if (event->type() == QEvent::ActivationChange && notifier_ != nullptr && mWindowInFront())
+    if (event->type() == QEvent::ActivationChange && notifier_ != nullptr && windowInFront())
         notifier_->endBurst();
 }
 

@@ -19,7 +19,7 @@
 
 namespace {}  // namespace
 
-Letterhead frmPelimo::mLetterhead() const {
+Letterhead frmPelimo::letterheadForPrinting() const {
     return {picPrint->pixmap(),
             QSize(picPrint->width() * kTwipsPerPixel, picPrint->height() * kTwipsPerPixel)};
 }
@@ -33,7 +33,7 @@ void frmPelimo::lblLabReceivePrint_Click() {
         return;
     }
     trap.step([this] {
-        const Letterhead head = mLetterhead();
+        const Letterhead head = letterheadForPrinting();
         PrintJob::printThroughDialog(this, [&head](PrintSurface& printer) {
             gFctMessagePrint(printer, head, ShownMessage);
         });
@@ -58,7 +58,7 @@ void frmPelimo::lblCmdSendPrint_Click() {
         const QDateTime now = QDateTime::currentDateTime();
         composed.ReceivedDate = MessageDates::arrivalDate(now.date());
         composed.ReceivedTime = MessageDates::arrivalTime(now.time());
-        const Letterhead head = mLetterhead();
+        const Letterhead head = letterheadForPrinting();
         PrintJob::printThroughDialog(this, [&head, &composed](PrintSurface& printer) {
             gFctMessagePrint(printer, head, composed);
         });
@@ -74,7 +74,7 @@ void frmPelimo::CmdHistoricPrint_Click() {
         return;
     }
     trap.step([this] {
-        const Letterhead head = mLetterhead();
+        const Letterhead head = letterheadForPrinting();
         PrintJob::printThroughDialog(this, [&head](PrintSurface& printer) {
             gFctHistoriquePrint(printer, head, HistoryList);
         });

@@ -71,7 +71,7 @@ void frmPelimo::TimerMailSlot_Timer() {
         trap.step([firstStored] { HistoryStore::appendFrom(firstStored); });
     if (newest) {
         // Whether the user had the window in front before this tick brought it forward.
-        const bool inFront = mWindowInFront();
+        const bool inFront = windowInFront();
         const qint32 messagesInTick = HistoryList.Count - firstStored + 1;
         trap.step([this] { TimerTestRead->stop(); });
         trap.step([this, &newest] {
@@ -88,7 +88,7 @@ void frmPelimo::TimerMailSlot_Timer() {
         });
         trap.step([this] { TimerTestRead->start(); });
         if (!inFront)
-            trap.step([&] { mNotifyArrival(*newest, messagesInTick); });
+            trap.step([&] { notifyArrivals(*newest, messagesInTick); });
     }
     const quint64 lost = MailslotIntake::lostDatagrams();
     if (newest || lost != lostShown_)
@@ -149,8 +149,8 @@ void frmPelimo::takeNewestDatagram(ErrorTrap& trap, bool live,
     }
 }
 
-void frmPelimo::mDrainMailSlot() {
-    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("mDrainMailSlot"));
+void frmPelimo::drainMailSlot() {
+    ErrorTrap trap(QStringLiteral("frmPelimo"), QStringLiteral("drainMailSlot"));
     const qint32 firstStored = HistoryList.Count + 1;
     std::optional<DecodedMessageData> newest;
     QElapsedTimer clock;

@@ -27,7 +27,7 @@ void frmPelimo::buildSendSizeLine() {
     lblLabSendSize->setFont(font);
     txtSendMessage->reserveBottomStrip(Twips::toPixels(kSizeLineHeight));
     placeSendSizeLine();
-    const auto recount = [this] { mDisplaySendSize(); };
+    const auto recount = [this] { displaySendSize(); };
     connect(txtSendMessage, &QPlainTextEdit::textChanged, this, recount);
     connect(txtSendUserList, &QPlainTextEdit::textChanged, this, recount);
     connect(txtSendFiles, &QLineEdit::textChanged, this, recount);
@@ -43,7 +43,7 @@ void frmPelimo::placeSendSizeLine() {
     lblLabSendSize->raise();
 }
 
-void frmPelimo::mDisplaySendSize() {
+void frmPelimo::displaySendSize() {
     // The attachment's network path is formed only when sending; its typed path stands in.
     const QString attachment = txtSendFiles->text();
     // Nothing to count before anything is typed.

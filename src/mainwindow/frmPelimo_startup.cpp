@@ -138,7 +138,7 @@ void frmPelimo::mDisplayLanguage() {
     }
     trap.step([this] { WindowParts::setLanguageText(lblTagline, Tagline); });
     trap.step([this] { lblLabReceiveDate->clear(); });
-    trap.step([this] { mDisplaySendSize(); });
+    trap.step([this] { displaySendSize(); });
     const std::pair<QLabel*, int> historicCaptions[] = {
         {Label5, HistoryPanel},
         {CmdHistoricRead, HistoryRead},
@@ -200,7 +200,7 @@ bool frmPelimo::Form_Unload(bool askConfirmation) {
     step("gCloseWave", [] { gCloseWave(); });
     step("gCloseMailSlot", [this] {
         // What the host accepted is stored before the mailslot goes.
-        mDrainMailSlot();
+        drainMailSlot();
         gCloseMailSlot();
     });
     step("gSaveHistoric", [] { gSaveHistoric(); });

@@ -33,7 +33,7 @@ bool frmPelimo::isQtTrayUsable() {
     return qtTrayUsable();
 }
 
-void frmPelimo::mStartStatusNotifierItem() {
+void frmPelimo::startStatusNotifierItem() {
     if (statusItem_ != nullptr)
         return;
     // Qt decides once per process, when its first tray icon is made, whether that icon is an
@@ -56,11 +56,11 @@ void frmPelimo::mStartStatusNotifierItem() {
     connect(statusItem_, &StatusNotifierItem::activated, this, &frmPelimo::mOpenWindowsTray);
     connect(statusItem_, &StatusNotifierItem::contextMenuRequested, this,
             [this](const QPoint& at) { MHide->popup(at); });
-    connect(statusItem_, &StatusNotifierItem::shownChanged, this, &frmPelimo::mTrayChanged);
+    connect(statusItem_, &StatusNotifierItem::shownChanged, this, &frmPelimo::trayChanged);
     statusItem_->start();
 }
 
-void frmPelimo::mTrayChanged() {
+void frmPelimo::trayChanged() {
     const bool viaItem = statusItem_ != nullptr && statusItem_->isShown();
     if (trayIcon != nullptr && !unloaded_) {
         if (viaItem) {

@@ -21,7 +21,7 @@ struct CancelCommands {
 
 const std::vector<CancelCommands>& cancelCommands() {
     static const std::vector<CancelCommands> table = {
-        {"frmAddressBook", {"lblCmdQuit"}}, {"frmDiagnosis", {"lblCmdQuit"}},
+        {"frmAddressBook", {"lblCmdQuit"}}, {"DiagnosisDialog", {"lblCmdQuit"}},
         {"frmFavorite", {"lblCmdQuit"}},    {"frmSetUp", {"lblCmdQuit", "cmdQuitAbout"}},
         {"frmError", {"cmdResume"}},
     };

@@ -10,7 +10,7 @@
 
 #include "../mainwindow/main_window_fixture.h"
 #include "addressbook/frmAddressBook.h"
-#include "diagnosis/frmDiagnosis.h"
+#include "diagnosis/diagnosis_dialog.h"
 
 namespace {
 
@@ -30,28 +30,30 @@ TEST_F(DiagnosisWindowTest, TheAddresseeUnderThePointerNamesTheComputer) {
     frmPelimo& window = start();
     const QString list = QStringLiteral("bob; PCX ;  *; ");
     part<QPlainTextEdit>(window, "txtSendUserList")->setPlainText(list);
-    EXPECT_EQ(window.mAddresseeComputerAt(1), QStringLiteral("PCBOB")) << "a contact's computer";
-    EXPECT_EQ(window.mAddresseeComputerAt(list.indexOf(u'X')), QStringLiteral("PCX"));
-    EXPECT_EQ(window.mAddresseeComputerAt(list.indexOf(u'*')), QString()) << "no computer";
-    EXPECT_EQ(window.mAddresseeComputerAt(list.size()), QString()) << "after the last item";
+    EXPECT_EQ(window.addresseeComputerAt(1), QStringLiteral("PCBOB")) << "a contact's computer";
+    EXPECT_EQ(window.addresseeComputerAt(list.indexOf(u'X')), QStringLiteral("PCX"));
+    EXPECT_EQ(window.addresseeComputerAt(list.indexOf(u'*')), QString()) << "no computer";
+    EXPECT_EQ(window.addresseeComputerAt(list.size()), QString()) << "after the last item";
 }
 
 TEST_F(DiagnosisWindowTest, TheWindowChecksTheNameItOpensWithAndRefusesWhatIsNoName) {
     start();
-    frmDiagnosis dialog(QStringLiteral("\\\\PCX"));
+    DiagnosisDialog dialog(QStringLiteral("\\\\PCX"));
+    auto* results = part<QListWidget>(dialog, "lstResults");
+    auto* nameBox = part<QLineEdit>(dialog, "txtComputerName");
     dialog.show();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return dialog.lstResults->count() > 0 && !dialog.diagnosis().isRunning(); }, 5000));
-    EXPECT_EQ(dialog.txtComputerName->text(), QStringLiteral("PCX"));
+        [&] { return results->count() > 0 && !dialog.diagnosis().isRunning(); }, 5000));
+    EXPECT_EQ(nameBox->text(), QStringLiteral("PCX"));
     // This test's transport sends nothing: the name is neither queried nor resolved, nothing
     // answers, and the verdict says the name is not known.
-    const auto last = dialog.lstResults->item(dialog.lstResults->count() - 1)->text();
+    const auto last = results->item(results->count() - 1)->text();
     EXPECT_TRUE(last.startsWith(QStringLiteral("T257"))) << last.toStdString();
-    EXPECT_TRUE(dialog.lblLabInfo1->text().isEmpty());
+    EXPECT_TRUE(part<QLabel>(dialog, "lblLabInfo1")->text().isEmpty());
 
     DialogSeam::clearShown();
-    dialog.txtComputerName->setText(QStringLiteral("two words"));
-    dialog.lblCmdCheck_Click();
+    nameBox->setText(QStringLiteral("two words"));
+    dialog.check();
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_TRUE(DialogSeam::shown()[0].text.startsWith(QStringLiteral("T263")));
     EXPECT_FALSE(dialog.diagnosis().isRunning());
@@ -62,15 +64,15 @@ TEST_F(DiagnosisWindowTest, TheAddressBookAsksForAContactFirst) {
     start();
     frmAddressBook book;
     DialogSeam::clearShown();
-    book.lblCmdDiagnose_Click();
+    book.diagnoseSelectedContact();
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_TRUE(DialogSeam::shown()[0].text.startsWith(QStringLiteral("T74")));
     // With a contact selected, the diagnosis window opens for its computer.
     book.mSelectUser(0);
     DialogSeam::clearShown();
-    book.lblCmdDiagnose_Click();
+    book.diagnoseSelectedContact();
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
-    EXPECT_EQ(DialogSeam::shown()[0].window, QStringLiteral("frmDiagnosis"));
+    EXPECT_EQ(DialogSeam::shown()[0].window, QStringLiteral("DiagnosisDialog"));
 }
 
 }  // namespace

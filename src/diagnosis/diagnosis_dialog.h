@@ -14,42 +14,38 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 
-class frmDiagnosis : public QDialog {
+class DiagnosisDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmDiagnosis(const QString& computerName, QWidget* parent = nullptr);
+    explicit DiagnosisDialog(const QString& computerName, QWidget* parent = nullptr);
 
-    void mDisplayLanguage();
+    // Opens the window for `computerName` modally over `owner`.
+    static void open(QWidget* owner, const QString& computerName);
+
+    void displayLanguage();
     // Checks the name of the name box.
-    void lblCmdCheck_Click();
-    void lblCmdQuit_Click();
-    void mColorLabelDiagnosisStop();
+    void check();
+    void quit();
 
     const ReachabilityDiagnosis& diagnosis() const { return *diagnosis_; }
-
-    QLabel* lblLabTitle;
-    QLabel* Label2;
-    LabelButton* lblCmdCheck;
-    LabelButton* lblCmdQuit;
-    QLabel* lblComputerName;
-    QLineEdit* txtComputerName;
-    QListWidget* lstResults;
-    QLabel* lblLabInfo1;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void mDisplayResults();
+    void displayResults();
+    void resetHighlights();
+
+    QLabel* title_;
+    QLabel* band_;
+    LabelButton* checkCommand_;
+    LabelButton* quitCommand_;
+    QLabel* nameCaption_;
+    QLineEdit* nameBox_;
+    QListWidget* results_;
+    QLabel* info_;
 
     ReachabilityDiagnosis* diagnosis_;
     std::optional<DiagnosisVerdict> verdict_;
     bool checkedOnShow_ = false;
 };
-
-namespace DiagnosisWindow {
-
-// Opens the window for `computerName` modally over `owner`.
-void show(QWidget* owner, const QString& computerName);
-
-}  // namespace DiagnosisWindow
