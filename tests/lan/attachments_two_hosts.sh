@@ -285,29 +285,10 @@ echo "ok: a full disk is named as the reason and leaves nothing"
 
 # Datagrams of another program: a path out of the share, then a computer nobody knows.
 send_foreign() {  # path text
-    ip netns exec "$nsA" "$python" - "$ipB" "$ipA" "$1" "$2" <<'PY'
-import socket, struct, sys
-
-def netbios(name, suffix=0):
-    raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
-    return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
-
-path = sys.argv[3].encode()
-payload = b"2" + b"%04d" % len(path) + path + sys.argv[4].encode()
-data = b"PMHOSTA\0PMHOSTB\0" + payload + b"\0"
-name = b"\\MAILSLOT\\pelimo\0"
-offset = 69 + len(name)
-offset += -offset % 4
-words = struct.pack("<HHHHBBHIHHHHHBBHHH", 0, len(data), 0, 0, 0, 0, 2, 0, 0, 0, offset, len(data),
-                    offset, 3, 0, 1, 0, 2)
-smb = b"\xffSMB\x25" + bytes(27) + b"\x11" + words
-smb += struct.pack("<H", offset - 69 + len(data)) + name + bytes(offset - 69 - len(name)) + data
-body = netbios("PMHOSTA") + netbios("PMHOSTB") + smb
-header = struct.pack(">BBH4sHHH", 0x10, 0x02, 4712, socket.inet_aton(sys.argv[2]), 138, len(body), 0)
-sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-sock.bind((sys.argv[2], 0))
-sock.sendto(header + body, (sys.argv[1], 138))
-PY
+    local payload
+    payload="$(printf '2%04d%s%s' "${#1}" "$1" "$2")"
+    ip netns exec "$nsA" "$python" -B "$lan_here/nbds_flood.py" "$ipA" "$ipB" PMHOSTB 1 0 \
+        "$payload" PMHOSTA >/dev/null || fail "the foreign datagram could not be sent"
 }
 send_foreign '\\PMHOSTA\share\..\..\etc\passwd' 'take this'
 wait_for B '^shown	[0-9]+	PMHOSTA	PMHOSTB	take this	.*passwd$' >/dev/null

@@ -63,28 +63,9 @@ printf 'reply\tHi A, got it\n' >&4
 wait_for A '^shown	[0-9]+	PMHOSTB	PMHOSTA	Hi A, got it' >/dev/null
 echo "ok: B's reply reached A"
 
-# Another program's plain three-field datagram, encoded here independently.
-ip netns exec "$nsB" "$python" - "$ipA" "$ipB" <<'PY'
-import socket, struct, sys
-
-def netbios(name, suffix=0):
-    raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
-    return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
-
-data = b"WINBOX\0PMHOSTA\0Plain text from another program\0"
-name = b"\\MAILSLOT\\pelimo\0"
-offset = 69 + len(name)
-offset += -offset % 4
-words = struct.pack("<HHHHBBHIHHHHHBBHHH", 0, len(data), 0, 0, 0, 0, 2, 0, 0, 0, offset, len(data),
-                    offset, 3, 0, 1, 0, 2)
-smb = b"\xffSMB\x25" + bytes(27) + b"\x11" + words
-smb += struct.pack("<H", offset - 69 + len(data)) + name + bytes(offset - 69 - len(name)) + data
-body = netbios("WINBOX") + netbios("PMHOSTA") + smb
-header = struct.pack(">BBH4sHHH", 0x10, 0x02, 4711, socket.inet_aton(sys.argv[2]), 138, len(body), 0)
-sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-sock.bind((sys.argv[2], 0))
-sock.sendto(header + body, (sys.argv[1], 138))
-PY
+# Another program's plain three-field datagram, encoded independently of the program.
+ip netns exec "$nsB" "$python" -B "$lan_here/nbds_flood.py" "$ipB" "$ipA" PMHOSTA 1 0 \
+    "Plain text from another program" WINBOX >/dev/null || fail "WINBOX's datagram could not be sent"
 wait_for A '^shown	[0-9]+	WINBOX	PMHOSTA	Plain text from another program	$' >/dev/null
 echo "ok: a plain three-field datagram is shown as a message"
 

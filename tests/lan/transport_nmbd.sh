@@ -93,26 +93,16 @@ send_from_a() {  # target text
 
 # An independent encoder: a plain three-field mailslot write of exactly `size` bytes to B.
 encode_to_b() {  # size text
-    ip netns exec "$nsA" "$python" - "$ipA" "$ipB" "$1" "$2" <<'PY'
-import socket, struct, sys
+    ip netns exec "$nsA" "$python" -B - "$ipA" "$ipB" "$1" "$2" "$lan_here" <<'PY'
+import socket, sys
 
-def netbios(name, suffix=0):
-    raw = name.upper().ljust(15)[:15].encode() + bytes([suffix])
-    return b"\x20" + bytes(c for b in raw for c in (0x41 + (b >> 4), 0x41 + (b & 15))) + b"\x00"
+sys.path.insert(0, sys.argv[5])
+from nbds_flood import datagram
 
 source, target, size, text = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
 
 def packet(data):
-    name = b"\\MAILSLOT\\pelimo\0"
-    offset = 69 + len(name)
-    offset += -offset % 4
-    words = struct.pack("<HHHHBBHIHHHHHBBHHH", 0, len(data), 0, 0, 0, 0, 2, 0, 0, 0, offset,
-                        len(data), offset, 3, 0, 1, 0, 2)
-    smb = b"\xffSMB\x25" + bytes(27) + b"\x11" + words
-    smb += struct.pack("<H", offset - 69 + len(data)) + name + bytes(offset - 69 - len(name)) + data
-    body = netbios("WINBOX") + netbios("PMHOSTB") + smb
-    return struct.pack(">BBH4sHHH", 0x10, 0x02, 4712, socket.inet_aton(source), 138, len(body),
-                       0) + body
+    return datagram(source, "WINBOX", "PMHOSTB", "pelimo", data)
 
 data = b"WINBOX\0PMHOSTB\0" + b"1" + text.encode() + b"\0"
 filler = size - len(packet(data))
