@@ -14,12 +14,12 @@ class frmSearchComputer : public QDialog {
 public:
     frmSearchComputer(const QString& text, qint32 durationMs, QWidget* parent = nullptr);
 
+private:
     QFrame* picFlashMessage;
     QLabel* lblLabTitleFlashMessage;
     QLabel* lblFlashMessage;
     QTimer* Timer1;
 
-private:
     void Form_Load(const QString& text, qint32 durationMs);
     void Timer1_Timer();
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -131,9 +132,9 @@ TEST_F(SendPanelTest, TheFlashWindowShowsMessage98Under96For800Milliseconds) {
         auto* flash = qobject_cast<frmSearchComputer*>(shown);
         if (flash == nullptr)
             return 0;
-        title = flash->lblLabTitleFlashMessage->text();
-        text = flash->lblFlashMessage->text();
-        interval = flash->Timer1->interval();
+        title = part<QLabel>(*flash, "lblLabTitleFlashMessage")->text();
+        text = part<QLabel>(*flash, "lblFlashMessage")->text();
+        interval = part<QTimer>(*flash, "Timer1")->interval();
         topmost = flash->windowFlags() & Qt::WindowStaysOnTopHint;
         return 1;
     }});
@@ -148,7 +149,7 @@ TEST_F(SendPanelTest, TheFlashWindowShowsMessage98Under96For800Milliseconds) {
 TEST_F(SendPanelTest, TheFlashWindowClosesItselfWhenItsTimeIsUp) {
     frmSearchComputer flash(QStringLiteral("sent"), 20);
     flash.show();
-    EXPECT_TRUE(flash.picFlashMessage->isVisible());
+    EXPECT_TRUE(part<QFrame>(flash, "picFlashMessage")->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !flash.isVisible(); }, 2000));
     EXPECT_EQ(flash.result(), QDialog::Accepted);
 }
