@@ -37,7 +37,7 @@ constexpr int kPrintedEntries = 10000;
 void loadHistory(int entries) {
     static QTemporaryDir folder;
     Application::setFolder(folder.path());
-    if (!gWriteHistoryFile(folder.path() + QStringLiteral("/Histo.dat"), entries))
+    if (!writeHistoryFile(folder.path() + QStringLiteral("/Histo.dat"), entries))
         std::exit(1);
     HistoryStore::reset();
     gLoadHistoric();
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     DialogSeam::setScripted(true);
-    gPanelEntries = gBenchHistoryEntries(argc, argv, gPanelEntries);
+    gPanelEntries = benchHistoryEntries(argc, argv, gPanelEntries);
     if (argc > 1 && std::strcmp(argv[1], "--memory") == 0)
         return measureMemory();
     if (argc > 2 && std::strcmp(argv[1], "--pdf") == 0) {

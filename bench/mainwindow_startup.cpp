@@ -66,7 +66,7 @@ public:
         for (int i = 1; i <= 101; ++i)
             language += QString::asprintf("%05d=Text %d\r\n", i, i).toLatin1();
         writeFile(path("orglng.lng"), language);
-        if (!gWriteHistoryFile(path("Histo.dat"), gHistoryEntries))
+        if (!writeHistoryFile(path("Histo.dat"), gHistoryEntries))
             std::exit(1);
     }
     QString path(const char* name) const { return dir_.path() + u'/' + QString::fromLatin1(name); }
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     DialogSeam::setScripted(true);
-    gHistoryEntries = gBenchHistoryEntries(argc, argv, gHistoryEntries);
+    gHistoryEntries = benchHistoryEntries(argc, argv, gHistoryEntries);
     if (argc > 1 && std::strcmp(argv[1], "--once") == 0)
         return runOnce();
     benchmark::Initialize(&argc, argv);

@@ -32,7 +32,7 @@ struct HistoryFolder {
     HistoryFolder() {
         Application::setFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
-        gWriteHistoryFile(path, gHistoryEntries);
+        writeHistoryFile(path, gHistoryEntries);
         bytes = QFile(path).size();
     }
 };
@@ -152,7 +152,7 @@ BENCHMARK(BM_LanguageLoad101)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     DialogSeam::setScripted(true);
-    gHistoryEntries = gBenchHistoryEntries(argc, argv, gHistoryEntries);
+    gHistoryEntries = benchHistoryEntries(argc, argv, gHistoryEntries);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

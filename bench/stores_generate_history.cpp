@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     }
     const int entries = argc > 2 ? std::atoi(argv[2]) : 100000;
     const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1;
-    if (entries < 0 || !gWriteHistoryFile(QString::fromLocal8Bit(argv[1]), entries, seed)) {
+    if (entries < 0 || !writeHistoryFile(QString::fromLocal8Bit(argv[1]), entries, seed)) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

@@ -8,7 +8,7 @@
 
 #include "stores/history_file.h"
 
-bool gWriteHistoryFile(const QString& path, int entries, unsigned seed) {
+bool writeHistoryFile(const QString& path, int entries, unsigned seed) {
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
@@ -57,7 +57,7 @@ bool gWriteHistoryFile(const QString& path, int entries, unsigned seed) {
     return out.flush();
 }
 
-int gBenchHistoryEntries(int& argc, char** argv, int entries) {
+int benchHistoryEntries(int& argc, char** argv, int entries) {
     constexpr std::string_view kOption = "--entries=";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];

@@ -6,8 +6,8 @@
 
 // Writes a "Histo.dat" of `entries` entries, a megabyte at a time; the same seed gives the same
 // file. False when it cannot be written.
-bool gWriteHistoryFile(const QString& path, int entries, unsigned seed = 1);
+bool writeHistoryFile(const QString& path, int entries, unsigned seed = 1);
 
 // The number of history entries a benchmark is asked for with "--entries=N" (taken out of the
 // arguments), else `entries`.
-int gBenchHistoryEntries(int& argc, char** argv, int entries);
+int benchHistoryEntries(int& argc, char** argv, int entries);

@@ -30,7 +30,7 @@ void resetPeak() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     DialogSeam::setScripted(true);
-    const int entries = gBenchHistoryEntries(argc, argv, 100000);
+    const int entries = benchHistoryEntries(argc, argv, 100000);
     QTemporaryDir dir;
     QString path;
     if (argc > 1) {
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     } else {
         Application::setFolder(dir.path());
         path = gApplicationFolder + QString::fromLatin1(kHistoryFileName);
-        gWriteHistoryFile(path, entries);
+        writeHistoryFile(path, entries);
     }
     const double fileMegabytes = static_cast<double>(QFile(path).size()) / 1e6;
     // A plain read of the same bytes in the same fresh process, for comparison.

@@ -77,6 +77,12 @@ public:
 
     bool isDetecting() const { return detecting_; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QLabel* lblLabAddressBookTitle;
     QLabel* commandBand;
     LabelButton* lblCmdSelect;
@@ -103,12 +109,6 @@ public:
     QLabel* lblLabInfo1;
     LabelButton* lblCmdDiagnose = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void Form_Load();
     void Form_Unload();
     void buildCard(int index);

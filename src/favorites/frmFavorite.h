@@ -42,6 +42,7 @@ public:
     // Full path of the file whose text is shown; empty for a new message.
     const QString& favoriteFileName() const { return mFavoriteFileName; }
 
+private:
     QLabel* lblLabSendTitle;
     QLabel* Label2;
     QLabel* lblLabInfo1;
@@ -53,7 +54,6 @@ public:
     LabelButton* lblCmdSupprimer;
     LabelButton* lblCmdQuit;
 
-private:
     QString mFavoriteFileName;
 };
 

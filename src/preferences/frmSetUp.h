@@ -33,6 +33,7 @@ public:
     void mColorLabelStopSetUp();
     void mColorLabelAboutQuit();
 
+private:
     // preferences panel
     QWidget* picSettings;
     QLabel* lblLabSetUpTitle;
@@ -60,7 +61,6 @@ public:
     QLabel* Image1;
     QLabel* picture;
 
-private:
     void buildSettingsPanel();
     void buildAboutPanel();
 };

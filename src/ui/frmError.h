@@ -22,16 +22,16 @@ public:
     // Shows a fresh report window for the current ErrorRecord, modally through the dialog seam.
     static void present();
 
+public slots:
+    void cmdsendMail_Click();
+    void cmdResume_Click();
+
+private:
     QLabel* lblErrorTitle;
     QLabel* lblToDo;
     QPlainTextEdit* txtError;
     QPushButton* cmdsendMail;
     QPushButton* cmdResume;
 
-public slots:
-    void cmdsendMail_Click();
-    void cmdResume_Click();
-
-private:
     void Form_Load();
 };

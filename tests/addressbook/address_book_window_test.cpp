@@ -10,6 +10,7 @@
 #include "addressbook/frmAddressBook.h"
 #include "addressbook/network_walk.h"
 #include "common/test_folder.h"
+#include "common/window_part.h"
 #include "fake_network.h"
 #include "mainwindow/presence.h"
 #include "platform/mailslot_transport_config.h"
@@ -32,7 +33,7 @@ protected:
                         QByteArray::number(i) + "\r\n";
         folder_.write("orglng.lng", language);
         gLoadLanguageFile(folder_.path("orglng.lng"));
-        gInstallFakeNetwork(network_);
+        installFakeNetwork(network_);
         gAddressBookMode = kAddressBookBrowseMode;
     }
     ~AddressBook() override {
@@ -54,9 +55,14 @@ protected:
     }
     // Gives card `index` the focus, as a click on it does.
     void select(int index) {
-        window_->picUser[index]->clearFocus();
-        window_->picUser[index]->setFocus(Qt::MouseFocusReason);
+        ContactCard* chosen = card(index);
+        chosen->clearFocus();
+        chosen->setFocus(Qt::MouseFocusReason);
         QApplication::processEvents();
+    }
+    ContactCard* card(int index) const {
+        return part<ContactCard>(*window_,
+                                 QStringLiteral("picUser_%1").arg(index).toLatin1().constData());
     }
     QStringList shownTexts() const {
         QStringList texts;
@@ -73,36 +79,38 @@ protected:
 
 TEST_F(AddressBook, CardsAndScrollBarFollowTheCount) {
     frmAddressBook& empty = open();
-    EXPECT_EQ(empty.lblLabInfo1->text(), QStringLiteral("0 T37"));
-    EXPECT_FALSE(empty.VScroll1->isEnabled());
-    for (auto* card : empty.picUser)
-        EXPECT_FALSE(card->isVisible());
-    EXPECT_TRUE(empty.lblNobodyConnected->isVisible());
+    EXPECT_EQ(part<QLabel>(empty, "lblLabInfo1")->text(), QStringLiteral("0 T37"));
+    EXPECT_FALSE(part<QScrollBar>(empty, "VScroll1")->isEnabled());
+    for (int index = 0; index < frmAddressBook::kCards; ++index)
+        EXPECT_FALSE(card(index)->isVisible());
+    EXPECT_TRUE(part<QLabel>(empty, "lblNobodyConnected")->isVisible());
 
     addContacts(4);
     frmAddressBook& four = open();
-    EXPECT_TRUE(four.VScroll1->isEnabled());
-    EXPECT_EQ(four.VScroll1->maximum(), 0);
+    EXPECT_TRUE(part<QScrollBar>(four, "VScroll1")->isEnabled());
+    EXPECT_EQ(part<QScrollBar>(four, "VScroll1")->maximum(), 0);
 
     addContacts(3);
     ContactList[4].Connected = true;
     frmAddressBook& seven = open();
-    EXPECT_EQ(seven.VScroll1->maximum(), 3);
-    seven.VScroll1->setValue(3);
-    EXPECT_EQ(seven.txtUserName[0]->text(), QStringLiteral("user4"));
-    EXPECT_EQ(seven.txtUserName[3]->text(), QStringLiteral("user7"));
-    EXPECT_EQ(seven.lblComputerNameResult[0]->text(), QStringLiteral(": PC4"));
-    EXPECT_EQ(seven.lblLabConnectedResult[0]->palette().color(QPalette::WindowText),
+    EXPECT_EQ(part<QScrollBar>(seven, "VScroll1")->maximum(), 3);
+    part<QScrollBar>(seven, "VScroll1")->setValue(3);
+    EXPECT_EQ(part<QLineEdit>(seven, "txtUserName_0")->text(), QStringLiteral("user4"));
+    EXPECT_EQ(part<QLineEdit>(seven, "txtUserName_3")->text(), QStringLiteral("user7"));
+    EXPECT_EQ(part<QLabel>(seven, "lblComputerNameResult_0")->text(), QStringLiteral(": PC4"));
+    EXPECT_EQ(part<QLabel>(seven, "lblLabConnectedResult_0")->palette().color(QPalette::WindowText),
               QColor(0, 255, 0));
-    EXPECT_EQ(seven.lblLabPelimoReadyResult[0]->palette().color(QPalette::WindowText),
-              QColor(255, 0, 0));
-    EXPECT_NE(seven.lblLabConnectedResult[0]->text(), seven.lblLabPelimoReadyResult[0]->text());
+    EXPECT_EQ(
+        part<QLabel>(seven, "lblLabPelimoReadyResult_0")->palette().color(QPalette::WindowText),
+        QColor(255, 0, 0));
+    EXPECT_NE(part<QLabel>(seven, "lblLabConnectedResult_0")->text(),
+              part<QLabel>(seven, "lblLabPelimoReadyResult_0")->text());
 
     // Renaming card 1 at scroll position 2 renames contact 4, keystroke by keystroke.
-    seven.VScroll1->setValue(2);
-    seven.txtUserName[1]->setFocus();
-    QTest::keyClick(seven.txtUserName[1], Qt::Key_End);
-    QTest::keyClicks(seven.txtUserName[1], "x");
+    part<QScrollBar>(seven, "VScroll1")->setValue(2);
+    part<QLineEdit>(seven, "txtUserName_1")->setFocus();
+    QTest::keyClick(part<QLineEdit>(seven, "txtUserName_1"), Qt::Key_End);
+    QTest::keyClicks(part<QLineEdit>(seven, "txtUserName_1"), "x");
     EXPECT_EQ(ContactList[4].UserName, QStringLiteral("user4x"));
     EXPECT_EQ(seven.mSelectedUser, 4);
 }
@@ -115,14 +123,15 @@ TEST_F(AddressBook, PhotoOfAtMost32000Bytes) {
     select(1);
     ASSERT_EQ(window.mSelectedUser, 2);
     DialogSeam::pushAnswer({.fileName = folder_.path("big.bmp")});
-    QTest::mouseClick(window.lblCmdPhoto, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdPhoto"), Qt::LeftButton);
     EXPECT_TRUE(ContactList[2].UserPicturePath.isEmpty());
     EXPECT_EQ(shownTexts().last(), QStringLiteral("T73"));
 
     DialogSeam::pushAnswer({.fileName = folder_.path("fits.bmp")});
-    QTest::mouseClick(window.lblCmdPhoto, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdPhoto"), Qt::LeftButton);
     EXPECT_EQ(ContactList[2].UserPicturePath, folder_.path("fits.bmp"));
-    EXPECT_EQ(window.picUser[1]->photo().toImage(), window.picDefault->pixmap().toImage());
+    EXPECT_EQ(part<ContactCard>(window, "picUser_1")->photo().toImage(),
+              part<QLabel>(window, "picDefault")->pixmap().toImage());
     const DialogRecord& dialog = DialogSeam::shown().back();
     EXPECT_EQ(dialog.kind, DialogKind::OpenFile);
     EXPECT_EQ(dialog.directory, folder_.path("Picture"));
@@ -133,9 +142,9 @@ TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
     // Select with nothing selected: message 74, the window stays; a double click picks at once.
     DialogSeam::pushAnswer({.act = [this](QObject* shown) {
         auto* window = static_cast<frmAddressBook*>(shown);
-        QTest::mouseClick(window->lblCmdSelect, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(*window, "lblCmdSelect"), Qt::LeftButton);
         EXPECT_TRUE(window->isVisible());
-        QTest::mouseDClick(window->picUser[2], Qt::LeftButton);
+        QTest::mouseDClick(part<ContactCard>(*window, "picUser_2"), Qt::LeftButton);
         return window->result();
     }});
     EXPECT_EQ(AddressBookWindow::pickContact(nullptr), 3);
@@ -145,7 +154,7 @@ TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
     // An earlier pick and then the close box: nothing is picked.
     DialogSeam::pushAnswer({.act = [](QObject* shown) {
         auto* window = static_cast<frmAddressBook*>(shown);
-        window->picUser[0]->setFocus(Qt::MouseFocusReason);
+        part<ContactCard>(*window, "picUser_0")->setFocus(Qt::MouseFocusReason);
         window->close();
         return 0;
     }});
@@ -155,23 +164,23 @@ TEST_F(AddressBook, PickModeSelectsOnlyAChosenContact) {
 TEST_F(AddressBook, DeleteAtScrollPositionOneOfFive) {
     addContacts(5);
     frmAddressBook& window = open();
-    window.VScroll1->setValue(1);
+    part<QScrollBar>(window, "VScroll1")->setValue(1);
     select(0);
     ASSERT_EQ(window.mSelectedUser, 2);
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdDelete, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDelete"), Qt::LeftButton);
     EXPECT_EQ(ContactList.Count, 4);
-    EXPECT_EQ(window.VScroll1->maximum(), 0);
-    EXPECT_EQ(window.VScroll1->value(), 0);
-    EXPECT_EQ(window.txtUserName[0]->text(), QStringLiteral("user1"));
-    EXPECT_EQ(window.txtUserName[1]->text(), QStringLiteral("user3"));
+    EXPECT_EQ(part<QScrollBar>(window, "VScroll1")->maximum(), 0);
+    EXPECT_EQ(part<QScrollBar>(window, "VScroll1")->value(), 0);
+    EXPECT_EQ(part<QLineEdit>(window, "txtUserName_0")->text(), QStringLiteral("user1"));
+    EXPECT_EQ(part<QLineEdit>(window, "txtUserName_1")->text(), QStringLiteral("user3"));
 
     select(0);
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdDelete, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDelete"), Qt::LeftButton);
     EXPECT_EQ(ContactList.Count, 3);
-    EXPECT_FALSE(window.picUser[3]->isVisible());
-    EXPECT_FALSE(window.VScroll1->isEnabled());
+    EXPECT_FALSE(part<ContactCard>(window, "picUser_3")->isVisible());
+    EXPECT_FALSE(part<QScrollBar>(window, "VScroll1")->isEnabled());
 }
 
 TEST_F(AddressBook, DetectionMarksAndAddsFoundComputers) {
@@ -179,14 +188,14 @@ TEST_F(AddressBook, DetectionMarksAndAddsFoundComputers) {
     ContactList[1].Connected = true;
     ContactList[1].Ready = true;
     frmAddressBook& window = open();
-    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_EQ(shownTexts(), QStringList({"T71"}));
     EXPECT_TRUE(ContactList[1].Connected);
     EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
 
-    gFillTwoProviderNetwork(network_);
-    network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\pc2", false));
-    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    fillTwoProviderNetwork(network_);
+    network_.children["WG"].push_back(fakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\pc2", false));
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_FALSE(ContactList[1].Connected);
     EXPECT_TRUE(ContactList[1].Ready);
     EXPECT_TRUE(ContactList[2].Connected);
@@ -196,14 +205,14 @@ TEST_F(AddressBook, DetectionMarksAndAddsFoundComputers) {
     EXPECT_EQ(ContactList[4].UserComputerName, QStringLiteral("B"));
     EXPECT_EQ(ContactList[4].UserGroupName, QStringLiteral("WG"));
     EXPECT_TRUE(ContactList[4].Connected);
-    EXPECT_TRUE(window.lblLabInfo1->text().endsWith(QStringLiteral("T37")));
+    EXPECT_TRUE(part<QLabel>(window, "lblLabInfo1")->text().endsWith(QStringLiteral("T37")));
 
     // A full table: the table's own message, once for all the computers it cannot add.
     addContacts(kMaxContacts - ContactList.Count);
     DialogSeam::clearShown();
     for (const char* name : {"\\\\NEW1", "\\\\NEW2", "\\\\NEW3"})
-        network_.children["WG"].push_back(gFakeResource(RESOURCEDISPLAYTYPE_SERVER, name, false));
-    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+        network_.children["WG"].push_back(fakeResource(RESOURCEDISPLAYTYPE_SERVER, name, false));
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_EQ(shownTexts(), QStringList({"Nombre de contact maximum atteint"}));
 }
 
@@ -217,7 +226,7 @@ TEST_F(AddressBook, CopiesThatAnswerDuringTheWalkAreFoundWithoutAnyBrowser) {
         Presence::record(QStringLiteral("PEER"));
         Presence::record(QStringLiteral("PC1"));
     };
-    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_TRUE(DialogSeam::shown().empty()) << "no 'nothing found' while copies answered";
     ASSERT_EQ(ContactList.Count, 2);
     EXPECT_EQ(ContactList[2].UserComputerName, QStringLiteral("PEER"));
@@ -227,15 +236,15 @@ TEST_F(AddressBook, CopiesThatAnswerDuringTheWalkAreFoundWithoutAnyBrowser) {
 
 TEST_F(AddressBook, QuitOrTheProgramEndingStopsADetectionAndKeepsTheEdits) {
     addContacts(2);
-    gFillTwoProviderNetwork(network_);
+    fillTwoProviderNetwork(network_);
     frmAddressBook& window = open();
-    window.txtUserName[0]->setText(QStringLiteral("renamed"));
+    part<QLineEdit>(window, "txtUserName_0")->setText(QStringLiteral("renamed"));
     window.txtUserName_Change(0);
     network_.onOpen = [&](const QString& name) {
         if (name == QStringLiteral("WG"))
-            QTest::mouseClick(window.lblCmdQuit, Qt::LeftButton);
+            QTest::mouseClick(part<LabelButton>(window, "lblCmdQuit"), Qt::LeftButton);
     };
-    QTest::mouseClick(window.lblCmdDetectUser, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(window, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_EQ(network_.opened, 3) << "nothing is listed after Quit";
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(DialogSeam::shown().empty());
@@ -254,7 +263,7 @@ TEST_F(AddressBook, QuitOrTheProgramEndingStopsADetectionAndKeepsTheEdits) {
         second.close();
         writtenAtClose = folder_.read("User.dat");
     };
-    QTest::mouseClick(second.lblCmdDetectUser, Qt::LeftButton);
+    QTest::mouseClick(part<LabelButton>(second, "lblCmdDetectUser"), Qt::LeftButton);
     EXPECT_TRUE(writtenAtClose.contains("PEER"));
     EXPECT_FALSE(second.isVisible());
     EXPECT_EQ(network_.opened, 3);

@@ -35,27 +35,27 @@ private:
 
 }  // namespace
 
-NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName, bool container) {
+NetResourceRecord fakeResource(quint32 displayType, const QString& remoteName, bool container) {
     return NetResourceRecord{.dwScope = RESOURCE_GLOBALNET,
                              .dwDisplayType = displayType,
                              .dwUsage = container ? RESOURCEUSAGE_CONTAINER : 0u,
                              .lpRemoteName = remoteName};
 }
 
-void gInstallFakeNetwork(FakeNetwork& network) {
+void installFakeNetwork(FakeNetwork& network) {
     NetResource::setBackend(std::make_unique<FakeBackend>(network));
 }
 
-void gFillTwoProviderNetwork(FakeNetwork& network) {
+void fillTwoProviderNetwork(FakeNetwork& network) {
     QString local;
     gFctGetComputerName(local);
-    network.children[QString()] = {gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network"),
-                                   gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "WS-Discovery")};
-    network.children["SMB Network"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
-    network.children["WS-Discovery"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG2")};
-    network.children["WG"] = {gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\B"),
-                              gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + local.toLower())};
-    network.children["\\\\B"] = {gFakeResource(RESOURCEDISPLAYTYPE_SHARE, "\\\\B\\data", false)};
-    network.children["WG2"] = {gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\b", false),
-                               gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "NOSLASH", false)};
+    network.children[QString()] = {fakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network"),
+                                   fakeResource(RESOURCEDISPLAYTYPE_NETWORK, "WS-Discovery")};
+    network.children["SMB Network"] = {fakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
+    network.children["WS-Discovery"] = {fakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG2")};
+    network.children["WG"] = {fakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\B"),
+                              fakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + local.toLower())};
+    network.children["\\\\B"] = {fakeResource(RESOURCEDISPLAYTYPE_SHARE, "\\\\B\\data", false)};
+    network.children["WG2"] = {fakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\b", false),
+                               fakeResource(RESOURCEDISPLAYTYPE_SERVER, "NOSLASH", false)};
 }

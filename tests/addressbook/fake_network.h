@@ -19,11 +19,11 @@ struct FakeNetwork {
     std::function<void(const QString& name)> onOpen;
 };
 
-NetResourceRecord gFakeResource(quint32 displayType, const QString& remoteName,
-                                bool container = true);
+NetResourceRecord fakeResource(quint32 displayType, const QString& remoteName,
+                               bool container = true);
 // Installs a backend reading `network` (which must outlive the test).
-void gInstallFakeNetwork(FakeNetwork& network);
+void installFakeNetwork(FakeNetwork& network);
 // The usual layout: provider "SMB Network" with workgroup WG holding B (with a share) and this
 // computer (in lower case); provider "WS-Discovery" with workgroup WG2 holding b again and a
 // computer named without backslashes.
-void gFillTwoProviderNetwork(FakeNetwork& network);
+void fillTwoProviderNetwork(FakeNetwork& network);

@@ -14,7 +14,7 @@ protected:
     NetworkWalk() {
         NetworkWalkState::reset();
         DetectionStop::instance().clear();
-        gInstallFakeNetwork(network_);
+        installFakeNetwork(network_);
     }
     ~NetworkWalk() override {
         NetResource::setBackend(nullptr);
@@ -41,7 +41,7 @@ protected:
 }  // namespace
 
 TEST_F(NetworkWalk, RecordsWorkgroupsAndComputersOnceWithTheirWorkgroup) {
-    gFillTwoProviderNetwork(network_);
+    fillTwoProviderNetwork(network_);
     const int bars = detect();
     // This computer and the second sighting of B are left out; a workgroup keeps its provider.
     EXPECT_EQ(found(), QStringList({"WG@SMB Network", "B@WG", "WG2@WS-Discovery", "NOSLASH@WG2"}));
@@ -62,7 +62,7 @@ TEST_F(NetworkWalk, FailuresLeaveTheListEmptyOrSkipOneVisit) {
     EXPECT_TRUE(DialogSeam::shown().empty());
 
     network_.rootFails = false;
-    gFillTwoProviderNetwork(network_);
+    fillTwoProviderNetwork(network_);
     network_.failing.insert("WG");  // a run-time failure while visiting WG's children
     detect();
     EXPECT_EQ(found(), QStringList({"WG@SMB Network", "WG2@WS-Discovery", "b@WG2", "NOSLASH@WG2"}));
@@ -89,10 +89,10 @@ TEST_F(NetworkWalk, ResourceTextsAndErrors) {
 
 TEST_F(NetworkWalk, WhatTheNetworkListsCannotMakeTheWalkEndless) {
     const auto server = [](const QString& name) {
-        return gFakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + name);
+        return fakeResource(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + name);
     };
-    network_.children[QString()] = {gFakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network")};
-    network_.children["SMB Network"] = {gFakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
+    network_.children[QString()] = {fakeResource(RESOURCEDISPLAYTYPE_NETWORK, "SMB Network")};
+    network_.children["SMB Network"] = {fakeResource(RESOURCEDISPLAYTYPE_DOMAIN, "WG")};
 
     // A server announced under its workgroup's name lists itself again (in another case).
     network_.children["WG"] = {server("WG")};
@@ -116,14 +116,14 @@ TEST_F(NetworkWalk, WhatTheNetworkListsCannotMakeTheWalkEndless) {
     network_.children["WG"].clear();
     for (int n = 0; n < 2 * kMaxWalkResources; ++n)
         network_.children["WG"].push_back(
-            gFakeResource(RESOURCEDISPLAYTYPE_SERVER, QStringLiteral("\\\\S%1").arg(n), false));
+            fakeResource(RESOURCEDISPLAYTYPE_SERVER, QStringLiteral("\\\\S%1").arg(n), false));
     const int bars = detect();
     EXPECT_EQ(bars, kMaxWalkResources - 1);  // every resource visited but the root
     EXPECT_EQ(gNbFoundComputer, kMaxWalkResources - 2);
 }
 
 TEST_F(NetworkWalk, AStopEndsTheWalkWhereItIs) {
-    gFillTwoProviderNetwork(network_);
+    fillTwoProviderNetwork(network_);
     network_.onOpen = [](const QString& name) {
         if (name == QStringLiteral("WG"))
             DetectionStop::instance().request();

@@ -6,6 +6,7 @@
 #include <QtTest/QTest>
 
 #include "common/test_folder.h"
+#include "common/window_part.h"
 #include "errorreport/error_trap.h"
 #include "errorreport/runtime_error.h"
 #include "ui/frmError.h"
@@ -115,13 +116,13 @@ TEST_F(ErrorTrapTest, ReportWindowShowsTheRecordAndResumeClosesIt) {
         auto* form = qobject_cast<frmError*>(window);
         EXPECT_TRUE(form->isVisible());
         EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-        EXPECT_EQ(form->lblErrorTitle->text(), "An error occur...");
-        EXPECT_EQ(form->cmdsendMail->text(), "Send by Mail");
-        shownReport = form->txtError->toPlainText();
-        shownToDo = form->lblToDo->text();
-        QTest::mouseClick(form->cmdsendMail, Qt::LeftButton);
+        EXPECT_EQ(part<QLabel>(*form, "lblErrorTitle")->text(), "An error occur...");
+        EXPECT_EQ(part<QPushButton>(*form, "cmdsendMail")->text(), "Send by Mail");
+        shownReport = part<QPlainTextEdit>(*form, "txtError")->toPlainText();
+        shownToDo = part<QLabel>(*form, "lblToDo")->text();
+        QTest::mouseClick(part<QPushButton>(*form, "cmdsendMail"), Qt::LeftButton);
         EXPECT_TRUE(form->isVisible()) << "the window stays open after the mail hand-off";
-        QTest::mouseClick(form->cmdResume, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>(*form, "cmdResume"), Qt::LeftButton);
         return form->result();
     }});
     int after = 0;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QListWidget>
 
+#include "common/window_part.h"
 #include "errorreport/error_record.h"
 #include "favorites/frmFavorite.h"
 #include "stores/language_file.h"
@@ -16,7 +17,7 @@ namespace {
 class FavoriteTest : public ::testing::Test {
 protected:
     FavoriteTest() {
-        gWriteNumberedLanguage(folder_);
+        writeNumberedLanguage(folder_);
         gLoadLanguageFile(folder_.path(QStringLiteral("orglng.lng")));
         QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
         FavoriteWindow::reset();
@@ -36,17 +37,22 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         return *window_;
     }
+    QListWidget* files() const { return part<QListWidget>(*window_, "File1"); }
+    LimitedTextBox* text() const { return part<LimitedTextBox>(*window_, "txtFavoris"); }
+    void click(const char* command) const {
+        QTest::mouseClick(part<LabelButton>(*window_, command), Qt::LeftButton);
+    }
     QStringList listed() const {
         QStringList names;
-        for (int i = 0; i < window_->File1->count(); ++i)
-            names.append(window_->File1->item(i)->text());
+        for (int i = 0; i < files()->count(); ++i)
+            names.append(files()->item(i)->text());
         return names;
     }
     void clickFile(const QString& name) {
-        const auto items = window_->File1->findItems(name, Qt::MatchExactly);
+        const auto items = files()->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1);
-        QTest::mouseClick(window_->File1->viewport(), Qt::LeftButton, {},
-                          window_->File1->visualItemRect(items.front()).center());
+        QTest::mouseClick(files()->viewport(), Qt::LeftButton, {},
+                          files()->visualItemRect(items.front()).center());
     }
 
     TestFolder folder_;
@@ -56,15 +62,15 @@ protected:
 TEST_F(FavoriteTest, AnEmptyLibraryTakesANewMessageSavedWithOrWithoutTxt) {
     frmFavorite& window = open();
     EXPECT_EQ(window.windowTitle(), "T62");
-    EXPECT_EQ(window.File1->count(), 0);
-    EXPECT_EQ(window.txtFavoris->maxLength(), 32000);
+    EXPECT_EQ(files()->count(), 0);
+    EXPECT_EQ(text()->maxLength(), 32000);
 
-    window.txtFavoris->setFocus();
-    QTest::keyClicks(window.txtFavoris, QStringLiteral("Meeting at nine"));
-    QTest::keyClick(window.txtFavoris, Qt::Key_Return);
-    window.txtFavoris->insertPlainText(QStringLiteral("Caf\u00e9"));  // not typeable by QTest
+    text()->setFocus();
+    QTest::keyClicks(text(), QStringLiteral("Meeting at nine"));
+    QTest::keyClick(text(), Qt::Key_Return);
+    text()->insertPlainText(QStringLiteral("Caf\u00e9"));  // not typeable by QTest
     DialogSeam::pushAnswer({.fileName = favorite("plain")});
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdEnregistrer");
     ASSERT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_EQ(DialogSeam::shown()[0].kind, DialogKind::SaveFile);
     EXPECT_EQ(DialogSeam::shown()[0].title, "T17 T5");
@@ -73,25 +79,25 @@ TEST_F(FavoriteTest, AnEmptyLibraryTakesANewMessageSavedWithOrWithoutTxt) {
     EXPECT_EQ(listed(), QStringList{"plain.txt"}) << "a name typed without .txt gets it";
 
     // Later saves go to the same file without a dialog.
-    QTest::keyClicks(window.txtFavoris, QStringLiteral("!"));
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    QTest::keyClicks(text(), QStringLiteral("!"));
+    click("lblCmdEnregistrer");
     EXPECT_EQ(DialogSeam::shown().size(), 1u);
     EXPECT_EQ(folder_.read("Favories/plain.txt"), "Meeting at nine\r\nCaf\xe9!");
 
-    QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
-    EXPECT_TRUE(window.txtFavoris->text().isEmpty());
-    QTest::keyClicks(window.txtFavoris, QStringLiteral("Lunch?"));
+    click("lblCmdNouveau");
+    EXPECT_TRUE(text()->text().isEmpty());
+    QTest::keyClicks(text(), QStringLiteral("Lunch?"));
     DialogSeam::pushAnswer({.fileName = favorite("lunch.txt")});
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdEnregistrer");
     EXPECT_EQ(listed(), (QStringList{"lunch.txt", "plain.txt"}));
     // The name with ".txt" added is the one asked about when it exists.
-    QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
+    click("lblCmdNouveau");
     DialogSeam::pushAnswer({.fileName = favorite("lunch")});
     DialogSeam::pushButton(MsgBoxResult::Cancel);
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdEnregistrer");
     EXPECT_EQ(shownMessageTexts().back(), "T79");
     clickFile(QStringLiteral("lunch.txt"));
-    QTest::mouseClick(window.lblCmdSelectionner, Qt::LeftButton);
+    click("lblCmdSelectionner");
     EXPECT_EQ(gFavoriteText, "Lunch?");
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
@@ -99,10 +105,10 @@ TEST_F(FavoriteTest, AnEmptyLibraryTakesANewMessageSavedWithOrWithoutTxt) {
 TEST_F(FavoriteTest, OverwritingAsksAndCancelSavesNothingAndForgetsTheName) {
     addFavorite("old.txt", "old text");
     frmFavorite& window = open();
-    window.txtFavoris->setText(QStringLiteral("new text"));
+    text()->setText(QStringLiteral("new text"));
     DialogSeam::pushAnswer({.fileName = favorite("old.txt")});
     DialogSeam::pushButton(MsgBoxResult::Cancel);
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdEnregistrer");
     ASSERT_EQ(shownMessageTexts().size(), 1u);
     EXPECT_EQ(shownMessageTexts()[0], "T79");
     EXPECT_EQ(DialogSeam::shown().back().buttons, MsgBoxButtons::OkCancel);
@@ -115,13 +121,13 @@ TEST_F(FavoriteTest, OverwritingAsksAndCancelSavesNothingAndForgetsTheName) {
     DialogSeam::clearShown();
     DialogSeam::pushAnswer({.fileName = favorite("old.txt")});
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdEnregistrer");
     EXPECT_EQ(DialogSeam::shown().front().kind, DialogKind::SaveFile);
     EXPECT_EQ(folder_.read("Favories/old.txt"), "new text");
 
     // A cancelled dialog saves nothing.
-    QTest::mouseClick(window.lblCmdNouveau, Qt::LeftButton);
-    QTest::mouseClick(window.lblCmdEnregistrer, Qt::LeftButton);
+    click("lblCmdNouveau");
+    click("lblCmdEnregistrer");
     EXPECT_EQ(QDir(folder_.path("Favories")).count(), 3u);  // ".", "..", old.txt
 }
 
@@ -132,17 +138,17 @@ TEST_F(FavoriteTest, SelectingLoadsTheFileAndAnUnsavedEditIsTakenAsTyped) {
     frmFavorite& window = open();
     EXPECT_EQ(listed(), (QStringList{"A.TXT", "b.txt"}));
     clickFile(QStringLiteral("b.txt"));
-    EXPECT_EQ(window.txtFavoris->text(), "second\r\nline");
+    EXPECT_EQ(text()->text(), "second\r\nline");
     EXPECT_EQ(window.favoriteFileName(), favorite("b.txt"));
-    window.txtFavoris->moveCursor(QTextCursor::End);
-    QTest::keyClicks(window.txtFavoris, QStringLiteral(" edited"));
+    text()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(text(), QStringLiteral(" edited"));
     // Clicking the selected file again keeps the edit; another file replaces it.
     clickFile(QStringLiteral("b.txt"));
-    EXPECT_EQ(window.txtFavoris->text(), "second\r\nline edited");
+    EXPECT_EQ(text()->text(), "second\r\nline edited");
     clickFile(QStringLiteral("A.TXT"));
-    EXPECT_EQ(window.txtFavoris->text(), "first");
-    QTest::keyClicks(window.txtFavoris, QStringLiteral("!"));
-    QTest::mouseClick(window.lblCmdSelectionner, Qt::LeftButton);
+    EXPECT_EQ(text()->text(), "first");
+    QTest::keyClicks(text(), QStringLiteral("!"));
+    click("lblCmdSelectionner");
     EXPECT_EQ(gFavoriteText, "!first");
     EXPECT_EQ(folder_.read("Favories/A.TXT"), "first");
 }
@@ -152,9 +158,9 @@ TEST_F(FavoriteTest, AVanishedFileLoadsNothingAndQuitTakesNothing) {
     frmFavorite& window = open();
     QFile::remove(favorite("gone.txt"));
     clickFile(QStringLiteral("gone.txt"));
-    EXPECT_TRUE(window.txtFavoris->text().isEmpty());
+    EXPECT_TRUE(text()->text().isEmpty());
     gFavoriteText = QStringLiteral("stale");
-    QTest::mouseClick(window.lblCmdQuit, Qt::LeftButton);
+    click("lblCmdQuit");
     EXPECT_TRUE(gFavoriteText.isEmpty());
     EXPECT_EQ(window.result(), QDialog::Rejected);
 }
@@ -163,20 +169,20 @@ TEST_F(FavoriteTest, DeletingAsksFirstAndTakesTheMessageOutOfTheList) {
     addFavorite("a.txt", "first");
     addFavorite("b.txt", "second");
     frmFavorite& window = open();
-    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);  // nothing chosen yet
+    click("lblCmdSupprimer");  // nothing chosen yet
     clickFile(QStringLiteral("b.txt"));
     DialogSeam::pushButton(MsgBoxResult::Cancel);
-    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    click("lblCmdSupprimer");
     EXPECT_TRUE(folder_.exists("Favories/b.txt"));
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    click("lblCmdSupprimer");
     EXPECT_EQ(listed(), QStringList{"a.txt"});
-    EXPECT_TRUE(window.txtFavoris->text().isEmpty() && window.favoriteFileName().isEmpty());
+    EXPECT_TRUE(text()->text().isEmpty() && window.favoriteFileName().isEmpty());
 
     clickFile(QStringLiteral("a.txt"));
     QFile::remove(favorite("a.txt"));
     DialogSeam::pushButton(MsgBoxResult::Ok);
-    QTest::mouseClick(window.lblCmdSupprimer, Qt::LeftButton);
+    click("lblCmdSupprimer");
     EXPECT_EQ(shownMessageTexts(), (std::vector<QString>{"T181", "T182\nb.txt", "T182\nb.txt",
                                                          "T182\na.txt", "T183\na.txt"}));
     EXPECT_EQ(DialogSeam::shown()[1].buttons, MsgBoxButtons::OkCancel);

@@ -11,12 +11,12 @@ namespace {
 class AddresseeListTest : public ::testing::Test {
 protected:
     AddresseeListTest() {
-        gResetAllModules();
+        resetAllModules();
         gFctAddContact(QStringLiteral("Alice"), QStringLiteral("PC7"), {}, {});
         gFctAddContact(QStringLiteral("Bob"), QStringLiteral("PC8"), {}, {});
         DialogSeam::clearShown();
     }
-    ~AddresseeListTest() override { gResetAllModules(); }
+    ~AddresseeListTest() override { resetAllModules(); }
 
     QStringList resolve(const QString& list) {
         qint32 count = -1;

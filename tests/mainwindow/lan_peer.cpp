@@ -118,10 +118,10 @@ void detect(frmPelimo& window) {
         elapsed.start();
         sinceTick.start();
         watch.start();
-        QTest::mouseClick(book->lblCmdDetectUser, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(*book, "lblCmdDetectUser"), Qt::LeftButton);
         watch.stop();
         longestBlock = std::max(longestBlock, sinceTick.elapsed());
-        QTest::mouseClick(book->lblCmdQuit, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(*book, "lblCmdQuit"), Qt::LeftButton);
         return 0;
     }});
     QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton);

@@ -48,7 +48,7 @@ QByteArray crlfLines(const QStringList& lines) {
 
 }  // namespace
 
-void gResetAllModules() {
+void resetAllModules() {
     SettingsStore::reset();
     ContactStore::reset();
     LanguageStore::reset();
@@ -67,7 +67,7 @@ QImage shownImage(const QLabel* label) {
 }
 
 MainWindowTest::MainWindowTest() {
-    gResetAllModules();
+    resetAllModules();
     channel_ = QStringLiteral("pmtest%1x%2").arg(::getpid()).arg(++gChannelCounter);
     MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
     WavePlayer::setDevice(std::make_unique<RecordingWaveDevice>(sounds_));
@@ -83,7 +83,7 @@ MainWindowTest::MainWindowTest() {
 
 MainWindowTest::~MainWindowTest() {
     window_.reset();
-    gResetAllModules();
+    resetAllModules();
     frmPelimo::setTrayAvailability([] { return false; });
 }
 

@@ -61,7 +61,7 @@ protected:
 };
 
 // Every module's process-wide state back to its start.
-void gResetAllModules();
+void resetAllModules();
 
 // The image a label shows.
 QImage shownImage(const QLabel* label);

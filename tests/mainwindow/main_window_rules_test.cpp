@@ -18,8 +18,8 @@ namespace {
 
 class CoreRulesTest : public ::testing::Test {
 protected:
-    CoreRulesTest() { gResetAllModules(); }
-    ~CoreRulesTest() override { gResetAllModules(); }
+    CoreRulesTest() { resetAllModules(); }
+    ~CoreRulesTest() override { resetAllModules(); }
 
     static void addEntry(qint16 state, const QString& attachment = {}) {
         HistoryEntry entry;

@@ -15,18 +15,18 @@ QString run(const QString& program, const QStringList& arguments) {
 
 }  // namespace
 
-QString gPdfText(const QString& pdf) {
+QString pdfText(const QString& pdf) {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
-int gPdfPages(const QString& pdf) {
+int pdfPages(const QString& pdf) {
     const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
                                    QRegularExpression::MultilineOption);
     const auto match = pages.match(run(QStringLiteral("pdfinfo"), {pdf}));
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-QStringList gLinesWith(const QString& text, const QString& part) {
+QStringList linesWith(const QString& text, const QString& part) {
     QStringList found;
     for (const QString& line : text.split(u'\n')) {
         if (line.contains(part))
@@ -47,7 +47,7 @@ QString unescaped(QString text) {
 
 }  // namespace
 
-PdfLayout gPdfWords(const QString& pdf) {
+PdfLayout pdfWords(const QString& pdf) {
     const QString html =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     const QRegularExpression item(
@@ -69,7 +69,7 @@ PdfLayout gPdfWords(const QString& pdf) {
     return layout;
 }
 
-QStringList gWordsOutsideMargins(const PdfLayout& layout, double millimetres) {
+QStringList wordsOutsideMargins(const PdfLayout& layout, double millimetres) {
     const double margin = millimetres * 72.0 / 25.4;
     // pdftotext's boxes include the font's ascent and descent; half a point of rounding is allowed.
     constexpr double kTolerance = 0.5;

@@ -7,13 +7,13 @@
 #include <QStringList>
 
 // The text of `pdf` laid out as printed (pdftotext -layout); pages end with a form feed.
-QString gPdfText(const QString& pdf);
+QString pdfText(const QString& pdf);
 
 // Its page count (pdfinfo), 0 when it cannot be read.
-int gPdfPages(const QString& pdf);
+int pdfPages(const QString& pdf);
 
 // The lines of `text` that contain `part`.
-QStringList gLinesWith(const QString& text, const QString& part);
+QStringList linesWith(const QString& text, const QString& part);
 
 // The words of `pdf` with their boxes in points from the top left corner of their page
 // (pdftotext -bbox), and each page's size.
@@ -26,7 +26,7 @@ struct PdfLayout {
     QList<QSizeF> pages;
     QList<PdfWord> words;
 };
-PdfLayout gPdfWords(const QString& pdf);
+PdfLayout pdfWords(const QString& pdf);
 
 // The words lying less than `millimetres` from an edge of their page, as "word (x, y)".
-QStringList gWordsOutsideMargins(const PdfLayout& layout, double millimetres);
+QStringList wordsOutsideMargins(const PdfLayout& layout, double millimetres);

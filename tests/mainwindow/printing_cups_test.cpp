@@ -23,10 +23,10 @@ protected:
         EXPECT_TRUE(spooler_.waitForJobs(30000)) << "a job is still queued";
         const QString copy = folder_.path(QStringLiteral("job.pdf"));
         folder_.write(QStringLiteral("job.pdf"), spooler_.printed());
-        *pages = gPdfPages(copy);
+        *pages = pdfPages(copy);
         // The queue's paper and its hardware margins, whatever they are, keep 10 mm clear.
-        EXPECT_EQ(gWordsOutsideMargins(gPdfWords(copy), 10), QStringList());
-        return gPdfText(copy);
+        EXPECT_EQ(wordsOutsideMargins(pdfWords(copy), 10), QStringList());
+        return pdfText(copy);
     }
 
     CupsSpooler spooler_;
@@ -49,9 +49,9 @@ TEST_F(SpoolerPrintingTest, TheMessageAndTheHistoryComeOutOfTheDefaultQueue) {
     int pages = 0;
     QString text = printAndRead(part<LabelButton>(window, "lblLabReceivePrint"), &pages);
     EXPECT_EQ(pages, 1);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T19:")).value(0).simplified(),
+    EXPECT_EQ(linesWith(text, QStringLiteral("T19:")).value(0).simplified(),
               QStringLiteral("T19: PC7"));
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("second line")).size(), 1);
+    EXPECT_EQ(linesWith(text, QStringLiteral("second line")).size(), 1);
 
     for (int i = 1; i <= 300; ++i) {
         HistoryEntry entry;
@@ -60,9 +60,9 @@ TEST_F(SpoolerPrintingTest, TheMessageAndTheHistoryComeOutOfTheDefaultQueue) {
         HistoryList.add(entry);
     }
     text = printAndRead(part<LabelButton>(window, "CmdHistoricPrint"), &pages);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("not shown")).size(), 0);
+    EXPECT_EQ(linesWith(text, QStringLiteral("not shown")).size(), 0);
     for (int i = 1; i <= 300; ++i)
-        EXPECT_EQ(gLinesWith(text, QStringLiteral("Entry %1 shown").arg(i)).size(), 1) << i;
+        EXPECT_EQ(linesWith(text, QStringLiteral("Entry %1 shown").arg(i)).size(), 1) << i;
     EXPECT_GT(pages, 3);
     EXPECT_EQ(text.count(u'\f'), pages);
 }

@@ -35,7 +35,7 @@ protected:
     }
     // Leading blanks of the first line holding `part`: the printed x position.
     static qsizetype indent(const QString& text, const QString& part) {
-        const QString line = gLinesWith(text, part).value(0);
+        const QString line = linesWith(text, part).value(0);
         return line.indexOf(QRegularExpression(QStringLiteral("\\S")));
     }
 
@@ -53,13 +53,13 @@ TEST_F(PrintingTest, TheReadPanelPrintsTheMessageWithAllItsLines) {
     acceptPrintDialog();
     click(part<LabelButton>(window, "lblLabReceivePrint"));
     EXPECT_EQ(reportsShown(), 0);
-    const QString text = gPdfText(pdf_);
-    EXPECT_EQ(gPdfPages(pdf_), 1);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T19:")).value(0).simplified(),
+    const QString text = pdfText(pdf_);
+    EXPECT_EQ(pdfPages(pdf_), 1);
+    EXPECT_EQ(linesWith(text, QStringLiteral("T19:")).value(0).simplified(),
               QStringLiteral("T19: PC7"));
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T20:")).value(0).simplified(),
+    EXPECT_EQ(linesWith(text, QStringLiteral("T20:")).value(0).simplified(),
               QStringLiteral("T20: ME"));
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T21:")).value(0).simplified(),
+    EXPECT_EQ(linesWith(text, QStringLiteral("T21:")).value(0).simplified(),
               QStringLiteral("T21: ") + DecodedMessage.ReceivedDate + QStringLiteral(" - ") +
                   DecodedMessage.ReceivedTime.left(5));
     const qsizetype left = indent(text, QStringLiteral("T19:"));
@@ -73,15 +73,15 @@ TEST_F(PrintingTest, TheSendPanelPrintsTheMessageBeingComposed) {
     part<LimitedTextBox>(window, "txtSendMessage")->setText(QStringLiteral("draft text"));
     acceptPrintDialog();
     click(part<LabelButton>(window, "lblCmdSendPrint"));
-    const QString text = gPdfText(pdf_);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T19:")).value(0).simplified(),
+    const QString text = pdfText(pdf_);
+    EXPECT_EQ(linesWith(text, QStringLiteral("T19:")).value(0).simplified(),
               QStringLiteral("T19: ") + gComputerName);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T20:")).value(0).simplified(),
+    EXPECT_EQ(linesWith(text, QStringLiteral("T20:")).value(0).simplified(),
               QStringLiteral("T20: Alice;PC9"));
-    EXPECT_TRUE(gLinesWith(text, QStringLiteral("T21:"))
+    EXPECT_TRUE(linesWith(text, QStringLiteral("T21:"))
                     .value(0)
                     .contains(MessageDates::arrivalDate(QDate::currentDate())));
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("draft text")).size(), 1);
+    EXPECT_EQ(linesWith(text, QStringLiteral("draft text")).size(), 1);
 }
 
 TEST_F(PrintingTest, TheHistoryPrintsEveryEntryWholeOnAsManyPagesAsItNeeds) {
@@ -102,18 +102,18 @@ TEST_F(PrintingTest, TheHistoryPrintsEveryEntryWholeOnAsManyPagesAsItNeeds) {
     acceptPrintDialog();
     click(part<LabelButton>(window, "CmdHistoricPrint"));
     ASSERT_EQ(reportsShown(), 0);
-    const QString text = gPdfText(pdf_);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("hidden")).size(), 0);
-    EXPECT_EQ(gLinesWith(text, QStringLiteral("T48")).size(), 1) << "no repeated page head";
-    const QString heads = gLinesWith(text, QStringLiteral("T19:")).value(0).simplified();
+    const QString text = pdfText(pdf_);
+    EXPECT_EQ(linesWith(text, QStringLiteral("hidden")).size(), 0);
+    EXPECT_EQ(linesWith(text, QStringLiteral("T48")).size(), 1) << "no repeated page head";
+    const QString heads = linesWith(text, QStringLiteral("T19:")).value(0).simplified();
     EXPECT_EQ(heads, QStringLiteral("T19: T20: T21: T23:"));
     for (int i = 1; i <= 300; ++i) {
-        const QStringList lines = gLinesWith(text, QStringLiteral("Entry %1 first").arg(i));
+        const QStringList lines = linesWith(text, QStringLiteral("Entry %1 first").arg(i));
         ASSERT_EQ(lines.size(), 1) << i;
         EXPECT_EQ(lines[0].simplified(),
                   QStringLiteral("PC%1 ME 05/11/2026 08:07 Entry %1 first still first").arg(i));
     }
-    const int pages = gPdfPages(pdf_);
+    const int pages = pdfPages(pdf_);
     EXPECT_GT(pages, 3);
     EXPECT_EQ(text.count(u'\f'), pages);
 }
@@ -135,9 +135,9 @@ TEST_F(PrintingTest, LongTextsAreWrappedOrCutInsideTenMillimetreMargins) {
     acceptPrintDialog();
     click(part<LabelButton>(window, "lblLabReceivePrint"));
     ASSERT_EQ(reportsShown(), 0);
-    PdfLayout printed = gPdfWords(pdf_);
+    PdfLayout printed = pdfWords(pdf_);
     ASSERT_FALSE(printed.words.isEmpty());
-    EXPECT_EQ(gWordsOutsideMargins(printed, 10), QStringList());
+    EXPECT_EQ(wordsOutsideMargins(printed, 10), QStringList());
     QString whole = joinedWords(printed);
     for (const QString& text : {addressees, words + unbroken + QStringLiteral("last line")})
         EXPECT_TRUE(whole.contains(QString(text).remove(u' '))) << text.toStdString();
@@ -153,13 +153,13 @@ TEST_F(PrintingTest, LongTextsAreWrappedOrCutInsideTenMillimetreMargins) {
     acceptPrintDialog();
     click(part<LabelButton>(window, "CmdHistoricPrint"));
     ASSERT_EQ(reportsShown(), 0);
-    printed = gPdfWords(pdf_);
-    EXPECT_EQ(gWordsOutsideMargins(printed, 10), QStringList());
+    printed = pdfWords(pdf_);
+    EXPECT_EQ(wordsOutsideMargins(printed, 10), QStringList());
     whole = joinedWords(printed);
     EXPECT_TRUE(whole.contains(QString(words + unbroken).remove(u' ')));
     EXPECT_FALSE(whole.contains(QStringLiteral("notprinted")));
     // The narrow columns are cut before the next one; the date stays whole beside them.
-    const QString line = gLinesWith(gPdfText(pdf_), QStringLiteral("05/11/2026")).value(0);
+    const QString line = linesWith(pdfText(pdf_), QStringLiteral("05/11/2026")).value(0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*S{5,59}\\.\\.\\.\\s+A{5,59}\\.\\.\\.\\s+"
                                                   "05/11/2026 08:07\\s+wrapped"))
                     .match(line)

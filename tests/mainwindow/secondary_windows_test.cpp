@@ -27,30 +27,30 @@ protected:
 
 TEST_F(SecondaryWindowsTest, MovingFromOneCommandToTheNextLightsOnlyTheNext) {
     frmPelimo& window = startExposed();
-    gMoveOnto(part<LabelButton>(window, "lblCmdSendNow"));
-    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblCmdSendNow")));
-    gMoveOnto(part<LabelButton>(window, "lblCmdSendJoin"));
-    EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblCmdSendNow")));
-    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblCmdSendJoin")));
+    moveOnto(part<LabelButton>(window, "lblCmdSendNow"));
+    EXPECT_TRUE(isOrange(part<LabelButton>(window, "lblCmdSendNow")));
+    moveOnto(part<LabelButton>(window, "lblCmdSendJoin"));
+    EXPECT_FALSE(isOrange(part<LabelButton>(window, "lblCmdSendNow")));
+    EXPECT_TRUE(isOrange(part<LabelButton>(window, "lblCmdSendJoin")));
 }
 
 TEST_F(SecondaryWindowsTest, ThePanelBarIsResetOverTheSendPanelsTitleAndTextBoxes) {
     frmPelimo& window = startExposed();
-    gMoveOnto(part<LabelButton>(window, "lblMenuHistoric2"));
-    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblMenuHistoric")))
+    moveOnto(part<LabelButton>(window, "lblMenuHistoric2"));
+    EXPECT_TRUE(isOrange(part<LabelButton>(window, "lblMenuHistoric")))
         << "the icon lights its text label";
-    gMoveOnto(part<QLabel>(window, "lblLabSendTitle"));
-    EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblMenuHistoric")));
+    moveOnto(part<QLabel>(window, "lblLabSendTitle"));
+    EXPECT_FALSE(isOrange(part<LabelButton>(window, "lblMenuHistoric")));
     for (QWidget* box : {static_cast<QWidget*>(part<LimitedTextBox>(window, "txtSendMessage")),
                          static_cast<QWidget*>(part<QPlainTextEdit>(window, "txtSendUserList"))}) {
-        gMoveOnto(part<LabelButton>(window, "lblCmdSendDel"));
-        gMoveOnto(part<LabelButton>(window, "lblMenuSendMessage"));
-        ASSERT_TRUE(gOrange(part<LabelButton>(window, "lblMenuSendMessage")) &&
-                    gOrange(part<LabelButton>(window, "lblCmdSendDel")));
-        gMoveOnto(box);
-        EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblMenuSendMessage")))
+        moveOnto(part<LabelButton>(window, "lblCmdSendDel"));
+        moveOnto(part<LabelButton>(window, "lblMenuSendMessage"));
+        ASSERT_TRUE(isOrange(part<LabelButton>(window, "lblMenuSendMessage")) &&
+                    isOrange(part<LabelButton>(window, "lblCmdSendDel")));
+        moveOnto(box);
+        EXPECT_FALSE(isOrange(part<LabelButton>(window, "lblMenuSendMessage")))
             << box->objectName().toStdString();
-        EXPECT_FALSE(gOrange(part<LabelButton>(window, "lblCmdSendDel")))
+        EXPECT_FALSE(isOrange(part<LabelButton>(window, "lblCmdSendDel")))
             << box->objectName().toStdString();
     }
 }
@@ -61,9 +61,9 @@ TEST_F(SecondaryWindowsTest, LeavingTheWindowStraightFromALabelKeepsItOrange) {
     elsewhere.setGeometry(window.frameGeometry().right() + 50, 0, 100, 100);
     elsewhere.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&elsewhere));
-    gMoveOnto(part<LabelButton>(window, "lblMenuReadMessage"));
-    gMoveOnto(&elsewhere);
-    EXPECT_TRUE(gOrange(part<LabelButton>(window, "lblMenuReadMessage")));
+    moveOnto(part<LabelButton>(window, "lblMenuReadMessage"));
+    moveOnto(&elsewhere);
+    EXPECT_TRUE(isOrange(part<LabelButton>(window, "lblMenuReadMessage")));
 }
 
 TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) {
@@ -74,8 +74,8 @@ TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) 
     const QString longText(425, u'x');
     DialogSeam::pushAnswer({.act = [&](QObject* shown) {
         auto* favorite = qobject_cast<frmFavorite*>(shown);
-        favorite->txtFavoris->setText(longText);
-        QTest::mouseClick(favorite->lblCmdSelectionner, Qt::LeftButton);
+        part<LimitedTextBox>(*favorite, "txtFavoris")->setText(longText);
+        QTest::mouseClick(part<LabelButton>(*favorite, "lblCmdSelectionner"), Qt::LeftButton);
         return favorite->result();
     }});
     QTest::mouseClick(part<LabelButton>(window, "lblCmdSendFavori"), Qt::LeftButton);
@@ -87,7 +87,8 @@ TEST_F(SecondaryWindowsTest, ATakenFavoriteReplacesTheTextAndIsCheckedWhenSent) 
 
     // Leaving the window without taking a text changes nothing.
     DialogSeam::pushAnswer({.act = [](QObject* shown) {
-        QTest::mouseClick(qobject_cast<frmFavorite*>(shown)->lblCmdQuit, Qt::LeftButton);
+        QTest::mouseClick(part<LabelButton>(*qobject_cast<frmFavorite*>(shown), "lblCmdQuit"),
+                          Qt::LeftButton);
         return 0;
     }});
     QTest::mouseClick(part<LabelButton>(window, "lblCmdSendFavori"), Qt::LeftButton);
@@ -98,7 +99,8 @@ TEST_F(SecondaryWindowsTest, TheMenusOpenThePreferencesOrTheAboutPanel) {
     frmPelimo& window = startExposed();
     std::vector<bool> preferencesShown;
     const auto look = [&](QObject* shown) {
-        preferencesShown.push_back(qobject_cast<frmSetUp*>(shown)->picSettings->isVisible());
+        preferencesShown.push_back(
+            part<QWidget>(*qobject_cast<frmSetUp*>(shown), "picSettings")->isVisible());
         return 0;
     };
     for (QAction* entry : {part<QAction>(window, "MenuSetting"), part<QAction>(window, "MenuAbout"),

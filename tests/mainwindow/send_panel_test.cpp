@@ -316,7 +316,7 @@ TEST_F(SendPanelTest, SendToPicksFromTheAddressBookAndMenuOpensItToBrowse) {
     frmPelimo& window = start();
     DialogSeam::pushAnswer({.act = [](QObject* shown) {
         auto* book = static_cast<frmAddressBook*>(shown);
-        QTest::mouseDClick(book->picUser[1], Qt::LeftButton);
+        QTest::mouseDClick(part<ContactCard>(*book, "picUser_1"), Qt::LeftButton);
         return book->result();
     }});
     QTest::mouseClick(part<LabelButton>(window, "lblCmdSendSelectUser"), Qt::LeftButton);
@@ -326,7 +326,8 @@ TEST_F(SendPanelTest, SendToPicksFromTheAddressBookAndMenuOpensItToBrowse) {
 
     DialogSeam::pushAnswer({.act = [](QObject* shown) {
         auto* book = static_cast<frmAddressBook*>(shown);
-        QTest::mouseClick(book->lblCmdSelect, Qt::LeftButton);  // browse mode: just closes
+        QTest::mouseClick(part<LabelButton>(*book, "lblCmdSelect"),
+                          Qt::LeftButton);  // browse mode: just closes
         return book->result();
     }});
     QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton);

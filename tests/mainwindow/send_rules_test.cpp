@@ -26,7 +26,7 @@ TEST(SendRules, RefusalsComeInTheirOrder) {
 class AttachmentConversionTest : public ::testing::Test {
 protected:
     AttachmentConversionTest() {
-        gResetAllModules();
+        resetAllModules();
         QDir().mkpath(folder_.path(QStringLiteral("shared/sub")));
         folder_.write(QStringLiteral("mountinfo"), QByteArray());
         UncNameSources sources;
@@ -37,7 +37,7 @@ protected:
         sources.computerName = QStringLiteral("HOST1");
         UncNames::setSources(sources);
     }
-    ~AttachmentConversionTest() override { gResetAllModules(); }
+    ~AttachmentConversionTest() override { resetAllModules(); }
     TestFolder folder_;
 };
 

@@ -42,7 +42,7 @@ TEST_F(MainWindowTest, TheReadPanelsCommandsActOnTheMessageItShows) {
         EXPECT_EQ(QFileInfo(DialogSeam::shown().at(0).directory).fileName(), file);
         DialogSeam::pushAnswer(DialogAnswer{.accepted = true});
         click(part<LabelButton>(window, "lblLabReceivePrint"));
-        EXPECT_TRUE(gPdfText(pdf).contains(text)) << text.toStdString();
+        EXPECT_TRUE(pdfText(pdf).contains(text)) << text.toStdString();
         click(part<LabelButton>(window, "lblLabReceiveAnswer"));
         EXPECT_EQ(part<QPlainTextEdit>(window, "txtSendUserList")->toPlainText(), sender);
     };

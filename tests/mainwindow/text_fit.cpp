@@ -98,7 +98,7 @@ bool showsText(const QWidget* widget) {
 
 }  // namespace
 
-QStringList gTextsThatDoNotFit(const QWidget* window) {
+QStringList textsThatDoNotFit(const QWidget* window) {
     QStringList problems;
     QList<const QWidget*> texts;
     for (const QWidget* widget : window->findChildren<QWidget*>()) {

@@ -8,4 +8,4 @@
 class QWidget;
 
 // One line per text that does not fit or overlaps another, naming the widgets; empty when all fit.
-QStringList gTextsThatDoNotFit(const QWidget* window);
+QStringList textsThatDoNotFit(const QWidget* window);

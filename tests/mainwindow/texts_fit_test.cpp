@@ -39,7 +39,7 @@ protected:
     // Shows the modal that `open` opens and checks it.
     void checkModal(const std::function<void()>& open, const char* what) {
         DialogSeam::pushAnswer({.act = [what](QObject* shown) {
-            EXPECT_EQ(gTextsThatDoNotFit(qobject_cast<QWidget*>(shown)), QStringList()) << what;
+            EXPECT_EQ(textsThatDoNotFit(qobject_cast<QWidget*>(shown)), QStringList()) << what;
             return 0;
         }});
         open();
@@ -56,21 +56,21 @@ TEST_P(TextsFitTest, EveryWindowsTextsFitTheirBoxes) {
     EXPECT_TRUE(box.adjusted(frame, frame, -frame, -frame)
                     .contains(part<QLabel>(window, "lblLabSendSize")->geometry()))
         << "the size line covers the message box's frame";
-    EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "send panel";
+    EXPECT_EQ(textsThatDoNotFit(&window), QStringList()) << "send panel";
     // The longest size line: a message that neither kind of receiver takes.
     part<QPlainTextEdit>(window, "txtSendUserList")
         ->setPlainText(QStringLiteral("Jean-Christophe; SERVEURFICHIER1"));
     part<LimitedTextBox>(window, "txtSendMessage")->setText(QString(424, u'x'));
     EXPECT_FALSE(part<QLabel>(window, "lblLabSendSize")->text().isEmpty());
-    EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "send panel with a long message";
+    EXPECT_EQ(textsThatDoNotFit(&window), QStringList()) << "send panel with a long message";
 
     const QByteArray path = "\\\\WORKSTATION0042\\partage\\rapport.pdf";
     receive("WORKSTATION0042", "SERVEURFICHIER1",
             "2" + QByteArray::number(path.size()).rightJustified(4, '0') + path + "Bonjour");
     QTest::mouseClick(part<LabelButton>(window, "lblMenuReadMessage"), Qt::LeftButton);
-    EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "read panel";
+    EXPECT_EQ(textsThatDoNotFit(&window), QStringList()) << "read panel";
     QTest::mouseClick(part<LabelButton>(window, "lblMenuHistoric"), Qt::LeftButton);
-    EXPECT_EQ(gTextsThatDoNotFit(&window), QStringList()) << "history panel";
+    EXPECT_EQ(textsThatDoNotFit(&window), QStringList()) << "history panel";
 
     checkModal(
         [&] { QTest::mouseClick(part<LabelButton>(window, "lblMenuAddressBook"), Qt::LeftButton); },
@@ -84,10 +84,10 @@ TEST_P(TextsFitTest, EveryWindowsTextsFitTheirBoxes) {
 
     frmSearchComputer flash(gFctGetMessage(98), 60000);
     flash.show();
-    EXPECT_EQ(gTextsThatDoNotFit(&flash), QStringList()) << "flash message";
+    EXPECT_EQ(textsThatDoNotFit(&flash), QStringList()) << "flash message";
     frmError report;
     report.show();
-    EXPECT_EQ(gTextsThatDoNotFit(&report), QStringList()) << "error report";
+    EXPECT_EQ(textsThatDoNotFit(&report), QStringList()) << "error report";
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedLanguages, TextsFitTest,

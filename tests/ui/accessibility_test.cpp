@@ -32,7 +32,7 @@ class AccessibilityTest : public ::testing::Test {
 protected:
     AccessibilityTest() {
         LabelButtonAccessible::install();
-        gWriteNumberedLanguage(folder_);
+        writeNumberedLanguage(folder_);
         QDir(folder_.path()).mkdir(QStringLiteral("Favories"));
         gLoadLanguageFile(folder_.path(QStringLiteral("orglng.lng")));
     }
@@ -139,7 +139,8 @@ TEST_F(AccessibilityTest, SecondaryWindowsNameTheirCommandsBoxesAndLists) {
     frmSetUp setUp;
     expectNamedPushButtons(&setUp);
     EXPECT_EQ(unnamedTextControls(&setUp), QStringList());
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(setUp.txtSign)->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part<LimitedTextBox>(setUp, "txtSign"))
+                  ->text(QAccessible::Name),
               QStringLiteral("T41"));
     SetUpWindow::reset();
 
@@ -147,9 +148,9 @@ TEST_F(AccessibilityTest, SecondaryWindowsNameTheirCommandsBoxesAndLists) {
     expectNamedPushButtons(&addressBook);
     EXPECT_EQ(unnamedTextControls(&addressBook), QStringList());
     // The required-field marker of the caption is not part of the name.
-    EXPECT_EQ(
-        QAccessible::queryAccessibleInterface(addressBook.txtUserName[2])->text(QAccessible::Name),
-        QStringLiteral("T32"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QLineEdit>(addressBook, "txtUserName_2"))
+                  ->text(QAccessible::Name),
+              QStringLiteral("T32"));
 
     frmError report;
     EXPECT_EQ(unnamedTextControls(&report), QStringList());

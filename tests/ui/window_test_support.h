@@ -9,7 +9,7 @@
 #include "common/test_folder.h"
 #include "ui/label_button.h"
 
-inline void gWriteNumberedLanguage(const TestFolder& folder) {
+inline void writeNumberedLanguage(const TestFolder& folder) {
     QByteArray file = "[Langage]\r\nNbMessage=199\r\n";
     for (int i = 1; i <= 199; ++i)
         file += QStringLiteral("%1=T%2\r\n").arg(i, 5, 10, QChar(u'0')).arg(i).toLatin1();
@@ -17,10 +17,10 @@ inline void gWriteNumberedLanguage(const TestFolder& folder) {
 }
 
 // Moves the pointer onto the middle of `control` (or `at` inside it).
-inline void gMoveOnto(QWidget* control, QPoint at = {}) {
+inline void moveOnto(QWidget* control, QPoint at = {}) {
     QTest::mouseMove(control, at.isNull() ? control->rect().center() : at);
 }
 
-inline bool gOrange(const LabelButton* label) {
+inline bool isOrange(const LabelButton* label) {
     return label->palette().color(QPalette::WindowText) == LabelButton::kHighlightColour;
 }
