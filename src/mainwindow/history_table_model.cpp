@@ -1,7 +1,9 @@
 #include "mainwindow/history_table_model.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 
 #include "mainwindow/display_text.h"
@@ -133,28 +135,95 @@ bool mayBeNumber(QByteArrayView line) {
     });
 }
 
+// The folded ranks of some bytes of each line being sorted, in one buffer.
+class RankSlices {
+public:
+    // Room for `count` slices of `bytes` bytes each.
+    void reset(std::size_t count, std::size_t bytes) {
+        ranks_.clear();
+        ranks_.reserve(count * bytes);
+        slices_.clear();
+        slices_.reserve(count);
+    }
+    // The ranks of `bytes` as a new slice; its number.
+    quint32 add(QByteArrayView bytes, const std::array<quint8, 256>& ranks) {
+        const std::size_t at = ranks_.size();
+        ranks_.resize(at + static_cast<std::size_t>(bytes.size()));
+        std::transform(bytes.begin(), bytes.end(), ranks_.begin() + static_cast<std::ptrdiff_t>(at),
+                       [&ranks](char c) { return ranks[static_cast<unsigned char>(c)]; });
+        slices_.push_back({at, static_cast<std::size_t>(bytes.size())});
+        return static_cast<quint32>(slices_.size() - 1);
+    }
+    // Compares slices as their bytes order, a slice that is the start of the other first.
+    int compare(quint32 a, quint32 b) const {
+        const Slice& x = slices_[a];
+        const Slice& y = slices_[b];
+        const int byBytes =
+            std::memcmp(ranks_.data() + x.at, ranks_.data() + y.at, std::min(x.size, y.size));
+        if (byBytes != 0)
+            return byBytes;
+        return x.size < y.size ? -1 : (x.size > y.size ? 1 : 0);
+    }
+
+private:
+    struct Slice {
+        std::size_t at;
+        std::size_t size;
+    };
+    std::vector<quint8> ranks_;
+    std::vector<Slice> slices_;
+};
+
 // Entries 1 to `count` in the order of their texts' first lines, compared in the file's encoding
-// where they are: a long history's texts are never decoded all at once. Lines that read as
-// numbers come first, by value; the others by their folded bytes, compared first through a key
-// of their first eight bytes that sorts in place, and in full only where those keys are equal.
+// where they are: a long history's texts are never decoded, nor kept, all at once. Lines that
+// read as numbers come first, by value; the others by their folded bytes: first by their first
+// 40, kept as keys that compare in place; then the groups of lines equal so far are ordered by
+// their next bytes, read again from the history in one forward pass for all groups, as many as a
+// bounded buffer holds, until the lines differ or end. Equal lines keep arrival order. The views
+// the history hands out last only until its next read: nothing is compared through them later.
 std::vector<qint32> entriesByFirstLine(qint32 count) {
-    const std::array<char16_t, 256>& order = foldedByteOrder();
     const std::array<quint8, 256>& ranks = foldedByteRanks();
-    std::vector<QByteArrayView> lines(static_cast<std::size_t>(count) + 1);
+    constexpr std::size_t kKeys = 5;
+    constexpr quint32 kFirstBytes = kKeys * 8;
+    constexpr quint32 kNoSlice = ~quint32{0};
+    constexpr std::size_t kSliceBudget = std::size_t{32} << 20;
+    // A line's first 40 bytes as keys that compare in place (ranks, the first one highest, the
+    // missing bytes of a short line the lowest rank), or later the slice of the bytes compared,
+    // and how many of its bytes there are to compare (one more than are compared: it goes on).
     struct Keyed {
-        quint64 prefix;
+        std::array<quint64, kKeys> key;
+        quint32 slice;
+        quint32 remaining;
         qint32 entry;
     };
+    RankSlices slices;
+    auto before = [&slices](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        if (a.slice != kNoSlice) {
+            if (const int bySlice = slices.compare(a.slice, b.slice); bySlice != 0)
+                return bySlice < 0;
+        }
+        return std::tie(a.remaining, a.entry) < std::tie(b.remaining, b.entry);
+    };
+    auto equalSoFar = [&slices](const Keyed& a, const Keyed& b) {
+        return a.key == b.key && a.remaining == b.remaining &&
+               (a.slice == kNoSlice || slices.compare(a.slice, b.slice) == 0);
+    };
+    auto firstLineOf = [](qint32 entry) {
+        QByteArrayView fields[6];
+        HistoryList.entryBytes(entry, fields);
+        const QByteArrayView text = fields[static_cast<int>(HistoryText::Text)];
+        return text.first(
+            std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }) -
+            text.begin());
+    };
+
     std::vector<Keyed> texts;
     std::vector<std::pair<double, qint32>> numbers;
     texts.reserve(static_cast<std::size_t>(count));
     for (qint32 entry = 1; entry <= count; ++entry) {
-        QByteArrayView fields[6];
-        HistoryList.entryBytes(entry, fields);
-        const QByteArrayView text = fields[static_cast<int>(HistoryText::Text)];
-        const QByteArrayView line = text.first(
-            std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }) -
-            text.begin());
+        const QByteArrayView line = firstLineOf(entry);
         if (mayBeNumber(line)) {
             const CellOrder cell = cellOrderOf(pelimo::platform::ansiToUnicode(line));
             if (cell.isNumber) {
@@ -162,33 +231,61 @@ std::vector<qint32> entriesByFirstLine(qint32 count) {
                 continue;
             }
         }
-        lines[static_cast<std::size_t>(entry)] = line;
-        // The ranks of the first eight bytes, the first one highest: keys order as those bytes
-        // do, a shorter line's missing bytes counting as the lowest rank.
-        quint64 prefix = 0;
-        for (qsizetype i = 0; i < 8; ++i)
-            prefix =
-                (prefix << 8) | (i < line.size() ? ranks[static_cast<unsigned char>(line[i])] : 0);
-        texts.push_back({prefix, entry});
-    }
-    auto fullOrder = [&lines, &order](qint32 left, qint32 right) {
-        const QByteArrayView a = lines[static_cast<std::size_t>(left)];
-        const QByteArrayView b = lines[static_cast<std::size_t>(right)];
-        const qsizetype common = std::min(a.size(), b.size());
-        for (qsizetype i = 0; i < common; ++i) {
-            const char16_t x = order[static_cast<unsigned char>(a[i])];
-            const char16_t y = order[static_cast<unsigned char>(b[i])];
-            if (x != y)
-                return x < y ? -1 : 1;
+        Keyed text{
+            {}, kNoSlice, std::min(static_cast<quint32>(line.size()), kFirstBytes + 1), entry};
+        for (qsizetype i = 0; i < qsizetype{kFirstBytes}; ++i) {
+            quint64& key = text.key[static_cast<std::size_t>(i / 8)];
+            key = (key << 8) | (i < line.size() ? ranks[static_cast<unsigned char>(line[i])] : 0);
         }
-        return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+        texts.push_back(text);
+    }
+    std::sort(texts.begin(), texts.end(), before);
+
+    // Runs of lines equal so far that go on past `wanted` bytes, as [begin, end) of texts.
+    std::vector<std::pair<std::size_t, std::size_t>> groups;
+    auto findGroups = [&](std::size_t begin, std::size_t end, quint32 wanted) {
+        for (std::size_t first = begin; first < end;) {
+            std::size_t last = first + 1;
+            while (last < end && equalSoFar(texts[first], texts[last]))
+                ++last;
+            if (last - first > 1 && texts[first].remaining > wanted)
+                groups.emplace_back(first, last);
+            first = last;
+        }
     };
-    std::sort(texts.begin(), texts.end(), [&fullOrder](const Keyed& a, const Keyed& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int byText = fullOrder(a.entry, b.entry);
-        return byText != 0 ? byText < 0 : a.entry < b.entry;
-    });
+    findGroups(0, texts.size(), kFirstBytes);
+    quint32 offset = kFirstBytes;
+    while (!groups.empty()) {
+        // Every member of every group, read in arrival order: the history is read forwards.
+        std::vector<std::size_t> members;
+        for (const auto& [begin, end] : groups) {
+            for (std::size_t i = begin; i < end; ++i)
+                members.push_back(i);
+        }
+        std::sort(members.begin(), members.end(), [&texts](std::size_t a, std::size_t b) {
+            return texts[a].entry < texts[b].entry;
+        });
+        const auto wanted = static_cast<quint32>(
+            std::clamp<std::size_t>(kSliceBudget / members.size(), 32, std::size_t{1} << 20));
+        slices.reset(members.size(), wanted);
+        for (std::size_t i : members) {
+            Keyed& text = texts[i];
+            const QByteArrayView line = firstLineOf(text.entry);
+            const QByteArrayView rest = line.sliced(std::min<qsizetype>(line.size(), offset));
+            const auto size = static_cast<quint32>(rest.size());
+            text.key = {};
+            text.slice = slices.add(rest.first(std::min(size, wanted)), ranks);
+            text.remaining = std::min(size, wanted + 1);
+        }
+        const auto current = std::move(groups);
+        groups.clear();
+        for (const auto& [begin, end] : current) {
+            std::sort(texts.begin() + static_cast<std::ptrdiff_t>(begin),
+                      texts.begin() + static_cast<std::ptrdiff_t>(end), before);
+            findGroups(begin, end, wanted);
+        }
+        offset += wanted;
+    }
     std::stable_sort(numbers.begin(), numbers.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<qint32> rows;

@@ -5,7 +5,12 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "main_window_fixture.h"
 #include "mainwindow/history_table_model.h"
@@ -106,6 +111,47 @@ TEST_F(HistorySortTest, TextsAlikeInTheirFirstBytesSortByTheWholeFirstLine) {
                       entry("e", "B", "meeting at noon, room 1"), entry("f", "B", "3.5")});
     clickHeading(HistoryColumn::Text);
     EXPECT_EQ(numbers(), "0006 0003 0004 0002 0005 0001");
+}
+
+TEST_F(HistorySortTest, TextsSortByTheirWholeFirstLineWithoutCaseWhereverTheyLieInTheFile) {
+    // First lines alike up to any length, past the first 8 and 40 bytes too, in any case, in a
+    // file much longer than one read of it, with long equal texts among them.
+    std::mt19937 random(11);
+    auto pick = [&random](int high) { return std::uniform_int_distribution<int>(0, high)(random); };
+    const std::string stem = "Meeting at noon in the big room on floor 3, bring the printed plan";
+    std::vector<HistoryEntry> entries;
+    for (int n = 0; n < 1500; ++n) {
+        std::string line = stem.substr(0, static_cast<std::size_t>(pick(int(stem.size()))));
+        for (int extra = pick(12); extra > 0; --extra)
+            line += "aAb "[pick(3)];
+        if (pick(2) == 0)
+            std::transform(line.begin(), line.end(), line.begin(), ::toupper);
+        if (pick(9) == 0)
+            line += "\r\nnext line";
+        entries.push_back(entry("s", "B", line.c_str()));
+        if (n % 50 == 0)
+            entries.push_back(entry("f", "B", std::string(5000, 'z').c_str()));
+    }
+    QByteArray file;
+    for (const HistoryEntry& e : entries)
+        file += HistoryFormat::entryBytes(e);
+    folder_.write(QStringLiteral("Histo.dat"), file);
+    QTest::mouseClick(part<LabelButton>(start(), "lblMenuHistoric"), Qt::LeftButton);
+    clickHeading(HistoryColumn::Text);
+
+    // The order of the decoded lines folded, equal ones in arrival order.
+    std::vector<qint32> expected(entries.size());
+    std::iota(expected.begin(), expected.end(), 1);
+    auto folded = [&entries](qint32 number) {
+        return HistoryCells::firstLine(entries[static_cast<std::size_t>(number - 1)].Text)
+            .toCaseFolded();
+    };
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&folded](qint32 a, qint32 b) { return folded(a) < folded(b); });
+    QStringList shown;
+    for (qint32 number : expected)
+        shown << HistoryCells::numberText(number);
+    EXPECT_EQ(numbers(), shown.join(u' '));
 }
 
 TEST_F(HistorySortTest, ArrivalsWhileSortedLeaveEveryRowOnItsEntry) {
