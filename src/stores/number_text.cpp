@@ -52,8 +52,11 @@ std::optional<qint16> NumberText::toInt16(double value) {
 }
 
 QString NumberText::format(double value) {
-    char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value));
+    // Fixed notation, the shortest that reads back as the value: 100000 stays "100000" where the
+    // plain shortest form would give "1e+05". The largest double takes 309 digits.
+    char buffer[512];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
     std::string digits(buffer, error == std::errc() ? end : buffer);
     if (digits.rfind("0.", 0) == 0)
         digits.erase(0, 1);

@@ -17,8 +17,9 @@ double leadingNumber(QStringView text, NumberForm form);
 // The number as a 16-bit whole number, or nothing when it does not fit.
 std::optional<qint16> toInt16(double value);
 
-// A blank before a non-negative number, "-" before a negative one; the shortest decimal form
-// with "." as the point and no zero before the point below 1 (" 1", " .15", "-.5").
+// A blank before a non-negative number, "-" before a negative one; the shortest decimal form,
+// never with an exponent, with "." as the point and no zero before the point below 1 (" 1",
+// " .15", "-.5", " 100000").
 QString format(double value);
 
 }  // namespace NumberText

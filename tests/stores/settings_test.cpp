@@ -181,6 +181,8 @@ TEST(NumberText, LeadingNumbersAndFormat) {
     EXPECT_EQ(NumberText::format(2.5), " 2.5");
     EXPECT_EQ(NumberText::format(-0.5), "-.5");
     EXPECT_EQ(NumberText::format(-12), "-12");
+    EXPECT_EQ(NumberText::format(100000), " 100000") << "a count is written in decimal";
+    EXPECT_EQ(NumberText::format(2e6), " 2000000");
     EXPECT_EQ(NumberText::toInt16(32767.0), std::optional<qint16>(32767));
     EXPECT_EQ(NumberText::toInt16(32768.0), std::nullopt);
     EXPECT_EQ(NumberText::toInt16(2.5), std::optional<qint16>(2)) << "half rounds to even";
