@@ -16,20 +16,16 @@
 #include <memory>
 #include <string>
 
+#include "common/module_reset.h"
 #include "mainwindow/frmPelimo.h"
-#include "mainwindow/panel_state.h"
 #include "platform/mailslot_transport_config.h"
 #include "process_memory.h"
 #include "seam/dialog_seam.h"
-#include "sound/wave_player.h"
 #include "stores/application.h"
 #include "stores/contacts.h"
 #include "stores/history_file.h"
-#include "stores/language_file.h"
-#include "stores/settings.h"
 #include "stores_history_generator.h"
 #include "transport/mailslot_channel.h"
-#include "transport/message_codec.h"
 
 namespace {
 
@@ -77,13 +73,7 @@ private:
 };
 
 void resetModules(const ProgramFolder& folder) {
-    SettingsStore::reset();
-    ContactStore::reset();
-    LanguageStore::reset();
-    HistoryStore::reset();
-    MailslotChannel::reset();
-    MessageCodec::reset();
-    PanelState::reset();
+    resetAllModules();
     // Nothing reaches the network: the mailslot is local only.
     MailslotChannel::setTransportConfig(pelimo::platform::MailslotTransportConfig::offline());
     Application::setFolder(folder.folder());

@@ -5,9 +5,6 @@
 #include <QLabel>
 #include <QTest>
 
-#include "attachments/unc_name.h"
-#include "errorreport/error_record.h"
-#include "mainwindow/panel_state.h"
 #include "platform/ansi_codec.h"
 #include "platform/local_mailslot.h"
 #include "platform/mailslot_transport_config.h"
@@ -17,7 +14,6 @@
 #include "stores/language_file.h"
 #include "stores/settings.h"
 #include "transport/mailslot_channel.h"
-#include "transport/message_codec.h"
 
 namespace {
 
@@ -47,20 +43,6 @@ QByteArray crlfLines(const QStringList& lines) {
 }
 
 }  // namespace
-
-void resetAllModules() {
-    SettingsStore::reset();
-    ContactStore::reset();
-    LanguageStore::reset();
-    HistoryStore::reset();
-    MailslotChannel::reset();
-    MessageCodec::reset();
-    WavePlayer::reset();
-    UncNames::reset();
-    PanelState::reset();
-    ErrorReport::resetRecord();
-    frmPelimo::setStepProbe({});
-}
 
 QImage shownImage(const QLabel* label) {
     return label->pixmap().toImage();

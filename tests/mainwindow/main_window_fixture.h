@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "common/module_reset.h"
 #include "common/test_folder.h"
 #include "common/window_part.h"
 #include "mainwindow/frmPelimo.h"
@@ -59,9 +60,6 @@ protected:
     std::shared_ptr<RecordedSounds> sounds_ = std::make_shared<RecordedSounds>();
     std::unique_ptr<frmPelimo> window_;
 };
-
-// Every module's process-wide state back to its start.
-void resetAllModules();
 
 // The image a label shows.
 QImage shownImage(const QLabel* label);
