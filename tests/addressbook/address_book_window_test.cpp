@@ -130,8 +130,7 @@ TEST_F(AddressBook, PhotoOfAtMost32000Bytes) {
     DialogSeam::pushAnswer({.fileName = folder_.path("fits.bmp")});
     QTest::mouseClick(part<LabelButton>(window, "lblCmdPhoto"), Qt::LeftButton);
     EXPECT_EQ(ContactList[2].UserPicturePath, folder_.path("fits.bmp"));
-    EXPECT_EQ(part<ContactCard>(window, "picUser_1")->photo().toImage(),
-              part<QLabel>(window, "picDefault")->pixmap().toImage());
+    EXPECT_EQ(card(1)->photo().toImage(), part<QLabel>(window, "picDefault")->pixmap().toImage());
     const DialogRecord& dialog = DialogSeam::shown().back();
     EXPECT_EQ(dialog.kind, DialogKind::OpenFile);
     EXPECT_EQ(dialog.directory, folder_.path("Picture"));
@@ -179,7 +178,7 @@ TEST_F(AddressBook, DeleteAtScrollPositionOneOfFive) {
     DialogSeam::pushButton(MsgBoxResult::Ok);
     QTest::mouseClick(part<LabelButton>(window, "lblCmdDelete"), Qt::LeftButton);
     EXPECT_EQ(ContactList.Count, 3);
-    EXPECT_FALSE(part<ContactCard>(window, "picUser_3")->isVisible());
+    EXPECT_FALSE(card(3)->isVisible());
     EXPECT_FALSE(part<QScrollBar>(window, "VScroll1")->isEnabled());
 }
 
